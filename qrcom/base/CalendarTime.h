@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace QrCom {
+
+// A broken-down local date and time, field for field what the platform's local-time call gives.
+struct CalendarTime {
+  uint16_t year = 0;
+  uint16_t month = 0;  // 1-12
+  uint16_t dayOfWeek = 0;  // 0 = Sunday
+  uint16_t day = 0;
+  uint16_t hour = 0;
+  uint16_t minute = 0;
+  uint16_t second = 0;
+  uint16_t milliseconds = 0;
+};
+
+}  // namespace QrCom

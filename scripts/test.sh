@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds the Linux program (plain and under ASan +
+# UBSan) and the Windows program (MinGW-w64), runs every test (the Windows ones under Wine) and
+# ends with one line "N passed, N failed". Exits non-zero when anything fails.
+set -u
+source "$(dirname "$0")/lib/setup.sh"
+mkdir -p "$BUILD/results"
+cd "$ROOT"
+
+ensure_packages "${REQUIRED_PACKAGES[@]}" || exit 1
+
+status=0
+configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo && build linux || status=1
+configure asan -DCMAKE_BUILD_TYPE=Debug -DQR_SANITIZE=address,undefined && build asan || status=1
+configure win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" &&
+  build win || status=1
+
+passed=0
+failed=0
+
+# run_gtest LABEL COMMAND...: runs one GoogleTest program and adds its counts.
+run_gtest() {
+  local label=$1
+  shift
+  # Relative to the project folder, so that Wine's programs write it to the same place.
+  local xml=build/results/$label.xml
+  rm -f "$xml"
+  log "running $label"
+  "$@" --gtest_output="xml:$xml" >"$BUILD/results/$label.log" 2>&1
+  local code=$?
+  local tests=0 failures=0 errors=0
+  if [ -f "$xml" ]; then
+    local head
+    head=$(grep -m1 '<testsuites' "$xml")
+    tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$head")
+    failures=$(sed -n 's/.* failures="\([0-9]*\)".*/\1/p' <<<"$head")
+    errors=$(sed -n 's/.* errors="\([0-9]*\)".*/\1/p' <<<"$head")
+  fi
+  local bad=$((failures + errors))
+  if [ "$code" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi  # crashed or never started
+  passed=$((passed + tests - failures - errors))
+  failed=$((failed + bad))
+  if [ "$bad" -ne 0 ]; then
+    log "$label: $bad failed (exit $code)"
+    grep -E '^\[  FAILED  \]|Failure|ERROR|Sanitizer' "$BUILD/results/$label.log" | head -n 40 >&2
+  fi
+  log "$label: $((tests - failures - errors)) passed"
+}
+
+for config in linux asan; do
+  for program in "$BUILD/$config"/tests/*_tests; do
+    [ -x "$program" ] && run_gtest "$config-$(basename "$program")" "$program"
+  done
+done
+
+if [ -d "$BUILD/win/tests" ]; then
+  wine_env
+  for program in "$BUILD/win"/tests/*_tests.exe; do
+    [ -f "$program" ] && run_gtest "win-$(basename "$program" .exe)" wine "$program"
+  done
+fi
+
+[ "$status" -ne 0 ] && log "a build failed" && failed=$((failed + 1))
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
