@@ -7,7 +7,7 @@ namespace QrCom {
 // A broken-down local date and time, field for field what the platform's local-time call gives.
 struct CalendarTime {
   uint16_t year = 0;
-  uint16_t month = 0;  // 1-12
+  uint16_t month = 0;      // 1-12
   uint16_t dayOfWeek = 0;  // 0 = Sunday
   uint16_t day = 0;
   uint16_t hour = 0;

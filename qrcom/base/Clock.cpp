@@ -20,7 +20,9 @@ uint32_t RealClock::tick() {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-Clock& clock() { return *installed.load(); }
+Clock& clock() {
+  return *installed.load();
+}
 
 Clock* installClock(Clock* replacement) {
   return installed.exchange(replacement ? replacement : &realClock);

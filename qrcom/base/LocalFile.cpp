@@ -21,24 +21,26 @@ std::wstring LocalFile::prefix(const wchar_t* operation) const {
 }
 
 void LocalFile::throwCannotOpen() const {
-  throw CannotOpenFileException(compose(prefix(className_.c_str()), L"Cannot open file ", path_,
-                                        mode_ == kFileRead ? L" in read-Mode." : L" in write-Mode."));
+  throw CannotOpenFileException(
+      compose(prefix(className_.c_str()), L"Cannot open file ", path_,
+              mode_ == kFileRead ? L" in read-Mode." : L" in write-Mode."));
 }
 
 void LocalFile::requireNotErased(const wchar_t* operation) const {
-  if (erased_) throw FileNotFoundException(compose(prefix(operation), L" File ", path_, L" was erased."));
+  if (erased_)
+    throw FileNotFoundException(compose(prefix(operation), L" File ", path_, L" was erased."));
 }
 
 int32_t LocalFile::writeBuffer(const uint8_t* data, int32_t length) {
   requireNotErased(L"writeBuffer");
   if (mode_ == kFileRead) {
-    throw CannotWriteToFileException(compose(prefix(L"writeBuffer"), L" Can't write to file ", path_,
-                                             L". File is opened readonly."));
+    throw CannotWriteToFileException(compose(prefix(L"writeBuffer"), L" Can't write to file ",
+                                             path_, L". File is opened readonly."));
   }
   int32_t written = 0;
   if (!systemWrite(data, length, written)) {
-    throw CannotWriteToFileException(compose(prefix(L"writeBuffer"), L" Can't write to file ", path_,
-                                             L". Error occured while writing."));
+    throw CannotWriteToFileException(compose(prefix(L"writeBuffer"), L" Can't write to file ",
+                                             path_, L". Error occured while writing."));
   }
   return written;
 }

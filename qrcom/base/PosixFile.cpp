@@ -10,7 +10,8 @@
 
 namespace QrCom {
 
-PosixFile::PosixFile(const std::wstring& path, FileMode mode) : LocalFile(L"PosixFile", path, mode) {
+PosixFile::PosixFile(const std::wstring& path, FileMode mode)
+    : LocalFile(L"PosixFile", path, mode) {
   const std::string name = toUtf8(unquotedPath());
   if (mode == kFileRead) {
     descriptor_ = open(name.c_str(), O_RDONLY | O_CLOEXEC);
@@ -46,19 +47,23 @@ bool PosixFile::systemRead(uint8_t* data, int32_t length, int32_t& read) {
 }
 
 bool PosixFile::systemSize(int32_t& size) {
-  struct stat status{};
+  struct stat status {};
   if (fstat(descriptor_, &status) != 0) return false;
   size = static_cast<int32_t>(status.st_size);
   return true;
 }
 
-void PosixFile::systemClose() { close(descriptor_); }
+void PosixFile::systemClose() {
+  close(descriptor_);
+}
 
-bool PosixFile::systemDelete() { return unlink(toUtf8(unquotedPath()).c_str()) == 0; }
+bool PosixFile::systemDelete() {
+  return unlink(toUtf8(unquotedPath()).c_str()) == 0;
+}
 
 bool getFileTime(const wchar_t* path, CalendarTime* out) {
   if (path == nullptr || out == nullptr) return false;
-  struct stat status{};
+  struct stat status {};
   if (stat(toUtf8(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   *out = localCalendarTime(status.st_mtim.tv_sec,
                            static_cast<uint16_t>(status.st_mtim.tv_nsec / 1000000));

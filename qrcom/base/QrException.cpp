@@ -25,7 +25,9 @@ int QrException::setMessage(std::wstring_view text) {
   return 0;
 }
 
-const wchar_t* QrException::getMessage() const { return message_; }
+const wchar_t* QrException::getMessage() const {
+  return message_;
+}
 
 void QrException::getTypeName(wchar_t* out, std::size_t capacity) const {
   // strncpy semantics: a short name is terminated, a cut one is not.

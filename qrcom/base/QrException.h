@@ -43,18 +43,18 @@ std::wstring compose(const Pieces&... pieces) {
     using Base::Base;                        \
   };
 
-#define QRCOM_EXCEPTION(Name, Base, operation)                                                \
-  class Name : public Base {                                                                  \
-   public:                                                                                    \
-    using Base::Base;                                                                         \
-    int accept(ExceptionHandler& handler) const override { return handler.operation(); }      \
+#define QRCOM_EXCEPTION(Name, Base, operation)                                           \
+  class Name : public Base {                                                             \
+   public:                                                                               \
+    using Base::Base;                                                                    \
+    int accept(ExceptionHandler& handler) const override { return handler.operation(); } \
   };
 
-#define QRCOM_UNHANDLED_EXCEPTION(Name, Base)                          \
-  class Name : public Base {                                           \
-   public:                                                             \
-    using Base::Base;                                                  \
-    int accept(ExceptionHandler&) const override { return 0; }         \
+#define QRCOM_UNHANDLED_EXCEPTION(Name, Base)                  \
+  class Name : public Base {                                   \
+   public:                                                     \
+    using Base::Base;                                          \
+    int accept(ExceptionHandler&) const override { return 0; } \
   };
 
 QRCOM_ABSTRACT_EXCEPTION(ProtocolException, QrException)

@@ -4,8 +4,12 @@
 
 namespace QrCom {
 
-void QrPosixMutex::lock() { mutex_.lock(); }
-void QrPosixMutex::unlock() { mutex_.unlock(); }
+void QrPosixMutex::lock() {
+  mutex_.lock();
+}
+void QrPosixMutex::unlock() {
+  mutex_.unlock();
+}
 
 void QrPosixEvent::reset() {
   std::lock_guard<std::mutex> guard(mutex_);

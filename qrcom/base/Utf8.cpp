@@ -39,7 +39,9 @@ void appendWide(std::wstring& out, char32_t code) {
   out.push_back(static_cast<wchar_t>(code));
 }
 
-bool isSurrogate(char32_t code) { return code >= 0xD800 && code <= 0xDFFF; }
+bool isSurrogate(char32_t code) {
+  return code >= 0xD800 && code <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -49,7 +51,8 @@ std::string toUtf8(std::wstring_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t code = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
-      const auto low = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[i + 1]));
+      const auto low =
+          static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[i + 1]));
       if (low >= 0xDC00 && low <= 0xDFFF) {
         code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         ++i;
@@ -67,8 +70,15 @@ std::wstring fromUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
     const auto lead = static_cast<uint8_t>(text[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-    char32_t code = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+    int extra = lead < 0x80           ? 0
+                : (lead >> 5) == 0x6  ? 1
+                : (lead >> 4) == 0xE  ? 2
+                : (lead >> 3) == 0x1E ? 3
+                                      : -1;
+    char32_t code = extra == 0   ? lead
+                    : extra == 1 ? (lead & 0x1F)
+                    : extra == 2 ? (lead & 0x0F)
+                                 : (lead & 0x07);
     bool valid = extra >= 0 && i + static_cast<size_t>(extra) < text.size();
     for (int k = 1; valid && k <= extra; ++k) {
       const auto next = static_cast<uint8_t>(text[i + static_cast<size_t>(k)]);

@@ -41,9 +41,13 @@ bool WinFile::systemSize(int32_t& size) {
   return true;
 }
 
-void WinFile::systemClose() { CloseHandle(handle_); }
+void WinFile::systemClose() {
+  CloseHandle(handle_);
+}
 
-bool WinFile::systemDelete() { return DeleteFileW(unquotedPath().c_str()) != FALSE; }
+bool WinFile::systemDelete() {
+  return DeleteFileW(unquotedPath().c_str()) != FALSE;
+}
 
 bool getFileTime(const wchar_t* path, CalendarTime* out) {
   if (path == nullptr || out == nullptr) return false;

@@ -6,6 +6,8 @@ uint32_t SerialPort::readBuffer(uint8_t* data, uint32_t length) {
   return readBuffer(data, length, true);
 }
 
-void SerialPort::writeByte(uint8_t value) { writeBuffer(&value, 1); }
+void SerialPort::writeByte(uint8_t value) {
+  writeBuffer(&value, 1);
+}
 
 }  // namespace QrCom

@@ -15,7 +15,9 @@ const std::wstring kClass = L"WinFile";
 const std::wstring kClass = L"PosixFile";
 #endif
 
-std::wstring messageOf(const QrException& error) { return error.getMessage(); }
+std::wstring messageOf(const QrException& error) {
+  return error.getMessage();
+}
 
 template <typename Operation>
 std::wstring failureOf(Operation operation) {
@@ -39,15 +41,19 @@ TEST_F(LocalFileTest, QuotedPathOpensTheUnquotedFileButMessagesKeepTheQuotes) {
   EXPECT_EQ(file.readBuffer(buffer, 16), 5);
 
   const std::wstring missing = L"\"" + dir.path(L"missing.txt") + L"\"";
-  EXPECT_EQ(failureOf([&] { NativeFile{missing, kFileRead}; }),
+  EXPECT_EQ(failureOf([&] {
+              NativeFile{missing, kFileRead};
+            }),
             kClass + L"::" + kClass + L" -- Cannot open file " + missing + L" in read-Mode.");
 }
 
 TEST_F(LocalFileTest, OpenFailureNamesTheMode) {
   const std::wstring inMissingFolder = dir.path(L"no-such-folder/x.bin");
-  EXPECT_EQ(failureOf([&] { NativeFile{inMissingFolder, kFileWrite}; }),
-            kClass + L"::" + kClass + L" -- Cannot open file " + inMissingFolder +
-                L" in write-Mode.");
+  EXPECT_EQ(
+      failureOf([&] {
+        NativeFile{inMissingFolder, kFileWrite};
+      }),
+      kClass + L"::" + kClass + L" -- Cannot open file " + inMissingFolder + L" in write-Mode.");
 }
 
 TEST_F(LocalFileTest, WriteModeCreatesOrTruncatesAndRefusesReading) {
@@ -69,9 +75,9 @@ TEST_F(LocalFileTest, WritingToAFileOpenedForReadingWritesNothing) {
   {
     NativeFile file(path, kFileRead);
     const uint8_t data[] = {'x'};
-    EXPECT_EQ(failureOf([&] { file.writeBuffer(data, 1); }),
-              kClass + L"::writeBuffer --  Can't write to file " + path +
-                  L". File is opened readonly.");
+    EXPECT_EQ(
+        failureOf([&] { file.writeBuffer(data, 1); }),
+        kClass + L"::writeBuffer --  Can't write to file " + path + L". File is opened readonly.");
     EXPECT_EQ(file.getSize(), 4);
   }
   EXPECT_EQ(dir.read(L"readonly.txt"), "keep");
@@ -85,7 +91,8 @@ TEST_F(LocalFileTest, EraseDeletesAndEveryLaterUseFails) {
   uint8_t buffer[4];
   const std::wstring erased = L" File " + path + L" was erased.";
   EXPECT_EQ(failureOf([&] { file.readBuffer(buffer, 4); }), kClass + L"::readBuffer -- " + erased);
-  EXPECT_EQ(failureOf([&] { file.writeBuffer(buffer, 4); }), kClass + L"::writeBuffer -- " + erased);
+  EXPECT_EQ(failureOf([&] { file.writeBuffer(buffer, 4); }),
+            kClass + L"::writeBuffer -- " + erased);
   EXPECT_EQ(failureOf([&] { file.erase(); }), kClass + L"::erase -- " + erased);
 }
 

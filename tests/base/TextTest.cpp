@@ -9,7 +9,8 @@ namespace {
 TEST(TextTest, UmlautsAndEuroRoundTripThroughCodePage1252) {
   const std::wstring text = L"Gr\u00fc\u00dfe \u00c4\u00d6\u00dc \u20ac";
   const std::string bytes = toAnsi(text);
-  EXPECT_EQ(bytes, std::string("Gr\xFC\xDF" "e \xC4\xD6\xDC \x80"));
+  EXPECT_EQ(bytes, std::string("Gr\xFC\xDF"
+                               "e \xC4\xD6\xDC \x80"));
   EXPECT_EQ(fromAnsi(bytes), text);
 }
 
@@ -24,7 +25,9 @@ TEST(TextTest, Utf8RoundTripIncludingCharactersBeyondTheBasicPlane) {
 }
 
 TEST(TextTest, InvalidUtf8BecomesReplacementCharacters) {
-  EXPECT_EQ(fromUtf8("a\xFF" "b"), L"a\uFFFDb");
+  EXPECT_EQ(fromUtf8("a\xFF"
+                     "b"),
+            L"a\uFFFDb");
   EXPECT_EQ(fromUtf8("\xC3"), L"\uFFFD");
   EXPECT_EQ(fromUtf8("\xC0\x80"), L"\uFFFD\uFFFD");  // over-long forms are refused
 }

@@ -9,17 +9,25 @@ namespace QrTest {
 
 namespace {
 // The COM port's read time-out for n bytes on a native port.
-uint32_t comTimeout(uint32_t length) { return 100 * length + 1000; }
+uint32_t comTimeout(uint32_t length) {
+  return 100 * length + 1000;
+}
 constexpr uint32_t kHidReadBudget = 2000;
 }  // namespace
 
 ScriptedPort::ScriptedPort(VirtualClock* clock, Kind kind) : clock_(clock), kind_(kind) {}
 
-void ScriptedPort::deliver(const Bytes& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
+void ScriptedPort::deliver(const Bytes& bytes) {
+  input_.insert(input_.end(), bytes.begin(), bytes.end());
+}
 
-void ScriptedPort::answerNextWrite(const Bytes& bytes) { answers_.push_back(bytes); }
+void ScriptedPort::answerNextWrite(const Bytes& bytes) {
+  answers_.push_back(bytes);
+}
 
-void ScriptedPort::setResponder(Responder responder) { responder_ = std::move(responder); }
+void ScriptedPort::setResponder(Responder responder) {
+  responder_ = std::move(responder);
+}
 
 void ScriptedPort::clearLog() {
   written_.clear();

@@ -11,7 +11,9 @@ namespace QrTest {
 
 namespace fs = std::filesystem;
 
-fs::path toFsPath(const std::wstring& path) { return fs::u8path(QrCom::toUtf8(path)); }
+fs::path toFsPath(const std::wstring& path) {
+  return fs::u8path(QrCom::toUtf8(path));
+}
 
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
@@ -42,6 +44,8 @@ std::string TempDir::read(const std::wstring& name) const {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool TempDir::exists(const std::wstring& name) const { return fs::exists(toFsPath(path(name))); }
+bool TempDir::exists(const std::wstring& name) const {
+  return fs::exists(toFsPath(path(name)));
+}
 
 }  // namespace QrTest
