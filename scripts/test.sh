@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds the Linux program (plain and under ASan +
-# UBSan) and the Windows program (MinGW-w64), runs every test (the Windows ones under Wine) and
+# The test command: installs what is missing, builds the Linux program (plain, under ASan +
+# UBSan and under TSan) and the Windows program (MinGW-w64), runs every test (the Windows ones under Wine) and
 # ends with one line "N passed, N failed". Exits non-zero when anything fails.
 set -u
 source "$(dirname "$0")/lib/setup.sh"
@@ -12,6 +12,7 @@ ensure_packages "${REQUIRED_PACKAGES[@]}" || exit 1
 status=0
 configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo && build linux || status=1
 configure asan -DCMAKE_BUILD_TYPE=Debug -DQR_SANITIZE=address,undefined && build asan || status=1
+configure tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_SANITIZE=thread && build tsan || status=1
 configure win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" &&
   build win || status=1
 
@@ -47,7 +48,7 @@ run_gtest() {
   log "$label: $((tests - failures - errors)) passed"
 }
 
-for config in linux asan; do
+for config in linux asan tsan; do
   for program in "$BUILD/$config"/tests/*_tests; do
     [ -x "$program" ] && run_gtest "$config-$(basename "$program")" "$program"
   done
