@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "qrcom/firmware/FirmwareUploadStrategy.h"
+#include "qrcom/firmware/FirmwareVersionRequestStrategy.h"
+#include "qrcom/firmware/IsBluetoothVersionRequestStrategy.h"
+#include "qrcom/firmware/SerialNumberRequestStrategy.h"
+#include "tests/support/Failures.h"
+#include "tests/support/ScriptedPort.h"
+
+namespace QrCom {
+namespace {
+
+using QrTest::failsAsNotSupported;
+
+TEST(FirmwareNullStrategiesTest, FirmwareUploadFailsEveryOperation) {
+  QrTest::ScriptedPort port;
+  NoFirmwareUploadStrategy none;
+  EXPECT_TRUE(failsAsNotSupported([&] { none.loadFirmware(port, L"a.h00", nullptr); },
+                                  L"NoFirmwareUploadStrategy::loadFirmware -- "));
+  EXPECT_TRUE(failsAsNotSupported([&] { none.loadBtFirmware(port, L"bt.rom", nullptr); },
+                                  L"NoFirmwareUploadStrategy::loadBtFirmware -- "));
+  EXPECT_TRUE(
+      failsAsNotSupported([&] { none.executeBrailleFirmwareUpdate(port, L"8051.hex", nullptr); },
+                          L"NoFirmwareUploadStrategy::executeBrailleFirmwareUpdate -- "));
+  EXPECT_TRUE(
+      failsAsNotSupported([&] { none.executeUsbFirmwareUpdate(port, L"vnc2.rom", nullptr); },
+                          L"NoFirmwareUploadStrategy::executeUsbFirmwareUpdate -- "));
+  EXPECT_TRUE(failsAsNotSupported([&] { none.restartSystem(port, true); },
+                                  L"NoFirmwareUploadStrategy::restartSystem -- "));
+  none.cancel();
+  EXPECT_FALSE(none.supportsService(11));
+  EXPECT_NE(dynamic_cast<NoFirmwareUploadStrategy*>(none.clone().get()), nullptr);
+  EXPECT_TRUE(port.written().empty());
+}
+
+TEST(FirmwareNullStrategiesTest, IdentityQueriesFailEveryOperation) {
+  QrTest::ScriptedPort port;
+  NoSerialNumberRequestStrategy serial;
+  EXPECT_TRUE(failsAsNotSupported([&] { serial.getSerialNumber(); },
+                                  L"NoSerialNumberRequestStrategy::getSerialNumber -- "));
+  EXPECT_TRUE(failsAsNotSupported([&] { serial.setSerialNumber(port, L"AB-17"); },
+                                  L"NoSerialNumberRequestStrategy::setSerialNumber -- "));
+  EXPECT_TRUE(failsAsNotSupported([&] { serial.hasValidSerialNumber(); },
+                                  L"NoSerialNumberRequestStrategy::hasValidSerialNumber "));
+  EXPECT_TRUE(failsAsNotSupported([&] { serial.hasDefaultSerialNumber(); },
+                                  L"NoSerialNumberRequestStrategy::hasDefaultSerialNumber "));
+  EXPECT_TRUE(failsAsNotSupported([&] { serial.getDeliveryYear(); },
+                                  L"NoSerialNumberRequestStrategy::getDeliveryYear -- "));
+  EXPECT_FALSE(serial.supportsService(12));
+
+  NoFirmwareVersionRequestStrategy version;
+  EXPECT_TRUE(failsAsNotSupported([&] { version.getFirmwareVersion(); },
+                                  L"NoFirmwareVersionRequestStrategy::getFirmwareVersion -- "));
+  EXPECT_FALSE(version.supportsService(36));
+
+  NoIsBluetoothVersionRequestStrategy bluetooth;
+  EXPECT_TRUE(failsAsNotSupported([&] { bluetooth.isBluetoothVersion(); },
+                                  L"NoIsBluetoothVersionRequestStrategy::isBluetoothVersion -- "));
+  EXPECT_FALSE(bluetooth.supportsService(37));
+
+  EXPECT_TRUE(port.written().empty());
+}
+
+}  // namespace
+}  // namespace QrCom
