@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "emulator/Bytes.h"
+#include "emulator/Expectation.h"
+#include "emulator/Module.h"
+
+namespace QrEmu {
+
+// What the display's firmware is doing; modules answer according to it and may switch it.
+enum class Mode { Normal, Info, BootLoader, Iap, Monitor };
+
+enum class Direction { FromHost, ToHost };
+
+// Faults every display has, whatever its modules; each may be changed at any time.
+struct Faults {
+  bool silent = false;        // hears nothing and says nothing
+  bool wrongAnswers = false;  // every answer byte arrives complemented
+  uint32_t garbage = 0;       // bytes of line noise before every answer
+  uint32_t answerDelay = 0;   // milliseconds every answer comes later
+  bool busy = false;          // another program holds the port: opening it fails
+  bool unplugged = false;     // the link is gone for good
+};
+
+// An emulated display. It is reactive: it consumes the bytes the host writes and queues its
+// answers at once, in the writer's call; an answer may carry a delay and is released when the
+// clock (QrCom::clock()) reaches it. Transports move bytes between the host and the display;
+// modules implement the protocols. Every operation may be called from any thread.
+class Display {
+ public:
+  using Trace = std::function<void(Direction, const Bytes&)>;
+
+  Display(uint8_t modelId, uint16_t protocolVersion);
+  ~Display();
+  Display(const Display&) = delete;
+  Display& operator=(const Display&) = delete;
+
+  // Held by whoever changes a module's own knobs while a transport may be running.
+  std::unique_lock<std::recursive_mutex> lock() const;
+
+  uint8_t modelId() const;
+  uint16_t protocolVersion() const;
+  void setProtocolVersion(uint16_t version);
+  Mode mode() const;
+  void setMode(Mode mode);
+
+  template <typename M, typename... Args>
+  M& add(Args&&... args) {
+    auto module = std::make_unique<M>(std::forward<Args>(args)...);
+    M& added = *module;
+    addModule(std::move(module));
+    return added;
+  }
+
+  // --- transports
+  void receive(const uint8_t* data, size_t length);
+  void receive(const Bytes& bytes) { receive(bytes.data(), bytes.size()); }
+  // The answer bytes whose release time has come, in order.
+  Bytes takeDue();
+  // The release tick of the earliest answer still held back.
+  std::optional<uint32_t> nextRelease() const;
+  // Called whenever answers were queued or a fault changed (a transport's wake-up).
+  void setListener(std::function<void()> listener);
+  // Sees every byte the display consumes and every byte released to the host.
+  void setTrace(Trace trace);
+
+  // --- protocol modules
+  uint32_t now() const;
+  // Queues an answer; faults (silence, complement, noise, delay) apply here.
+  void send(Bytes bytes, uint32_t delayMs = 0);
+  // 0x79, the display's model id, L, type, payload, 0x16.
+  void sendPacket(uint8_t type, const Bytes& payload = {}, uint32_t delayMs = 0);
+  // The next step of the dialogue; the display's bytes go to it until it completes.
+  void expect(std::unique_ptr<Expectation> step);
+  void expectOneByte(std::function<void(uint8_t)> then);
+  void expectBytes(size_t count, std::function<void(const Bytes&)> then);
+  void expectPacket(std::function<void(const Packet&)> then);
+  void expectFrame(std::function<void(const Frame&)> then);
+  // Handles `byte` as the first byte of a new exchange (for a step that finds the host has
+  // moved on).
+  void startExchange(uint8_t byte);
+  // Drops the waiting step and tells every module.
+  void endDialogue();
+
+  // --- faults
+  Faults faults() const;
+  void setSilent(bool silent);
+  void setWrongAnswers(bool wrong);
+  void setGarbage(uint32_t bytesPerAnswer);
+  void setAnswerDelay(uint32_t milliseconds);
+  void setBusy(bool busy);
+  void unplug();
+
+ private:
+  struct Pending {
+    uint32_t release;
+    Bytes bytes;
+  };
+
+  void addModule(std::unique_ptr<Module> module);
+  void routePacket(const Packet& packet);
+  void changed();
+  uint8_t noise();
+
+  mutable std::recursive_mutex mutex_;
+  const uint8_t modelId_;
+  uint16_t protocolVersion_;
+  Mode mode_ = Mode::Normal;
+  std::vector<std::unique_ptr<Module>> modules_;
+  std::unique_ptr<Expectation> step_;
+  std::deque<Pending> pending_;
+  Faults faults_;
+  uint32_t noiseState_ = 0x2545F491;
+  std::function<void()> listener_;
+  Trace trace_;
+};
+
+}  // namespace QrEmu

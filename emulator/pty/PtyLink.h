@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "emulator/Display.h"
+
+namespace QrEmu {
+
+struct LinkOptions {
+  // A symbolic link to the tty, made when the link opens and removed when it closes.
+  std::string symlink;
+  // Pace the bytes in both directions as a real line would: 11 bits a byte (start, 8 data,
+  // parity, stop) at the rate the host set on the tty.
+  bool lineRate = false;
+};
+
+// One display on the master side of a pseudo-terminal: the host opens path() like a serial
+// port. The link keeps a descriptor of the tty itself so that the pty lives while the host
+// closes and reopens it; with the busy fault it holds an exclusive lock on it (flock), and
+// unplugging closes the pty. Served by PtyServer.
+class PtyLink {
+ public:
+  PtyLink(Display& display, LinkOptions options);  // throws std::system_error
+  ~PtyLink();
+  PtyLink(const PtyLink&) = delete;
+  PtyLink& operator=(const PtyLink&) = delete;
+
+  const std::string& path() const { return path_; }
+  Display& display() { return display_; }
+
+  // For the server's poll: the master descriptor (-1 once unplugged) and its events.
+  int descriptor() const { return master_; }
+  short events() const;
+  // Moves the bytes that are due; returns the milliseconds until it needs to run again, or
+  // -1 when only new input can give it work.
+  int service(short revents);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Timed {
+    uint8_t byte;
+    Clock::time_point at;
+  };
+
+  void close();
+  void holdBusy(bool busy);
+  void readHost(Clock::time_point now);
+  void feedDisplay(Clock::time_point now);
+  void writeHost(Clock::time_point now);
+  Clock::duration byteTime() const;
+
+  Display& display_;
+  LinkOptions options_;
+  int master_ = -1;
+  int slave_ = -1;
+  std::string path_;
+  bool busyHeld_ = false;
+  bool blocked_ = false;  // the tty's input queue was full at the last write
+  std::deque<Timed> input_;
+  std::deque<uint8_t> output_;
+  Clock::time_point lineFreeAt_{};
+};
+
+}  // namespace QrEmu

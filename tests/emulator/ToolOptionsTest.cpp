@@ -1,0 +1,43 @@
+#include "emulator/tool/ToolOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace QrEmu {
+namespace {
+
+TEST(ToolOptionsTest, OneDefaultDisplayWithoutSettings) {
+  const ToolOptions options = parseToolOptions({});
+  ASSERT_EQ(options.displays.size(), 1u);
+  EXPECT_EQ(options.displays[0].modelId, 84);
+  EXPECT_EQ(options.displays[0].protocolVersion, 0x0103);
+  EXPECT_FALSE(options.log);
+}
+
+TEST(ToolOptionsTest, DisplaySettingsAndFaults) {
+  const ToolOptions options =
+      parseToolOptions({"--log", "--line-rate", "--display", "model=0x22,version=0,link=/tmp/com5",
+                        "--display", "model=50,delay=250,garbage=3,wrong,silent,busy"});
+  EXPECT_TRUE(options.log);
+  EXPECT_TRUE(options.lineRate);
+  ASSERT_EQ(options.displays.size(), 2u);
+  EXPECT_EQ(options.displays[0].modelId, 0x22);
+  EXPECT_EQ(options.displays[0].protocolVersion, 0);
+  EXPECT_EQ(options.displays[0].link, "/tmp/com5");
+  const Faults& faults = options.displays[1].faults;
+  EXPECT_EQ(options.displays[1].modelId, 50);
+  EXPECT_EQ(faults.answerDelay, 250u);
+  EXPECT_EQ(faults.garbage, 3u);
+  EXPECT_TRUE(faults.wrongAnswers && faults.silent && faults.busy);
+}
+
+TEST(ToolOptionsTest, MistakesAreRefused) {
+  for (const char* settings : {"model=256", "model=-1", "model=", "version=0x10000", "delay=x",
+                               "wrong=1", "link=", "model", "colour=red"}) {
+    EXPECT_THROW(parseToolOptions({"--display", settings}), std::invalid_argument) << settings;
+  }
+  EXPECT_THROW(parseToolOptions({"--display"}), std::invalid_argument);
+  EXPECT_THROW(parseToolOptions({"--port"}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace QrEmu
