@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace QrApp {
+
+// A Braille table file of a firmware package: the name, the dot pattern of each of the 256
+// character codes (bit n - 1 is dot n) and the search-backwards flag the display stores with
+// it. ".asc" files list the patterns by position, ".jbt" files by character; the extension
+// decides, in any case. Any other extension reads nothing and leaves every pattern 0.
+class BrailleTable {
+ public:
+  static constexpr std::size_t kMaxName = 260;
+  using Dots = std::array<uint8_t, 256>;
+
+  // Reads the file; a file that cannot be opened or read throws the file exception of
+  // NativeFile.
+  explicit BrailleTable(const std::wstring& path);
+  virtual ~BrailleTable() = default;
+
+  bool searchBackwards() const { return searchBackwards_; }
+  const std::wstring& name() const { return name_; }
+  const Dots& dots() const { return dots_; }
+
+ private:
+  bool searchBackwards_ = false;
+  std::wstring name_;
+  Dots dots_{};
+};
+
+}  // namespace QrApp
