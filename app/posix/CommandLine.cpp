@@ -1,0 +1,129 @@
+#include "app/posix/CommandLine.h"
+
+#include "app/LocalizedStrings.h"
+#include "qrcom/base/Utf8.h"
+
+namespace QrApp {
+
+namespace {
+
+// Parses one option; false with `error` set when it is wrong.
+bool applyOption(const std::string& name, const std::optional<std::string>& inlineValue,
+                 const std::vector<std::string>& arguments, std::size_t& index, Options& options,
+                 std::string& error) {
+  const bool takesValue = name == "--port" || name == "--lang";
+  if (!takesValue && inlineValue) {
+    error = "option " + name + " takes no value";
+    return false;
+  }
+  std::string value;
+  if (takesValue) {
+    if (inlineValue) {
+      value = *inlineValue;
+    } else if (index + 1 < arguments.size()) {
+      value = arguments[++index];
+    } else {
+      error = "option " + name + " needs a value";
+      return false;
+    }
+  }
+  if (name == "--port") {
+    if (value.empty()) {
+      error = "option --port needs a path";
+      return false;
+    }
+    options.ports.push_back(value);
+  } else if (name == "--lang") {
+    if (value == "de") {
+      options.language = kLanguageGerman;
+    } else if (value == "en") {
+      options.language = kLanguageEnglish;
+    } else {
+      error = "option --lang takes de or en, not '" + value + "'";
+      return false;
+    }
+  } else if (name == "--no-usb") {
+    options.noUsb = true;
+  } else if (name == "--list") {
+    options.list = true;
+  } else if (name == "--yes") {
+    options.yes = true;
+  } else if (name == "--verbose") {
+    options.verbose = true;
+  } else if (name == "--help") {
+    options.help = true;
+  } else if (name == "--version") {
+    options.version = true;
+  } else {
+    error = "unknown option " + name;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+  ParsedCommandLine parsed;
+  bool optionsEnded = false;
+  for (std::size_t index = 0; index < arguments.size(); ++index) {
+    const std::string& argument = arguments[index];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+      const std::size_t equals = argument.find('=');
+      const std::string name = argument.substr(0, equals);
+      std::optional<std::string> inlineValue;
+      if (equals != std::string::npos) inlineValue = argument.substr(equals + 1);
+      if (!applyOption(name, inlineValue, arguments, index, parsed.options, parsed.error)) {
+        return parsed;
+      }
+    } else if (parsed.options.folder) {
+      parsed.error = "only one FOLDER may be given";
+      return parsed;
+    } else if (argument.empty()) {
+      parsed.error = "FOLDER is empty";
+      return parsed;
+    } else {
+      parsed.options.folder = QrCom::fromUtf8(argument);
+    }
+  }
+  return parsed;
+}
+
+std::string usageText() {
+  return R"(Usage: quorlin-updater [OPTIONS] [FOLDER]
+
+Updates the firmware of a Quorlin Braille display from the firmware package in
+FOLDER. Without FOLDER the updater asks for the folder and offers the one used
+last.
+
+Options:
+  --port PATH    probe this tty for a display instead of scanning /dev/ttyS*,
+                 /dev/ttyUSB*, /dev/ttyACM* and /dev/rfcomm*; may be repeated
+  --no-usb       do not look for displays on USB-HID
+  --lang de|en   language of the texts (default: German when LC_ALL,
+                 LC_MESSAGES or LANG, the first one set, begins with "de")
+  --list         list the displays found (model name, serial number, firmware
+                 version, link) and exit
+  --yes          answer the confirmation with Yes (with several displays the
+                 updater still asks which one)
+  --verbose      print the library's failure texts and debug lines on stderr
+  --help         print this help and exit
+  --version      print the version and exit
+
+Exit status:
+  0  the update succeeded
+  1  the update failed or was cancelled
+  2  usage error
+  3  no display found
+  4  declined: No to the confirmation, or a question cancelled
+  5  the firmware does not fit the display (other model, firmware too old,
+     emulation active)
+
+The last folder is stored in $XDG_CONFIG_HOME/quorlin/updater.conf
+(default ~/.config/quorlin/updater.conf).
+)";
+}
+
+}  // namespace QrApp

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/LocalizedStrings.h"
+#include "app/posix/TerminalProgress.h"
+#include "app/posix/TerminalUi.h"
+#include "tests/support/TerminalEnds.h"
+
+namespace QrApp {
+namespace {
+
+using QrTest::TerminalEnds;
+
+const std::string kHeader =
+    "Update Firmware\nTarget device: Corlet (COR1) at COM3\nPress Ctrl+C to cancel.\n";
+
+void neverCancelled() {
+  ADD_FAILURE() << "cancelled";
+}
+
+TEST(UploadDialogTest, PlainLinesForEachStatusAndEachTenPercent) {
+  ProgressRenderer renderer(false);
+  std::string output;
+  for (unsigned percent = 0; percent <= 100; ++percent) {
+    output += renderer.update(
+        percent < 50 ? L"Sending firmware data\u2026" : L"Sending help file\u2026", percent);
+  }
+  output += renderer.endLine();
+  EXPECT_EQ(output,
+            "Sending firmware data\xE2\x80\xA6 0 %\n"
+            "Sending firmware data\xE2\x80\xA6 10 %\n"
+            "Sending firmware data\xE2\x80\xA6 20 %\n"
+            "Sending firmware data\xE2\x80\xA6 30 %\n"
+            "Sending firmware data\xE2\x80\xA6 40 %\n"
+            "Sending help file\xE2\x80\xA6 50 %\n"
+            "Sending help file\xE2\x80\xA6 60 %\n"
+            "Sending help file\xE2\x80\xA6 70 %\n"
+            "Sending help file\xE2\x80\xA6 80 %\n"
+            "Sending help file\xE2\x80\xA6 90 %\n"
+            "Sending help file\xE2\x80\xA6 100 %\n");
+}
+
+TEST(UploadDialogTest, OneLineRewrittenInPlaceOnATerminal) {
+  ProgressRenderer renderer(true);
+  EXPECT_EQ(renderer.update(L"", 0), "\r0 %\x1b[K");
+  EXPECT_EQ(renderer.update(L"Sending", 1), "\rSending 1 %\x1b[K");
+  EXPECT_EQ(renderer.update(L"Sending", 1), "");
+  EXPECT_EQ(renderer.endLine(), "\n");
+  EXPECT_EQ(renderer.endLine(), "");
+  // After other output the line starts anew.
+  EXPECT_EQ(renderer.update(L"Sending", 1), "\rSending 1 %\x1b[K");
+}
+
+TEST(UploadDialogTest, ShowsWhatTheWorkerReportedBeforeAndEndsWithItsResult) {
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  UploadProgress& progress = ui.uploadProgress();
+  progress.setStatus(L"Sending message file...");
+  for (unsigned percent : {5, 12, 19, 20}) progress.setPercent(percent);
+  progress.setStatus(L"Sending help file\u2026");
+  progress.setPercent(100);
+  progress.end(0);
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), 0);
+  EXPECT_EQ(ends.output(), kHeader +
+                               "Sending message file... 0 %\n"
+                               "Sending message file... 20 %\n"
+                               "Sending help file\xE2\x80\xA6 20 %\n"
+                               "Sending help file\xE2\x80\xA6 100 %\n");
+}
+
+TEST(UploadDialogTest, InPlaceOnAPseudoTerminal) {
+  TerminalEnds ends = TerminalEnds::pty();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageGerman);
+  std::thread worker([&] {
+    ui.uploadProgress().setStatus(L"Hilfedatei wird gesendet\u2026");
+    ui.uploadProgress().setPercent(42);
+    ui.uploadProgress().end(-1);
+  });
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) an COM3", neverCancelled), -1);
+  worker.join();
+  const std::string output = ends.waitForOutput("42 %\x1b[K\r\n");
+  EXPECT_EQ(
+      output.rfind(
+          "Firmware \xC3\xBC"
+          "bertragen\r\nZielger\xC3\xA4t: Corlet (COR1) an COM3\r\nMit Strg+C brechen Sie ab.\r\n",
+          0),
+      0u);
+  EXPECT_NE(output.find("\rHilfedatei wird gesendet\xE2\x80\xA6 42 %\x1b[K\r\n"),
+            std::string::npos);
+}
+
+TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  ends.type("again\nr\nc\n");
+  std::thread worker([&] {
+    UploadProgress& progress = ui.uploadProgress();
+    progress.setStatus(L"Sending help file\u2026");
+    const bool first = progress.askRetry();
+    const bool second = progress.askRetry();
+    progress.end(first && !second ? 0 : -1);
+  });
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), 0);
+  worker.join();
+  const std::string question =
+      "Error while sending. Please check, if the target device is showing an error message. If "
+      "so, press ESC till no error message is shown. Do you want to start sending again? (r = "
+      "Retry, c = Cancel, Enter = Retry): \n";
+  EXPECT_EQ(ends.output(), kHeader + "Sending help file\xE2\x80\xA6 0 %\n" + question +
+                               "Please answer with one of the choices.\n" + question + question);
+}
+
+TEST(UploadDialogTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  ends.endInput();
+  std::thread worker([&] { ui.uploadProgress().end(ui.uploadProgress().askRetry() ? 0 : -1); });
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), -1);
+  worker.join();
+}
+
+TEST(UploadDialogTest, CtrlCIsCancel) {
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  std::atomic<int> cancels{0};
+  std::atomic<bool> retried{true};
+  const std::thread::id uiThread = std::this_thread::get_id();
+  std::thread worker([&] {
+    ui.uploadProgress().setStatus(L"Sending firmware data\u2026");
+    ends.waitForOutput("Press Ctrl+C to cancel.\n");
+    kill(getpid(), SIGINT);
+    // The dialog closes after the cancel: the worker's question is answered with Cancel.
+    retried = ui.uploadProgress().askRetry();
+    ui.uploadProgress().end(0);
+  });
+  const int result = ui.showUploadDialog(L"Corlet (COR1) at COM3", [&] {
+    EXPECT_EQ(std::this_thread::get_id(), uiThread);
+    ++cancels;
+  });
+  worker.join();
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(cancels, 1);
+  EXPECT_FALSE(retried);
+  EXPECT_NE(ends.output().find("Cancelling\xE2\x80\xA6\n"), std::string::npos);
+  // Ctrl+C has its usual meaning again.
+  struct sigaction action {};
+  sigaction(SIGINT, nullptr, &action);
+  EXPECT_EQ(action.sa_handler, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace QrApp

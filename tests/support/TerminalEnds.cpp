@@ -1,0 +1,133 @@
+#include "tests/support/TerminalEnds.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+
+namespace QrTest {
+
+namespace {
+
+void closeIfOpen(int descriptor) {
+  if (descriptor >= 0) close(descriptor);
+}
+
+std::string drain(int descriptor) {
+  std::string bytes;
+  char chunk[4096];
+  for (;;) {
+    pollfd polled{descriptor, POLLIN, 0};
+    if (poll(&polled, 1, 0) <= 0 || (polled.revents & POLLIN) == 0) break;
+    const ssize_t count = read(descriptor, chunk, sizeof chunk);
+    if (count <= 0) break;
+    bytes.append(chunk, static_cast<size_t>(count));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TerminalEnds TerminalEnds::pty() {
+  TerminalEnds ends;
+  ends.isPty_ = true;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    throw std::runtime_error("no pseudo-terminal");
+  }
+  const int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave < 0) throw std::runtime_error("cannot open the pseudo-terminal's slave");
+  ends.keyboard_ = master;
+  ends.screen_ = master;
+  ends.input_ = slave;
+  ends.output_ = slave;
+  int errors[2];
+  if (pipe2(errors, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  ends.errorsRead_ = errors[0];
+  ends.errorsWrite_ = errors[1];
+  return ends;
+}
+
+TerminalEnds TerminalEnds::pipes() {
+  TerminalEnds ends;
+  int in[2];
+  int out[2];
+  int errors[2];
+  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe");
+  }
+  ends.input_ = in[0];
+  ends.keyboard_ = in[1];
+  ends.screen_ = out[0];
+  ends.output_ = out[1];
+  ends.errorsRead_ = errors[0];
+  ends.errorsWrite_ = errors[1];
+  return ends;
+}
+
+TerminalEnds::TerminalEnds(TerminalEnds&& other) noexcept
+    : isPty_(other.isPty_),
+      keyboard_(other.keyboard_),
+      screen_(other.screen_),
+      input_(other.input_),
+      output_(other.output_),
+      errorsRead_(other.errorsRead_),
+      errorsWrite_(other.errorsWrite_),
+      collected_(std::move(other.collected_)) {
+  other.keyboard_ = other.screen_ = other.input_ = other.output_ = -1;
+  other.errorsRead_ = other.errorsWrite_ = -1;
+}
+
+TerminalEnds::~TerminalEnds() {
+  closeIfOpen(keyboard_);
+  if (screen_ != keyboard_) closeIfOpen(screen_);
+  closeIfOpen(input_);
+  if (output_ != input_) closeIfOpen(output_);
+  closeIfOpen(errorsRead_);
+  closeIfOpen(errorsWrite_);
+}
+
+void TerminalEnds::type(const std::string& keys) const {
+  if (write(keyboard_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
+    throw std::runtime_error("typing failed");
+  }
+}
+
+void TerminalEnds::endInput() {
+  if (isPty_) {
+    type(std::string(1, static_cast<char>(4)));  // Ctrl+D at the start of a line
+  } else {
+    close(keyboard_);
+    keyboard_ = -1;
+  }
+}
+
+void TerminalEnds::collect(int timeoutMs) {
+  pollfd polled{screen_, POLLIN, 0};
+  if (poll(&polled, 1, timeoutMs) > 0) collected_ += drain(screen_);
+}
+
+std::string TerminalEnds::waitForOutput(const std::string& text) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  collected_ += drain(screen_);
+  while (collected_.find(text) == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    collect(100);
+  }
+  return collected_;
+}
+
+std::string TerminalEnds::output() {
+  collected_ += drain(screen_);
+  return collected_;
+}
+
+std::string TerminalEnds::errorOutput() {
+  return drain(errorsRead_);
+}
+
+}  // namespace QrTest
