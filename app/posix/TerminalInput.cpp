@@ -44,15 +44,6 @@ void LineReader::readAvailable() {
   }
 }
 
-std::optional<std::string> LineReader::readLine() {
-  for (;;) {
-    if (std::optional<std::string> line = takeLine()) return line;
-    if (ended_) return std::nullopt;
-    waitForInput({descriptor_});
-    readAvailable();
-  }
-}
-
 std::size_t waitForInput(const std::vector<int>& descriptors) {
   std::vector<pollfd> polled;
   for (int descriptor : descriptors) polled.push_back({descriptor, POLLIN, 0});

@@ -24,9 +24,6 @@ class LineReader {
   // The input has ended and every line has been taken.
   bool exhausted() const { return ended_ && buffer_.empty(); }
 
-  // Blocks until a line is available; nothing at the end of the input.
-  std::optional<std::string> readLine();
-
  private:
   int descriptor_;
   std::string buffer_;

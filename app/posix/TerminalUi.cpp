@@ -1,5 +1,6 @@
 #include "app/posix/TerminalUi.h"
 
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -71,6 +72,8 @@ TerminalUi::TerminalUi(int input, int output, int errors, uint16_t language)
         }
       }) {
   if (wake_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  // A reader that goes away (a closed pipe) must not end the program in the middle of an update.
+  signal(SIGPIPE, SIG_IGN);
 }
 
 TerminalUi::~TerminalUi() {
@@ -90,7 +93,7 @@ void TerminalUi::write(int descriptor, const std::string& bytes) const {
   while (done < bytes.size()) {
     const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
     if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return;  // a closed output: nobody is reading any more
+    if (count <= 0) return;  // nobody reads any more: the update goes on regardless
     done += static_cast<std::size_t>(count);
   }
 }
@@ -103,10 +106,21 @@ void TerminalUi::prompt(const std::wstring& text) const {
   write(output_, QrCom::toUtf8(text) + " ");
 }
 
-std::optional<std::string> TerminalUi::answer() {
-  std::optional<std::string> line = reader_.readLine();
-  endAnswer(line.has_value());
-  return line;
+std::optional<std::string> TerminalUi::ask(const std::wstring& question) {
+  InterruptCatcher interrupt;  // from the prompt on, Ctrl+C answers like the end of the input
+  prompt(question);
+  for (;;) {
+    std::optional<std::string> line = reader_.takeLine();
+    if (line || reader_.exhausted()) {
+      endAnswer(line.has_value());
+      return line;
+    }
+    if (waitForInput({input_, interrupt.descriptor()}) == 1) {
+      endAnswer(false);
+      return std::nullopt;
+    }
+    reader_.readAvailable();
+  }
 }
 
 void TerminalUi::endAnswer(bool answered) const {
@@ -121,8 +135,8 @@ void TerminalUi::showMessage(const std::wstring& text, MessageKind kind) {
 
 bool TerminalUi::askYesNo(const std::wstring& question) {
   for (;;) {
-    prompt(question + L" " + text(TerminalText::kTxtYesNoPrompt));
-    const std::optional<std::string> line = answer();
+    const std::optional<std::string> line =
+        ask(question + L" " + text(TerminalText::kTxtYesNoPrompt));
     if (!line) return false;
     const Word word = wordOf(*line);
     if (word == Word::Yes) return true;
@@ -138,8 +152,7 @@ int TerminalUi::selectDevice(const std::vector<std::wstring>& descriptions) {
     say(std::to_wstring(i + 1) + L": " + descriptions[i]);
   }
   for (;;) {
-    prompt(text(TerminalText::kTxtSelectionPrompt));
-    const std::optional<std::string> line = answer();
+    const std::optional<std::string> line = ask(text(TerminalText::kTxtSelectionPrompt));
     if (!line) return -1;
     const std::string word = trimmedLowerCase(*line);
     if (word.empty()) return 0;
@@ -155,9 +168,9 @@ int TerminalUi::selectDevice(const std::vector<std::wstring>& descriptions) {
 std::optional<std::wstring> TerminalUi::chooseFolder(const std::optional<std::wstring>& initial) {
   say(string(kStrSelectFolder, kMessageLength));
   for (;;) {
-    prompt(initial ? formatText(text(TerminalText::kTxtFolderPromptWithDefault), {*initial})
-                   : text(TerminalText::kTxtFolderPrompt));
-    const std::optional<std::string> line = answer();
+    const std::optional<std::string> line =
+        ask(initial ? formatText(text(TerminalText::kTxtFolderPromptWithDefault), {*initial})
+                    : text(TerminalText::kTxtFolderPrompt));
     if (!line) return std::nullopt;
     std::string typed = *line;
     if (typed.empty()) {

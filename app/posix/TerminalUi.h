@@ -12,7 +12,7 @@ namespace QrApp {
 
 // The updater's dialogs as questions and lines on a terminal, in the chosen language, readable
 // by a screen reader or a Braille display: answers are whole lines, every question has a
-// default taken by Enter, and the end of the input counts as No / Cancel. Messages of the
+// default taken by Enter, and the end of the input or Ctrl+C counts as No / Cancel. Messages of the
 // error kind go to the error descriptor, everything else to the output.
 class TerminalUi : public UpdaterUi {
  public:
@@ -36,8 +36,9 @@ class TerminalUi : public UpdaterUi {
   void write(int descriptor, const std::string& bytes) const;
   void say(const std::wstring& line) const;
   void prompt(const std::wstring& text) const;
-  // The next answer line; nothing (after ending the prompt's line) at the end of the input.
-  std::optional<std::string> answer();
+  // Writes the prompt and returns the answer line; nothing (after ending the prompt's line) at
+  // the end of the input or on Ctrl+C.
+  std::optional<std::string> ask(const std::wstring& question);
   // Ends the prompt's line after an answer (or the end of the input) where the terminal did not.
   void endAnswer(bool answered) const;
   // Handles a line typed while the retry question is open; true when it answered it.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -102,6 +105,25 @@ TEST(TerminalUiTest, FolderQuestionOffersTheStoredFolderAndTakesOnlyFolders) {
   EXPECT_EQ(chosen, other);
   piped.ends.endInput();
   EXPECT_EQ(piped.ui.chooseFolder(std::nullopt), std::nullopt);
+}
+
+TEST(TerminalUiTest, CtrlCAtAQuestionIsNoOrCancel) {
+  Terminal piped(TerminalEnds::pipes());
+  std::thread user([&] {
+    for (const char* prompt : {"[y/N] ", "0 = Finish): ", "Folder: "}) {
+      piped.ends.waitForOutput(prompt);
+      kill(getpid(), SIGINT);
+    }
+  });
+  EXPECT_FALSE(piped.ui.askYesNo(L"Update?"));
+  EXPECT_EQ(piped.ui.selectDevice({L"A", L"B"}), -1);
+  EXPECT_EQ(piped.ui.chooseFolder(std::nullopt), std::nullopt);
+  user.join();
+  EXPECT_EQ(piped.ends.output(),
+            "Update? [y/N] \n"
+            "More than one Quorlin device found. Please select the device, you want to update. \n"
+            "1: A\n2: B\nNumber of the device (Enter = 1, 0 = Finish): \n"
+            "Select directory with firmware files\nFolder: \n");
 }
 
 TEST(TerminalUiTest, ErrorsGoToTheErrorOutput) {

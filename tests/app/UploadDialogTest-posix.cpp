@@ -124,6 +124,18 @@ TEST(UploadDialogTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
   worker.join();
 }
 
+TEST(UploadDialogTest, AClosedOutputDoesNotStopTheUpdate) {
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  ends.closeOutput();
+  std::thread worker([&] {
+    ui.uploadProgress().setStatus(L"Sending firmware data\u2026");
+    ui.uploadProgress().end(0);
+  });
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), 0);
+  worker.join();
+}
+
 TEST(UploadDialogTest, CtrlCIsCancel) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);

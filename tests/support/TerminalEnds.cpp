@@ -19,6 +19,7 @@ void closeIfOpen(int descriptor) {
 
 std::string drain(int descriptor) {
   std::string bytes;
+  if (descriptor < 0) return bytes;
   char chunk[4096];
   for (;;) {
     pollfd polled{descriptor, POLLIN, 0};
@@ -119,6 +120,11 @@ std::string TerminalEnds::waitForOutput(const std::string& text) {
     collect(100);
   }
   return collected_;
+}
+
+void TerminalEnds::closeOutput() {
+  if (screen_ != keyboard_) close(screen_);
+  screen_ = -1;
 }
 
 std::string TerminalEnds::output() {

@@ -23,6 +23,8 @@ class TerminalEnds {
   void endInput();
   // Waits (at most 5 s) until the UI's output contains `text`, then returns all of it so far.
   std::string waitForOutput(const std::string& text);
+  // The reader of the output goes away.
+  void closeOutput();
   // Everything written so far, without waiting.
   std::string output();
   std::string errorOutput();
