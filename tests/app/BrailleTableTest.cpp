@@ -88,6 +88,15 @@ TEST_F(BrailleTableTest, JbtSkipsHeadersCommentsAndLinesWithoutAnEqualsSign) {
   EXPECT_EQ(setCodes(table), (std::map<int, int>{{'g', 0x02}}));
 }
 
+TEST_F(BrailleTableTest, ZeroBytesAreOrdinaryCharacters) {
+  std::string content = "a=1";
+  content += '\0';  // ends the dot list like any other character, not the file
+  content += "7\nb=2\n; {SearchBackwards}\n";
+  const BrailleTable table = read(L"zero.jbt", content);
+  EXPECT_EQ(setCodes(table), (std::map<int, int>{{'a', 0x01}, {'b', 0x02}}));
+  EXPECT_TRUE(table.searchBackwards());
+}
+
 TEST_F(BrailleTableTest, SearchBackwardsIsFoundAnywhereInExactCase) {
   EXPECT_TRUE(read(L"a.jbt", "; {SearchBackwards}\na=1\n").searchBackwards());
   EXPECT_TRUE(read(L"b.asc", "head {SearchBackwards}\n1\n").searchBackwards());
