@@ -62,7 +62,11 @@ BrailleTable::BrailleTable(const std::wstring& path) {
   if (format == Format::None) return;
   const std::string content = readAll(path);
   searchBackwards_ = content.find("{SearchBackwards}") != std::string::npos;
-  dots_ = format == Format::Asc ? parseAscTable(content) : parseJbtTable(content);
+  if (format == Format::Asc) {
+    parseAscTable(content, dots_);
+  } else {
+    parseJbtTable(content, dots_);
+  }
 }
 
 }  // namespace QrApp

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -13,7 +12,6 @@ namespace QrApp {
 class BrailleTable {
  public:
   static constexpr std::size_t kMaxName = 260;
-  using Dots = std::array<uint8_t, 256>;
 
   // Reads the file; a file that cannot be opened or read throws the file exception of
   // NativeFile.
@@ -22,12 +20,13 @@ class BrailleTable {
 
   bool searchBackwards() const { return searchBackwards_; }
   const std::wstring& name() const { return name_; }
-  const Dots& dots() const { return dots_; }
+  // In the form the device's receiveBrailleTable takes.
+  const uint8_t (&dots() const)[256] { return dots_; }
 
  private:
   bool searchBackwards_ = false;
   std::wstring name_;
-  Dots dots_{};
+  uint8_t dots_[256] = {};
 };
 
 }  // namespace QrApp

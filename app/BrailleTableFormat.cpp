@@ -35,18 +35,15 @@ bool isDigit(char character) {
 
 }  // namespace
 
-BrailleTable::Dots parseAscTable(std::string_view content) {
-  BrailleTable::Dots dots{};
+void parseAscTable(std::string_view content, uint8_t (&dots)[256]) {
   const std::vector<std::string_view> lines = linesOf(content);
   // The first line is a header; the k-th line after it holds code k - 1.
-  for (std::size_t code = 0; code < dots.size() && code + 1 < lines.size(); ++code) {
+  for (std::size_t code = 0; code < 256 && code + 1 < lines.size(); ++code) {
     dots[code] = dotsOf(lines[code + 1]);
   }
-  return dots;
 }
 
-BrailleTable::Dots parseJbtTable(std::string_view content) {
-  BrailleTable::Dots dots{};
+void parseJbtTable(std::string_view content, uint8_t (&dots)[256]) {
   for (std::string_view line : linesOf(content)) {
     line = line.substr(0, line.find(';'));  // the rest is a comment
     if (line.empty()) continue;
@@ -66,7 +63,6 @@ BrailleTable::Dots parseJbtTable(std::string_view content) {
     if (equals == std::string_view::npos) continue;
     dots[code] = dotsOf(line.substr(equals + 1));
   }
-  return dots;
 }
 
 }  // namespace QrApp

@@ -2,13 +2,14 @@
 
 #include <string_view>
 
-#include "app/BrailleTable.h"
+#include <cstdint>
 
 namespace QrApp {
 
 // The two text formats of Braille table files, read from the file's bytes (8-bit characters).
 // Lines end at line feeds; empty lines do not count; a carriage return stays in its line.
-BrailleTable::Dots parseAscTable(std::string_view content);
-BrailleTable::Dots parseJbtTable(std::string_view content);
+// Each sets the patterns of the codes the content mentions.
+void parseAscTable(std::string_view content, uint8_t (&dots)[256]);
+void parseJbtTable(std::string_view content, uint8_t (&dots)[256]);
 
 }  // namespace QrApp

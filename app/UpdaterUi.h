@@ -1,9 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "qrcom/firmware/ProgressSinks.h"
 
 namespace QrApp {
 
@@ -46,10 +47,10 @@ class UpdaterUi {
   // The progress dialog's worker side; valid for the lifetime of the UI.
   virtual UploadProgress& uploadProgress() = 0;
   // Shows the modal progress dialog for `targetDevice` until uploadProgress().end() closes it
-  // or the user cancels; Cancel first calls `onCancel` (on this thread), then closes the
-  // dialog with -1. Returns the result: 0 or -1.
+  // or the user cancels; Cancel first calls the notifier's onCancel (on this thread), then
+  // closes the dialog with -1. Returns the result: 0 or -1.
   virtual int showUploadDialog(const std::wstring& targetDevice,
-                               const std::function<void()>& onCancel) = 0;
+                               QrCom::UploadProcessDialogNotifier& notifier) = 0;
 };
 
 }  // namespace QrApp

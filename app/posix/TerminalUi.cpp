@@ -198,7 +198,7 @@ bool TerminalUi::answerRetry(const std::string& line) {
 }
 
 int TerminalUi::showUploadDialog(const std::wstring& targetDevice,
-                                 const std::function<void()>& onCancel) {
+                                 QrCom::UploadProcessDialogNotifier& notifier) {
   InterruptCatcher interrupt;  // before the hint, so that Ctrl+C means Cancel once it shows
   say(string(kStrCaption, kCaptionLength));
   say(text(TerminalText::kTxtTargetDevice) + L" " + targetDevice);
@@ -251,7 +251,7 @@ int TerminalUi::showUploadDialog(const std::wstring& targetDevice,
       interrupt.drain();
       write(output_, asking ? "\n" : renderer.endLine());
       say(text(TerminalText::kTxtCancelling));
-      onCancel();
+      notifier.onCancel();
       channel_.close();
       return -1;
     } else {

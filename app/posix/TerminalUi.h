@@ -28,7 +28,7 @@ class TerminalUi : public UpdaterUi {
   UploadProgress& uploadProgress() override { return channel_; }
   // Ctrl+C while the dialog is shown is its Cancel.
   int showUploadDialog(const std::wstring& targetDevice,
-                       const std::function<void()>& onCancel) override;
+                       QrCom::UploadProcessDialogNotifier& notifier) override;
 
  private:
   std::wstring text(TerminalText which) const;

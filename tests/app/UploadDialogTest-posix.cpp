@@ -19,9 +19,16 @@ using QrTest::TerminalEnds;
 const std::string kHeader =
     "Update Firmware\nTarget device: Corlet (COR1) at COM3\nPress Ctrl+C to cancel.\n";
 
-void neverCancelled() {
-  ADD_FAILURE() << "cancelled";
-}
+// Records the cancels and the thread they came on.
+class Notifier : public QrCom::UploadProcessDialogNotifier {
+ public:
+  void onCancel() override {
+    ++cancels;
+    thread = std::this_thread::get_id();
+  }
+  std::atomic<int> cancels{0};
+  std::thread::id thread;
+};
 
 TEST(UploadDialogTest, PlainLinesForEachStatusAndEachTenPercent) {
   ProgressRenderer renderer(false);
@@ -59,13 +66,15 @@ TEST(UploadDialogTest, OneLineRewrittenInPlaceOnATerminal) {
 TEST(UploadDialogTest, ShowsWhatTheWorkerReportedBeforeAndEndsWithItsResult) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  Notifier notifier;
   UploadProgress& progress = ui.uploadProgress();
   progress.setStatus(L"Sending message file...");
   for (unsigned percent : {5, 12, 19, 20}) progress.setPercent(percent);
   progress.setStatus(L"Sending help file\u2026");
   progress.setPercent(100);
   progress.end(0);
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), 0);
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
+  EXPECT_EQ(notifier.cancels, 0);
   EXPECT_EQ(ends.output(), kHeader +
                                "Sending message file... 0 %\n"
                                "Sending message file... 20 %\n"
@@ -76,12 +85,13 @@ TEST(UploadDialogTest, ShowsWhatTheWorkerReportedBeforeAndEndsWithItsResult) {
 TEST(UploadDialogTest, InPlaceOnAPseudoTerminal) {
   TerminalEnds ends = TerminalEnds::pty();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageGerman);
+  Notifier notifier;
   std::thread worker([&] {
     ui.uploadProgress().setStatus(L"Hilfedatei wird gesendet\u2026");
     ui.uploadProgress().setPercent(42);
     ui.uploadProgress().end(-1);
   });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) an COM3", neverCancelled), -1);
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) an COM3", notifier), -1);
   worker.join();
   const std::string output = ends.waitForOutput("42 %\x1b[K\r\n");
   EXPECT_EQ(
@@ -97,6 +107,7 @@ TEST(UploadDialogTest, InPlaceOnAPseudoTerminal) {
 TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  Notifier notifier;
   ends.type("again\nr\nc\n");
   std::thread worker([&] {
     UploadProgress& progress = ui.uploadProgress();
@@ -105,8 +116,9 @@ TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
     const bool second = progress.askRetry();
     progress.end(first && !second ? 0 : -1);
   });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), 0);
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
   worker.join();
+  EXPECT_EQ(notifier.cancels, 0);
   const std::string question =
       "Error while sending. Please check, if the target device is showing an error message. If "
       "so, press ESC till no error message is shown. Do you want to start sending again? (r = "
@@ -118,30 +130,31 @@ TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
 TEST(UploadDialogTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  Notifier notifier;
   ends.endInput();
   std::thread worker([&] { ui.uploadProgress().end(ui.uploadProgress().askRetry() ? 0 : -1); });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), -1);
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), -1);
   worker.join();
 }
 
 TEST(UploadDialogTest, AClosedOutputDoesNotStopTheUpdate) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  Notifier notifier;
   ends.closeOutput();
   std::thread worker([&] {
     ui.uploadProgress().setStatus(L"Sending firmware data\u2026");
     ui.uploadProgress().end(0);
   });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", neverCancelled), 0);
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
   worker.join();
 }
 
 TEST(UploadDialogTest, CtrlCIsCancel) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  std::atomic<int> cancels{0};
+  Notifier notifier;
   std::atomic<bool> retried{true};
-  const std::thread::id uiThread = std::this_thread::get_id();
   std::thread worker([&] {
     ui.uploadProgress().setStatus(L"Sending firmware data\u2026");
     ends.waitForOutput("Press Ctrl+C to cancel.\n");
@@ -150,13 +163,11 @@ TEST(UploadDialogTest, CtrlCIsCancel) {
     retried = ui.uploadProgress().askRetry();
     ui.uploadProgress().end(0);
   });
-  const int result = ui.showUploadDialog(L"Corlet (COR1) at COM3", [&] {
-    EXPECT_EQ(std::this_thread::get_id(), uiThread);
-    ++cancels;
-  });
+  const int result = ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier);
   worker.join();
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(cancels, 1);
+  EXPECT_EQ(notifier.cancels, 1);
+  EXPECT_EQ(notifier.thread, std::this_thread::get_id());
   EXPECT_FALSE(retried);
   EXPECT_NE(ends.output().find("Cancelling\xE2\x80\xA6\n"), std::string::npos);
   // Ctrl+C has its usual meaning again.
