@@ -30,9 +30,10 @@ Bytes ScriptedHidDisplay::refusal() const {
 void ScriptedHidDisplay::answer(const Bytes& bytes) {
   for (size_t at = 0; at < bytes.size(); at += 62) {
     const size_t count = std::min<size_t>(62, bytes.size() - at);
-    Bytes report{0x01, static_cast<uint8_t>(count)};
-    report.insert(report.end(), bytes.begin() + at, bytes.begin() + at + count);
-    report.resize(64, 0);
+    Bytes report(64, 0);
+    report[0] = 0x01;
+    report[1] = static_cast<uint8_t>(count);
+    std::copy(bytes.begin() + at, bytes.begin() + at + count, report.begin() + 2);
     device_->deliver(report);
   }
 }
