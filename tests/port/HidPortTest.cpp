@@ -28,6 +28,15 @@ Bytes report(const std::string& bytes) {
   return full;
 }
 
+// Report id, count, payload, padded to `length`.
+Bytes framed(uint8_t id, Bytes::const_iterator from, size_t count, size_t length) {
+  Bytes bytes(std::max(length, count + 2), 0);
+  bytes[0] = id;
+  bytes[1] = static_cast<uint8_t>(count);
+  std::copy(from, from + count, bytes.begin() + 2);
+  return bytes;
+}
+
 Bytes counting(size_t count, uint8_t first = 0) {
   Bytes bytes(count);
   for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(first + i);
@@ -94,13 +103,8 @@ TEST_F(HidPortTest, WritesGoOutInFullLengthDataReports) {
   port.writeBuffer(hundred.data(), 100);
   const auto sent = device->sent();
   ASSERT_EQ(sent.size(), 3u);
-  Bytes first = {0x02, 62};
-  first.insert(first.end(), hundred.begin(), hundred.begin() + 62);
-  Bytes second = {0x02, 38};
-  second.insert(second.end(), hundred.begin() + 62, hundred.end());
-  second.resize(64, 0);
-  EXPECT_EQ(sent[1].bytes, first);
-  EXPECT_EQ(sent[2].bytes, second);
+  EXPECT_EQ(sent[1].bytes, framed(0x02, hundred.begin(), 62, 64));
+  EXPECT_EQ(sent[2].bytes, framed(0x02, hundred.begin() + 62, 38, 64));
 }
 
 TEST_F(HidPortTest, WriteFailuresHaveTheirTexts) {
@@ -171,9 +175,7 @@ TEST_F(HidPortTest, MoreThanTheRingHoldsOverwritesTheOldest) {
   const Bytes stream = counting(1030);
   for (size_t at = 0; at < stream.size(); at += 62) {
     const size_t count = std::min<size_t>(62, stream.size() - at);
-    Bytes input = {0x01, static_cast<uint8_t>(count)};
-    input.insert(input.end(), stream.begin() + at, stream.begin() + at + count);
-    device->deliver(input);
+    device->deliver(framed(0x01, stream.begin() + at, count, 0));
   }
   // The last report is in once a read of everything times out.
   uint8_t data[1024] = {};
