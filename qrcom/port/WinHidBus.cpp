@@ -1,8 +1,11 @@
 // USB-HID on Windows: the HID class's device interfaces, opened for overlapped I/O.
 #include <windows.h>
 
-#include <hidsdi.h>
 #include <setupapi.h>
+// MinGW's HID headers declare C functions without saying so.
+extern "C" {
+#include <hidsdi.h>
+}
 
 #include <vector>
 
