@@ -4,6 +4,7 @@
 
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/port/HidPort.h"
 
 namespace QrCom {
 
@@ -18,6 +19,7 @@ void QuorlinDevice::throwPortBlocked(std::wstring_view context) {
 }
 
 std::unique_ptr<SerialPort> QuorlinDevice::openPort() const {
+  if (comPortNumber_ == 0) return std::make_unique<HidPort>(hidDevicePath_);
   throw UnableToOpenPortException(L"QuorlinDevice::openPort -- no port available yet");
 }
 
