@@ -57,7 +57,7 @@ void Display::addModule(std::unique_ptr<Module> module) {
 void Display::receive(const uint8_t* data, size_t length) {
   auto guard = lock();
   if (length == 0) return;
-  if (trace_) trace_(Direction::FromHost, Bytes(data, data + length));
+  if (trace_) trace_({TraceEvent::FromHost, Bytes(data, data + length)});
   for (size_t i = 0; i < length; ++i) {
     // Checked per byte: a module may pull the plug in the middle of what the host wrote.
     if (faults_.silent || faults_.unplugged) return;
@@ -102,7 +102,7 @@ Bytes Display::takeDue() {
     due.insert(due.end(), pending_.front().bytes.begin(), pending_.front().bytes.end());
     pending_.pop_front();
   }
-  if (!due.empty() && trace_) trace_(Direction::ToHost, due);
+  if (!due.empty() && trace_) trace_({TraceEvent::ToHost, due});
   return due;
 }
 
@@ -120,6 +120,17 @@ void Display::setListener(std::function<void()> listener) {
 void Display::setTrace(Trace trace) {
   auto guard = lock();
   trace_ = std::move(trace);
+}
+
+void Display::setHostLineRate(uint32_t baud) {
+  auto guard = lock();
+  hostLineRate_ = baud;
+  if (trace_) trace_({TraceEvent::LineRate, {}, baud});
+}
+
+uint32_t Display::hostLineRate() const {
+  auto guard = lock();
+  return hostLineRate_;
 }
 
 uint32_t Display::now() const {
@@ -187,6 +198,15 @@ Faults Display::faults() const {
   return faults_;
 }
 
+void Display::setFaults(const Faults& faults) {
+  auto guard = lock();
+  if (faults.unplugged && !faults_.unplugged) unplug();
+  const bool unplugged = faults_.unplugged && faults.unplugged;
+  faults_ = faults;
+  faults_.unplugged = unplugged;
+  changed();
+}
+
 void Display::setSilent(bool silent) {
   auto guard = lock();
   faults_.silent = silent;
@@ -222,6 +242,12 @@ void Display::unplug() {
   faults_.unplugged = true;
   pending_.clear();
   endDialogue();
+  changed();
+}
+
+void Display::plugIn() {
+  auto guard = lock();
+  faults_.unplugged = false;
   changed();
 }
 

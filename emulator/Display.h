@@ -18,7 +18,13 @@ namespace QrEmu {
 // What the display's firmware is doing; modules answer according to it and may switch it.
 enum class Mode { Normal, Info, BootLoader, Iap, Monitor };
 
-enum class Direction { FromHost, ToHost };
+// What a transport saw cross the line: bytes in either direction, or the host setting up its
+// end of the line (every time, whether the rate changed or not).
+struct TraceEvent {
+  enum Kind { FromHost, ToHost, LineRate } kind;
+  Bytes bytes;        // FromHost, ToHost
+  uint32_t baud = 0;  // LineRate
+};
 
 // Faults every display has, whatever its modules; each may be changed at any time.
 struct Faults {
@@ -36,7 +42,7 @@ struct Faults {
 // modules implement the protocols. Every operation may be called from any thread.
 class Display {
  public:
-  using Trace = std::function<void(Direction, const Bytes&)>;
+  using Trace = std::function<void(const TraceEvent&)>;
 
   Display(uint8_t modelId, uint16_t protocolVersion);
   ~Display();
@@ -69,8 +75,12 @@ class Display {
   std::optional<uint32_t> nextRelease() const;
   // Called whenever answers were queued or a fault changed (a transport's wake-up).
   void setListener(std::function<void()> listener);
-  // Sees every byte the display consumes and every byte released to the host.
+  // Sees every byte the display consumes, every byte released to the host and every time the
+  // host sets up the line.
   void setTrace(Trace trace);
+  // The host set up its end of the line, at this rate (0 until a transport learns it).
+  void setHostLineRate(uint32_t baud);
+  uint32_t hostLineRate() const;
 
   // --- protocol modules
   uint32_t now() const;
@@ -92,12 +102,16 @@ class Display {
 
   // --- faults
   Faults faults() const;
+  // All at once, unplugging or plugging back in as `faults` says.
+  void setFaults(const Faults& faults);
   void setSilent(bool silent);
   void setWrongAnswers(bool wrong);
   void setGarbage(uint32_t bytesPerAnswer);
   void setAnswerDelay(uint32_t milliseconds);
   void setBusy(bool busy);
+  // The link is gone until plugIn(); the dialogue in progress and pending answers are lost.
   void unplug();
+  void plugIn();
 
  private:
   struct Pending {
@@ -118,6 +132,7 @@ class Display {
   std::unique_ptr<Expectation> step_;
   std::deque<Pending> pending_;
   Faults faults_;
+  uint32_t hostLineRate_ = 0;
   uint32_t noiseState_ = 0x2545F491;
   std::function<void()> listener_;
   Trace trace_;

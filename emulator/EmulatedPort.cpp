@@ -16,6 +16,12 @@ EmulatedPort::EmulatedPort(Display& display, Wait wait, QrCom::PortType type, st
     throw QrCom::UnableToOpenPortException(
         QrCom::compose(L"EmulatedPort::openPort -- ", L" Port ", quoted(), L" can't be opened."));
   }
+  display_.setHostLineRate(baud_);
+}
+
+void EmulatedPort::setBaudRate(uint32_t baud) {
+  baud_ = baud;
+  display_.setHostLineRate(baud);
 }
 
 std::wstring EmulatedPort::quoted() const {

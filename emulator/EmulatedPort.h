@@ -37,7 +37,8 @@ class EmulatedPort : public QrCom::SerialPort {
   uint32_t readBuffer(uint8_t* data, uint32_t length, bool retry) override;
   uint8_t readByte() override;
   void purge() override;
-  void setBaudRate(uint32_t baud) override { baud_ = baud; }
+  // The display learns the new rate, as a pty's peer does.
+  void setBaudRate(uint32_t baud) override;
   uint32_t getBaudRate() const override { return baud_; }
   bool canChangeBaudRate() const override { return false; }
   QrCom::PortType getPortType() const override { return type_; }

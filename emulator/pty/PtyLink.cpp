@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <climits>
 #include <system_error>
 
+#include "emulator/pty/TtySpeed.h"
+
 namespace QrEmu {
 
 namespace {
@@ -19,72 +22,81 @@ namespace {
 // Input waiting for the display beyond this is left in the tty, which then holds the writer
 // back like a real line.
 constexpr size_t kInputLimit = 4096;
+// Opening it for writing fails with EACCES even for root (Wine: ERROR_ACCESS_DENIED).
+constexpr char kRefusingPath[] = "/proc/sys/kernel/ostype";
 
 [[noreturn]] void fail(const std::string& what) {
   throw std::system_error(errno, std::generic_category(), what);
 }
 
-uint32_t baudOf(speed_t speed) {
-  struct Rate {
-    speed_t speed;
-    uint32_t baud;
-  };
-  static const Rate rates[] = {
-      {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
-      {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
-      {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
-      {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
-  for (const Rate& rate : rates) {
-    if (rate.speed == speed) return rate.baud;
-  }
-  return 0;
+std::string bytesOf(const termios& settings) {
+  return std::string(reinterpret_cast<const char*>(&settings), sizeof settings);
 }
 
 }  // namespace
 
 PtyLink::PtyLink(Display& display, LinkOptions options)
     : display_(display), options_(std::move(options)) {
-  master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (master_ < 0) fail("posix_openpt");
-  char name[128];
-  if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name)) {
-    const int error = errno;
-    ::close(master_);
-    errno = error;
-    fail("pseudo-terminal");
-  }
-  path_ = name;
-  slave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (slave_ < 0) {
-    const int error = errno;
-    ::close(master_);
-    errno = error;
-    fail(path_);
-  }
-  // Raw from the start: a tty that echoes would hand the display's answers back to it.
-  termios settings{};
-  tcgetattr(slave_, &settings);
-  cfmakeraw(&settings);
-  settings.c_cflag |= CLOCAL | CREAD;
-  cfsetspeed(&settings, B19200);
-  tcsetattr(slave_, TCSANOW, &settings);
-
-  if (!options_.symlink.empty()) {
-    struct stat existing {};
-    if (lstat(options_.symlink.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) {
-      unlink(options_.symlink.c_str());
-    }
-    if (symlink(path_.c_str(), options_.symlink.c_str()) != 0) {
-      const int error = errno;
-      close();
-      errno = error;
-      fail(options_.symlink);
-    }
-  }
+  open();
 }
 
 PtyLink::~PtyLink() {
   close();
+}
+
+std::string PtyLink::path() const {
+  std::lock_guard<std::mutex> guard(pathMutex_);
+  return path_;
+}
+
+void PtyLink::open() {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (master < 0) fail("posix_openpt");
+  char name[128];
+  int slave = -1;
+  if (grantpt(master) == 0 && unlockpt(master) == 0 && ptsname_r(master, name, sizeof name) == 0) {
+    slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  }
+  if (slave < 0) {
+    const int error = errno;
+    ::close(master);
+    errno = error;
+    fail("pseudo-terminal");
+  }
+  // Raw from the start: a tty that echoes would hand the display's answers back to it.
+  // EXTPROC makes the pty report every change of the settings to its packet-mode master.
+  termios settings{};
+  tcgetattr(slave, &settings);
+  cfmakeraw(&settings);
+  settings.c_cflag |= CLOCAL | CREAD;
+  settings.c_cflag &= ~(PARODD | CMSPAR);  // a reused pty keeps what its last host left
+  settings.c_lflag |= EXTPROC;
+  cfsetspeed(&settings, B19200);
+  tcsetattr(slave, TCSANOW, &settings);
+  const int packetMode = 1;
+  ioctl(master, TIOCPKT, &packetMode);
+
+  master_ = master;
+  slave_ = slave;
+  {
+    std::lock_guard<std::mutex> guard(pathMutex_);
+    path_ = name;
+  }
+  display_.setHostLineRate(19200);
+  if (!options_.symlink.empty()) pointLink(name);
+}
+
+void PtyLink::pointLink(const std::string& target) {
+  struct stat existing {};
+  if (lstat(options_.symlink.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) {
+    unlink(options_.symlink.c_str());
+  }
+  if (symlink(target.c_str(), options_.symlink.c_str()) != 0) {
+    const int error = errno;
+    close();
+    errno = error;
+    fail(options_.symlink);
+  }
 }
 
 void PtyLink::close() {
@@ -92,13 +104,18 @@ void PtyLink::close() {
   if (!options_.symlink.empty()) {
     char target[PATH_MAX];
     const ssize_t length = readlink(options_.symlink.c_str(), target, sizeof target - 1);
-    if (length > 0 && std::string(target, static_cast<size_t>(length)) == path_) {
-      unlink(options_.symlink.c_str());
-    }
+    const std::string pointed(target, length > 0 ? static_cast<size_t>(length) : 0);
+    if (pointed == path_ || pointed == kRefusingPath) unlink(options_.symlink.c_str());
   }
   ::close(slave_);
   ::close(master_);
   slave_ = master_ = -1;
+  busyHeld_ = blocked_ = false;
+  ownSettings_.reset();
+  input_.clear();
+  output_.clear();
+  std::lock_guard<std::mutex> guard(pathMutex_);
+  path_.clear();
 }
 
 short PtyLink::events() const {
@@ -109,34 +126,58 @@ short PtyLink::events() const {
 }
 
 PtyLink::Clock::duration PtyLink::byteTime() const {
-  termios settings{};
-  uint32_t baud = 0;
-  if (tcgetattr(master_, &settings) == 0) baud = baudOf(cfgetospeed(&settings));
+  const uint32_t baud = ttySpeed(master_);
   if (baud == 0) return Clock::duration::zero();
   return std::chrono::duration_cast<Clock::duration>(std::chrono::microseconds(11'000'000) / baud);
 }
 
 void PtyLink::holdBusy(bool busy) {
   if (busy == busyHeld_) return;
-  if (!busy) {
-    flock(slave_, LOCK_UN);
-    busyHeld_ = false;
-  } else if (flock(slave_, LOCK_EX | LOCK_NB) == 0) {
-    busyHeld_ = true;
-  }
+  if (busy && flock(slave_, LOCK_EX | LOCK_NB) != 0) return;  // the host holds it: later
+  // Whoever gets through the link also gets the lock.
+  if (!options_.symlink.empty()) pointLink(busy ? kRefusingPath : path_);
+  if (!busy) flock(slave_, LOCK_UN);
+  busyHeld_ = busy;
 }
 
 void PtyLink::readHost(Clock::time_point now) {
   const Clock::duration perByte = options_.lineRate ? byteTime() : Clock::duration::zero();
   Clock::time_point arrival = input_.empty() ? now : std::max(now, input_.back().at);
-  uint8_t buffer[512];
+  uint8_t packet[513];
   while (input_.size() < kInputLimit) {
-    const ssize_t count = read(master_, buffer, sizeof buffer);
+    const ssize_t count = read(master_, packet, sizeof packet);
     if (count <= 0) break;
-    for (ssize_t i = 0; i < count; ++i) {
-      arrival += perByte;
-      input_.push_back({buffer[i], arrival});
+    if (packet[0] != TIOCPKT_DATA) {
+      if (packet[0] & TIOCPKT_IOCTL) hostSetUpLine();
+      if (packet[0] & (TIOCPKT_FLUSHREAD | TIOCPKT_FLUSHWRITE)) clearParity();
+      continue;
     }
+    if (count > 1) clearParity();
+    for (ssize_t i = 1; i < count; ++i) {
+      arrival += perByte;
+      input_.push_back({packet[i], arrival});
+    }
+  }
+}
+
+void PtyLink::hostSetUpLine() {
+  termios settings{};
+  if (tcgetattr(slave_, &settings) != 0) return;
+  const bool own = ownSettings_ == bytesOf(settings);
+  ownSettings_.reset();
+  if (!own) display_.setHostLineRate(ttySpeed(master_));  // not the echo of clearParity()
+}
+
+void PtyLink::clearParity() {
+  // A pty drops the parity enable bit but keeps odd or mark, so the next host that asks for
+  // odd parity would change nothing, and the C library reports such a request as failed
+  // (EINVAL). Cleared when the host is done setting up (it purges, or it sends), never while
+  // it may still be checking what it set.
+  termios settings{};
+  if (tcgetattr(slave_, &settings) != 0 || !(settings.c_cflag & (PARODD | CMSPAR))) return;
+  settings.c_cflag &= ~(PARODD | CMSPAR);
+  if (tcsetattr(slave_, TCSANOW, &settings) == 0 && tcgetattr(slave_, &settings) == 0) {
+    ownSettings_ = bytesOf(settings);
   }
 }
 
@@ -156,9 +197,9 @@ void PtyLink::writeHost(Clock::time_point now) {
   if (output_.empty() || blocked_) return;
 
   size_t ready = output_.size();
-  Clock::time_point freeAt = lineFreeAt_;
   if (options_.lineRate) {
     const Clock::duration perByte = byteTime();
+    Clock::time_point freeAt = lineFreeAt_;
     ready = 0;
     while (ready < output_.size() && freeAt + perByte <= now) {
       freeAt += perByte;
@@ -173,19 +214,17 @@ void PtyLink::writeHost(Clock::time_point now) {
     return;
   }
   output_.erase(output_.begin(), output_.begin() + written);
-  if (options_.lineRate) {
-    lineFreeAt_ += byteTime() * written;
-  }
+  if (options_.lineRate) lineFreeAt_ += byteTime() * written;
   blocked_ = static_cast<size_t>(written) < ready;
 }
 
 int PtyLink::service(short revents) {
-  if (master_ < 0) return -1;
   const Faults faults = display_.faults();
   if (faults.unplugged) {
     close();
     return -1;
   }
+  if (master_ < 0) open();
   holdBusy(faults.busy);
   if (revents & POLLOUT) blocked_ = false;
   const Clock::time_point now = Clock::now();

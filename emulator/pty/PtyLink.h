@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "emulator/Display.h"
@@ -19,8 +21,13 @@ struct LinkOptions {
 
 // One display on the master side of a pseudo-terminal: the host opens path() like a serial
 // port. The link keeps a descriptor of the tty itself so that the pty lives while the host
-// closes and reopens it; with the busy fault it holds an exclusive lock on it (flock), and
-// unplugging closes the pty. Served by PtyServer.
+// closes and reopens it, and learns from the pty's packet mode whenever the host changes the
+// line settings. The busy fault takes an exclusive lock on the tty (flock) and points the
+// symbolic link at a file nobody may open for writing, so that a host opening the port, Wine
+// included, is refused as when another program holds it. Unplugging closes the pty; plugging
+// back in opens a new one (the symbolic link follows). A pty keeps no parity but keeps the
+// odd/mark bit of a request, which would make the next host's identical request fail: the link
+// clears it once the host has set up. Served by PtyServer.
 class PtyLink {
  public:
   PtyLink(Display& display, LinkOptions options);  // throws std::system_error
@@ -28,10 +35,11 @@ class PtyLink {
   PtyLink(const PtyLink&) = delete;
   PtyLink& operator=(const PtyLink&) = delete;
 
-  const std::string& path() const { return path_; }
+  // The tty; empty while unplugged. May be called from any thread.
+  std::string path() const;
   Display& display() { return display_; }
 
-  // For the server's poll: the master descriptor (-1 once unplugged) and its events.
+  // For the server's poll: the master descriptor (-1 while unplugged) and its events.
   int descriptor() const { return master_; }
   short events() const;
   // Moves the bytes that are due; returns the milliseconds until it needs to run again, or
@@ -45,8 +53,12 @@ class PtyLink {
     Clock::time_point at;
   };
 
+  void open();
   void close();
+  void pointLink(const std::string& target);
   void holdBusy(bool busy);
+  void hostSetUpLine();
+  void clearParity();
   void readHost(Clock::time_point now);
   void feedDisplay(Clock::time_point now);
   void writeHost(Clock::time_point now);
@@ -56,9 +68,11 @@ class PtyLink {
   LinkOptions options_;
   int master_ = -1;
   int slave_ = -1;
+  mutable std::mutex pathMutex_;
   std::string path_;
   bool busyHeld_ = false;
-  bool blocked_ = false;  // the tty's input queue was full at the last write
+  bool blocked_ = false;                    // the tty's input queue was full at the last write
+  std::optional<std::string> ownSettings_;  // what the link itself last wrote to the tty
   std::deque<Timed> input_;
   std::deque<uint8_t> output_;
   Clock::time_point lineFreeAt_{};

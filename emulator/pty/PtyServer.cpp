@@ -32,6 +32,10 @@ PtyLink& PtyServer::add(Display& display, LinkOptions options) {
   return links_.back();
 }
 
+void PtyServer::watch(int descriptor, std::function<void()> onReadable) {
+  watched_.push_back({descriptor, std::move(onReadable)});
+}
+
 void PtyServer::wake() {
   const char signal = 1;
   // A full pipe already holds a wake-up.
@@ -50,8 +54,10 @@ void PtyServer::run() {
     }
     polled.assign(1, pollfd{wakeRead_, POLLIN, 0});
     for (PtyLink& link : links_) polled.push_back({link.descriptor(), link.events(), 0});
-    if (poll(polled.data(), polled.size(), timeout) < 0 && errno != EINTR) {
-      throw std::system_error(errno, std::generic_category(), "poll");
+    for (const Watched& watched : watched_) polled.push_back({watched.descriptor, POLLIN, 0});
+    if (poll(polled.data(), polled.size(), timeout) < 0) {
+      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
+      polled.assign(polled.size(), pollfd{-1, 0, 0});
     }
     if (polled[0].revents & POLLIN) {
       char drained[64];
@@ -59,6 +65,9 @@ void PtyServer::run() {
       }
     }
     for (size_t i = 0; i < links_.size(); ++i) revents[i] = polled[i + 1].revents;
+    for (size_t i = 0; i < watched_.size(); ++i) {
+      if (polled[1 + links_.size() + i].revents & POLLIN) watched_[i].onReadable();
+    }
   }
 }
 

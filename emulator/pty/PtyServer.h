@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <list>
 #include <thread>
+#include <vector>
 
 #include "emulator/pty/PtyLink.h"
 
@@ -19,6 +21,8 @@ class PtyServer {
 
   // Before run() or start().
   PtyLink& add(Display& display, LinkOptions options = {});
+  // Calls `onReadable` whenever `descriptor` has input (before run() or start()).
+  void watch(int descriptor, std::function<void()> onReadable);
 
   // Serves until stop().
   void run();
@@ -32,7 +36,13 @@ class PtyServer {
  private:
   void wake();
 
+  struct Watched {
+    int descriptor;
+    std::function<void()> onReadable;
+  };
+
   std::list<PtyLink> links_;
+  std::vector<Watched> watched_;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   std::atomic<bool> stopping_{false};

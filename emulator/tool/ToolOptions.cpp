@@ -1,11 +1,12 @@
 #include "emulator/tool/ToolOptions.h"
 
+#include <functional>
 #include <stdexcept>
 
 namespace QrEmu {
 
 const char kToolUsage[] =
-    "Usage: quorlin-emulator [--log] [--line-rate] [--display SETTINGS]...\n"
+    "Usage: quorlin-emulator [--log] [--line-rate] [--control FIFO] [--display SETTINGS]...\n"
     "Starts emulated displays on pseudo-terminals, prints the tty of each and serves them\n"
     "until interrupted (Ctrl+C or SIGTERM).\n"
     "\n"
@@ -19,8 +20,11 @@ const char kToolUsage[] =
     "        silent         never answers\n"
     "        busy           the port is held: opening it fails\n"
     "      Without --display: one display with the defaults.\n"
-    "  --log        prints every byte exchanged\n"
-    "  --line-rate  paces the bytes like a real line: 11 bits a byte at the tty's rate\n";
+    "  --log           prints every byte exchanged and every change of the line rate\n"
+    "  --line-rate     paces the bytes like a real line: 11 bits a byte at the tty's rate\n"
+    "  --control FIFO  creates FIFO and reads lines \"N FAULTS\" from it: display N (from 1)\n"
+    "                  gets exactly the faults listed (delay=, garbage=, wrong, silent, busy,\n"
+    "                  unplug); \"N\" alone clears them and plugs the display back in\n";
 
 namespace {
 
@@ -39,37 +43,56 @@ uint32_t number(const std::string& key, const std::string& value, uint32_t maxim
   return static_cast<uint32_t>(parsed);
 }
 
-DisplaySettings parseDisplay(const std::string& text) {
-  DisplaySettings settings;
+// Calls `apply` with key, value and whether the item was a bare word, for each item of a
+// comma-separated list.
+void forEachItem(const std::string& text,
+                 const std::function<void(const std::string&, const std::string&, bool)>& apply) {
   size_t start = 0;
   while (start <= text.size()) {
     const size_t comma = std::min(text.find(',', start), text.size());
     const std::string item = text.substr(start, comma - start);
     start = comma + 1;
+    if (item.empty()) continue;
     const size_t equals = item.find('=');
-    const std::string key = item.substr(0, equals);
-    const std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
-    const bool flag = equals == std::string::npos;
-    if (key == "model" && !flag) {
-      settings.modelId = static_cast<uint8_t>(number(key, value, 0xFF));
-    } else if (key == "version" && !flag) {
-      settings.protocolVersion = static_cast<uint16_t>(number(key, value, 0xFFFF));
-    } else if (key == "link" && !flag && !value.empty()) {
-      settings.link = value;
-    } else if (key == "delay" && !flag) {
-      settings.faults.answerDelay = number(key, value, 3'600'000);
-    } else if (key == "garbage" && !flag) {
-      settings.faults.garbage = number(key, value, 4096);
-    } else if (key == "wrong" && flag) {
-      settings.faults.wrongAnswers = true;
-    } else if (key == "silent" && flag) {
-      settings.faults.silent = true;
-    } else if (key == "busy" && flag) {
-      settings.faults.busy = true;
-    } else if (!item.empty()) {
-      throw std::invalid_argument("unknown display setting \"" + item + "\"");
-    }
+    apply(item.substr(0, equals), equals == std::string::npos ? "" : item.substr(equals + 1),
+          equals == std::string::npos);
   }
+}
+
+bool applyFault(const std::string& key, const std::string& value, bool word, Faults& faults) {
+  if (key == "delay" && !word) {
+    faults.answerDelay = number(key, value, 3'600'000);
+  } else if (key == "garbage" && !word) {
+    faults.garbage = number(key, value, 4096);
+  } else if (key == "wrong" && word) {
+    faults.wrongAnswers = true;
+  } else if (key == "silent" && word) {
+    faults.silent = true;
+  } else if (key == "busy" && word) {
+    faults.busy = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+[[noreturn]] void unknown(const std::string& key, const std::string& value, bool word) {
+  throw std::invalid_argument("unknown setting \"" + key + (word ? "" : "=" + value) + "\"");
+}
+
+DisplaySettings parseDisplay(const std::string& text) {
+  DisplaySettings settings;
+  forEachItem(text, [&settings](const std::string& key, const std::string& value, bool word) {
+    if (key == "model" && !word) {
+      settings.modelId = static_cast<uint8_t>(number(key, value, 0xFF));
+    } else if (key == "version" && !word) {
+      settings.protocolVersion = static_cast<uint16_t>(number(key, value, 0xFFFF));
+    } else if (key == "link" && !word && !value.empty()) {
+      settings.link = value;
+    } else if (!applyFault(key, value, word, settings.faults)) {
+      unknown(key, value, word);
+    }
+  });
   return settings;
 }
 
@@ -79,6 +102,10 @@ ToolOptions parseToolOptions(const std::vector<std::string>& arguments) {
   ToolOptions options;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
+    const bool valued = argument == "--display" || argument == "--control";
+    if (valued && i + 1 == arguments.size()) {
+      throw std::invalid_argument(argument + " needs a value");
+    }
     if (argument == "--help" || argument == "-h") {
       options.help = true;
     } else if (argument == "--log") {
@@ -86,14 +113,32 @@ ToolOptions parseToolOptions(const std::vector<std::string>& arguments) {
     } else if (argument == "--line-rate") {
       options.lineRate = true;
     } else if (argument == "--display") {
-      if (i + 1 == arguments.size()) throw std::invalid_argument("--display needs its settings");
       options.displays.push_back(parseDisplay(arguments[++i]));
+    } else if (argument == "--control") {
+      options.control = arguments[++i];
     } else {
       throw std::invalid_argument("unknown option \"" + argument + "\"");
     }
   }
   if (options.displays.empty()) options.displays.emplace_back();
   return options;
+}
+
+ControlCommand parseControlLine(const std::string& line) {
+  const size_t blank = line.find(' ');
+  ControlCommand command;
+  command.display = number("display", line.substr(0, blank), 1'000);
+  if (command.display == 0) throw std::invalid_argument("displays are counted from 1");
+  if (blank == std::string::npos) return command;
+  forEachItem(line.substr(blank + 1),
+              [&command](const std::string& key, const std::string& value, bool word) {
+                if (key == "unplug" && word) {
+                  command.faults.unplugged = true;
+                } else if (!applyFault(key, value, word, command.faults)) {
+                  unknown(key, value, word);
+                }
+              });
+  return command;
 }
 
 }  // namespace QrEmu

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,12 +20,20 @@ struct ToolOptions {
   bool help = false;
   bool log = false;
   bool lineRate = false;
+  std::string control;                    // the control FIFO; empty for none
   std::vector<DisplaySettings> displays;  // one with the defaults when none is given
 };
 
-// The command line of quorlin-emulator (without the program name); throws
-// std::invalid_argument with a message for the user.
+// One line written to the control FIFO: "N SETTINGS" gives display N (from 1) exactly the
+// faults named in SETTINGS (the fault settings of --display, and "unplug").
+struct ControlCommand {
+  size_t display = 0;
+  Faults faults;
+};
+
+// Both throw std::invalid_argument with a message for the user.
 ToolOptions parseToolOptions(const std::vector<std::string>& arguments);
+ControlCommand parseControlLine(const std::string& line);
 
 extern const char kToolUsage[];
 

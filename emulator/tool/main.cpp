@@ -4,12 +4,14 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
 
 #include "emulator/Catalog.h"
 #include "emulator/pty/PtyServer.h"
+#include "emulator/tool/ControlFifo.h"
 #include "emulator/tool/ToolOptions.h"
 #include "qrcom/base/Clock.h"
 
@@ -21,40 +23,58 @@ void onSignal(int) {
   if (running != nullptr) running->requestStop();
 }
 
-void applyFaults(QrEmu::Display& display, const QrEmu::Faults& faults) {
-  display.setSilent(faults.silent);
-  display.setWrongAnswers(faults.wrongAnswers);
-  display.setGarbage(faults.garbage);
-  display.setAnswerDelay(faults.answerDelay);
-  display.setBusy(faults.busy);
+void logEvent(size_t number, uint32_t start, const QrEmu::TraceEvent& event) {
+  const uint32_t elapsed = QrCom::clock().tick() - start;
+  std::printf("%6u.%03u display %zu ", elapsed / 1000, elapsed % 1000, number);
+  switch (event.kind) {
+    case QrEmu::TraceEvent::FromHost:
+      std::printf("host> %s\n", QrEmu::toHex(event.bytes).c_str());
+      break;
+    case QrEmu::TraceEvent::ToHost:
+      std::printf("<dev  %s\n", QrEmu::toHex(event.bytes).c_str());
+      break;
+    case QrEmu::TraceEvent::LineRate:
+      std::printf("line  %u baud\n", event.baud);
+      break;
+  }
 }
 
-void logBytes(size_t number, uint32_t start, QrEmu::Direction direction,
-              const QrEmu::Bytes& bytes) {
-  const uint32_t elapsed = QrCom::clock().tick() - start;
-  std::printf("%6u.%03u display %zu %s %s\n", elapsed / 1000, elapsed % 1000, number,
-              direction == QrEmu::Direction::FromHost ? "host>" : "<dev ",
-              QrEmu::toHex(bytes).c_str());
+void obey(const std::string& line, std::vector<std::unique_ptr<QrEmu::Display>>& displays) {
+  try {
+    const QrEmu::ControlCommand command = QrEmu::parseControlLine(line);
+    if (command.display > displays.size()) throw std::invalid_argument("no such display");
+    displays[command.display - 1]->setFaults(command.faults);
+  } catch (const std::invalid_argument& error) {
+    std::fprintf(stderr, "quorlin-emulator: control \"%s\": %s\n", line.c_str(), error.what());
+  }
 }
 
 int serve(const QrEmu::ToolOptions& options) {
   std::vector<std::unique_ptr<QrEmu::Display>> displays;  // outlive the server
+  std::optional<QrEmu::ControlFifo> control;
   QrEmu::PtyServer server;
   const uint32_t start = QrCom::clock().tick();
+  // Before the links: a link that exists means that the FIFO does too.
+  if (!options.control.empty()) control.emplace(options.control);
   for (const QrEmu::DisplaySettings& settings : options.displays) {
     displays.push_back(QrEmu::makeDisplay(settings.modelId, settings.protocolVersion));
     QrEmu::Display& display = *displays.back();
     const size_t number = displays.size();
-    applyFaults(display, settings.faults);
+    display.setFaults(settings.faults);
     if (options.log) {
-      display.setTrace([number, start](QrEmu::Direction direction, const QrEmu::Bytes& bytes) {
-        logBytes(number, start, direction, bytes);
-      });
+      display.setTrace(
+          [number, start](const QrEmu::TraceEvent& event) { logEvent(number, start, event); });
     }
     const QrEmu::PtyLink& link = server.add(display, {settings.link, options.lineRate});
     std::printf("display %zu: %s (model %u, protocol version 0x%04X)%s%s\n", number,
                 link.path().c_str(), settings.modelId, settings.protocolVersion,
                 settings.link.empty() ? "" : " linked as ", settings.link.c_str());
+  }
+  if (control) {
+    server.watch(control->descriptor(), [&control, &displays] {
+      control->readLines([&displays](const std::string& line) { obey(line, displays); });
+    });
+    std::printf("control: %s\n", options.control.c_str());
   }
 
   running = &server;

@@ -115,7 +115,7 @@ TEST(DisplayTest, AnswerFaults) {
   EXPECT_EQ(display.takeDue(), hex("0F"));  // only the delayed one
 }
 
-TEST(DisplayTest, UnplugDropsEverythingForGood) {
+TEST(DisplayTest, UnplugLosesTheDialogueUntilPluggedBackIn) {
   QrTest::ScopedVirtualClock clock;
   Display display(0x54, 0x0103);
   auto& module = display.add<EchoModule>(0xAE, Mode::Normal, 100);
@@ -129,25 +129,47 @@ TEST(DisplayTest, UnplugDropsEverythingForGood) {
   clock->advance(200);
   EXPECT_TRUE(display.takeDue().empty());
   EXPECT_TRUE(display.faults().unplugged);
-  EXPECT_EQ(wakeUps, 2);  // the answer, the unplug
+
+  display.plugIn();
+  display.receive(hex("02"));  // the AE before the unplug is forgotten
+  display.receive(hex("AE 03"));
+  clock->advance(100);
+  EXPECT_EQ(display.takeDue(), hex("03"));
+  EXPECT_EQ(wakeUps, 4);  // answer, unplug, plug-in, answer
+
+  Faults pulled;
+  pulled.unplugged = true;
+  pulled.silent = true;
+  display.setFaults(pulled);
+  display.receive(hex("AE"));
+  EXPECT_EQ(module.resets, 2);
+  display.setFaults({});
+  EXPECT_FALSE(display.faults().unplugged || display.faults().silent);
+  display.receive(hex("04"));  // the AE went nowhere
+  clock->advance(100);
+  EXPECT_TRUE(display.takeDue().empty());
 }
 
 TEST(DisplayTest, TraceSeesWhatCrossesTheLine) {
   QrTest::ScopedVirtualClock clock;
   Display display(0x54, 0x0103);
   display.add<EchoModule>(0xAE, Mode::Normal, 10);
-  std::vector<std::pair<Direction, Bytes>> seen;
-  display.setTrace(
-      [&seen](Direction direction, const Bytes& bytes) { seen.emplace_back(direction, bytes); });
+  std::vector<TraceEvent> seen;
+  display.setTrace([&seen](const TraceEvent& event) { seen.push_back(event); });
   display.receive(hex("AE 05"));
   display.takeDue();  // not yet due: nothing crossed
   clock->advance(10);
   display.takeDue();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].first, Direction::FromHost);
-  EXPECT_EQ(seen[0].second, hex("AE 05"));
-  EXPECT_EQ(seen[1].first, Direction::ToHost);
-  EXPECT_EQ(seen[1].second, hex("05"));
+  display.setHostLineRate(57600);
+  display.setHostLineRate(57600);  // set up again: seen again
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].kind, TraceEvent::FromHost);
+  EXPECT_EQ(seen[0].bytes, hex("AE 05"));
+  EXPECT_EQ(seen[1].kind, TraceEvent::ToHost);
+  EXPECT_EQ(seen[1].bytes, hex("05"));
+  EXPECT_EQ(seen[2].kind, TraceEvent::LineRate);
+  EXPECT_EQ(seen[2].baud, 57600u);
+  EXPECT_EQ(display.hostLineRate(), 57600u);
 }
 
 }  // namespace

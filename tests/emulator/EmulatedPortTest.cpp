@@ -42,11 +42,14 @@ TEST(EmulatedPortTest, TalksToTheDisplayInTheWritersCall) {
   QrTest::ScopedVirtualClock clock;
   auto display = makeDisplay(0x54, 0x0103);
   EmulatedPort port(*display, &*clock);
+  EXPECT_EQ(display->hostLineRate(), 19200u);
   port.writeByte(0xFF);
   EXPECT_EQ(port.readByte(), 0xFE);
   EXPECT_EQ(port.readByte(), 0x54);
   EXPECT_EQ(clock->now(), 0u);
   EXPECT_TRUE(clock->pauses().empty());
+  port.setBaudRate(115200);
+  EXPECT_EQ(display->hostLineRate(), 115200u);
 }
 
 TEST(EmulatedPortTest, SilenceCostsTheComTimeOuts) {

@@ -15,10 +15,12 @@ TEST(ToolOptionsTest, OneDefaultDisplayWithoutSettings) {
 
 TEST(ToolOptionsTest, DisplaySettingsAndFaults) {
   const ToolOptions options =
-      parseToolOptions({"--log", "--line-rate", "--display", "model=0x22,version=0,link=/tmp/com5",
-                        "--display", "model=50,delay=250,garbage=3,wrong,silent,busy"});
+      parseToolOptions({"--log", "--line-rate", "--control", "/tmp/control", "--display",
+                        "model=0x22,version=0,link=/tmp/com5", "--display",
+                        "model=50,delay=250,garbage=3,wrong,silent,busy"});
   EXPECT_TRUE(options.log);
   EXPECT_TRUE(options.lineRate);
+  EXPECT_EQ(options.control, "/tmp/control");
   ASSERT_EQ(options.displays.size(), 2u);
   EXPECT_EQ(options.displays[0].modelId, 0x22);
   EXPECT_EQ(options.displays[0].protocolVersion, 0);
@@ -30,6 +32,19 @@ TEST(ToolOptionsTest, DisplaySettingsAndFaults) {
   EXPECT_TRUE(faults.wrongAnswers && faults.silent && faults.busy);
 }
 
+TEST(ToolOptionsTest, ControlLinesSetExactlyTheFaultsNamed) {
+  const ControlCommand unplug = parseControlLine("2 unplug,delay=40");
+  EXPECT_EQ(unplug.display, 2u);
+  EXPECT_TRUE(unplug.faults.unplugged);
+  EXPECT_EQ(unplug.faults.answerDelay, 40u);
+  const ControlCommand clear = parseControlLine("1");
+  EXPECT_EQ(clear.display, 1u);
+  EXPECT_FALSE(clear.faults.unplugged || clear.faults.busy || clear.faults.silent);
+  for (const char* line : {"", "0", "x silent", "1 model=5", "1 link=/tmp/x", "1 unplug=1"}) {
+    EXPECT_THROW(parseControlLine(line), std::invalid_argument) << line;
+  }
+}
+
 TEST(ToolOptionsTest, MistakesAreRefused) {
   for (const char* settings : {"model=256", "model=-1", "model=", "version=0x10000", "delay=x",
                                "wrong=1", "link=", "model", "colour=red"}) {
@@ -37,6 +52,7 @@ TEST(ToolOptionsTest, MistakesAreRefused) {
   }
   EXPECT_THROW(parseToolOptions({"--display"}), std::invalid_argument);
   EXPECT_THROW(parseToolOptions({"--port"}), std::invalid_argument);
+  EXPECT_THROW(parseToolOptions({"--control"}), std::invalid_argument);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "tests/support/RawTty.h"
@@ -69,6 +70,38 @@ TEST(EmulatorToolTest, ServesDisplaysLogsAndEndsCleanlyOnSignals) {
   EXPECT_NE(log.find("display 1: /dev/pts/"), std::string::npos) << log;
   EXPECT_NE(log.find("display 2 host> 0C FF"), std::string::npos) << log;
   EXPECT_NE(log.find("display 2 <dev  FE 05"), std::string::npos) << log;
+}
+
+TEST(EmulatorToolTest, FaultsChangeThroughTheControlFifo) {
+  QrTest::TempDir folder;
+  const auto link = QrTest::toFsPath(folder.path(L"com3"));
+  const auto control = QrTest::toFsPath(folder.path(L"control"));
+  const pid_t tool =
+      startTool({"--control", control.string(), "--display", "model=0x22,link=" + link.string()},
+                QrTest::toFsPath(folder.path(L"output.txt")).string());
+  ASSERT_GT(tool, 0);
+  ASSERT_TRUE(appears(link));
+  auto command = [&control](const std::string& line) { std::ofstream(control) << line << "\n"; };
+  command("1 unplug");
+  for (int i = 0; i < 200 && std::filesystem::is_symlink(link); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
+  command("no such command");
+  command("1 delay=300");
+  ASSERT_TRUE(appears(link));
+  {
+    QrTest::RawTty host(link.string());
+    const auto start = std::chrono::steady_clock::now();
+    host.write(hex("FF"));
+    EXPECT_EQ(host.read(2, 2000), hex("FE 22"));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+  }
+  kill(tool, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(waitpid(tool, &status, 0), tool);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_FALSE(std::filesystem::exists(control)) << "the FIFO goes with the tool";
 }
 
 TEST(EmulatorToolTest, RefusesUnknownOptions) {

@@ -73,22 +73,33 @@ TEST(PtyTransportTest, DelayedAnswersAndFaultsSetWhileServing) {
   EXPECT_TRUE(host.read(2, 300).empty());
 }
 
-// Whether another program could take the tty's lock right now (it lets go at once).
+// Whether another program could open the tty and take its lock right now (it lets go at once).
 bool lockable(const std::string& path) {
-  RawTty probe(path);
-  return flock(probe.descriptor(), LOCK_EX | LOCK_NB) == 0;
+  const int descriptor = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (descriptor < 0) return false;
+  const bool locked = flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+  close(descriptor);
+  return locked;
 }
 
-TEST(PtyTransportTest, BusyHoldsTheTtyLocked) {
+TEST(PtyTransportTest, BusyLocksTheTtyAndRefusesItsLink) {
+  QrTest::TempDir folder;
+  const std::string link = QrTest::toFsPath(folder.path(L"com7")).string();
   auto display = makeDisplay(0x22, 0x0102);
   PtyServer server;
-  const std::string path = server.add(*display).path();
+  const std::string path = server.add(*display, {link}).path();
   server.start();
 
   display->setBusy(true);
   EXPECT_TRUE(eventually([&path] { return !lockable(path); }));
+  EXPECT_TRUE(eventually([&link] {
+    const int descriptor = open(link.c_str(), O_RDWR | O_NOCTTY);
+    if (descriptor >= 0) close(descriptor);
+    return descriptor < 0 && errno == EACCES;
+  }));
   display->setBusy(false);
   EXPECT_TRUE(eventually([&path] { return lockable(path); }));
+  EXPECT_TRUE(eventually([&link] { return lockable(link); }));
 }
 
 TEST(PtyTransportTest, UnplugHangsUpOnAWaitingHost) {
@@ -113,6 +124,24 @@ TEST(PtyTransportTest, UnplugHangsUpOnAWaitingHost) {
   uint8_t byte;
   EXPECT_LT(read(host.descriptor(), &byte, 1), 1);
   EXPECT_FALSE(std::filesystem::is_symlink(link)) << "a pulled adapter's port disappears";
+
+  display->plugIn();
+  ASSERT_TRUE(eventually([&link] { return std::filesystem::is_symlink(link); }));
+  RawTty again(link.string());
+  again.write(hex("FF"));
+  EXPECT_EQ(again.read(2, 2000), hex("FE 22"));
+}
+
+TEST(PtyTransportTest, TheDisplayLearnsTheHostsLineRate) {
+  auto display = makeDisplay(0x22, 0x0102);
+  PtyServer server;
+  const PtyLink& served = server.add(*display);
+  server.start();
+  RawTty host(served.path());
+  host.setBaud(115200);
+  EXPECT_TRUE(eventually([&display] { return display->hostLineRate() == 115200; }));
+  host.setBaud(1200);
+  EXPECT_TRUE(eventually([&display] { return display->hostLineRate() == 1200; }));
 }
 
 TEST(PtyTransportTest, LineRateTakesElevenBitsPerByte) {
