@@ -56,9 +56,12 @@ done
 
 if [ -d "$BUILD/win/tests" ]; then
   wine_env
+  trap stop_wine_fixtures EXIT
+  start_wine_fixtures || failed=$((failed + 1))
   for program in "$BUILD/win"/tests/*_tests.exe; do
     [ -f "$program" ] && run_gtest "win-$(basename "$program" .exe)" wine "$program"
   done
+  stop_wine_fixtures
 fi
 
 [ "$status" -ne 0 ] && log "a build failed" && failed=$((failed + 1))

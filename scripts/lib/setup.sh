@@ -61,3 +61,45 @@ wine_env() {
     wineserver -w
   fi
 }
+
+# What the Windows tests talk to: an X server for their windows (unless one is set already)
+# and an emulated display that Wine maps to COM5, with its control FIFO and log. The tests
+# learn about it from QR_WINE_COM, QR_WINE_CONTROL and QR_WINE_LOG.
+start_wine_fixtures() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local number=$BUILD/win/xvfb-display
+    rm -f "$number"
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$number" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local tries=0
+    while [ ! -s "$number" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
+    [ -s "$number" ] || { log "Xvfb did not start"; return 1; }
+    export DISPLAY=:$(cat "$number")
+  fi
+  export QR_WINE_COM=5
+  export QR_WINE_CONTROL=$BUILD/win/emulator-control
+  export QR_WINE_LOG=$BUILD/results/win-emulator.log
+  local link=$WINEPREFIX/dosdevices/com$QR_WINE_COM
+  rm -f "$link"
+  "$BUILD/linux/emulator/quorlin-emulator" --log --control "$QR_WINE_CONTROL" \
+    --display "model=0x22,version=0x0102,link=$link" >"$QR_WINE_LOG" 2>&1 &
+  EMULATOR_PID=$!
+  local tries=0
+  while [ ! -L "$link" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
+  [ -L "$link" ] || { log "quorlin-emulator did not start"; return 1; }
+}
+
+stop_wine_fixtures() {
+  if [ -n "${EMULATOR_PID:-}" ]; then
+    kill "$EMULATOR_PID" 2>/dev/null
+    wait "$EMULATOR_PID" 2>/dev/null
+    EMULATOR_PID=
+  fi
+  if [ -n "${XVFB_PID:-}" ]; then
+    wineserver -k 2>/dev/null  # Wine's desktop holds the X server
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+    unset DISPLAY
+  fi
+}
