@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "qrcom/protocol/DeviceMaintenanceStrategy.h"
+#include "qrcom/protocol/DirectoryEntry.h"
 #include "qrcom/protocol/FileTransferStrategy.h"
 #include "qrcom/protocol/MonitorModeStrategy.h"
 #include "tests/support/Failures.h"
@@ -28,6 +29,12 @@ TEST(ProtocolNullStrategiesTest, FileTransferFailsEveryOperation) {
   EXPECT_TRUE(
       failsAsNotSupported([&] { none.changeDirectory(port, L"/D"); }, prefix + L"deleteFile -- "));
   EXPECT_TRUE(failsAsNotSupported([&] { none.makePath(port, L"/D/E"); }, prefix + L"makePath -- "));
+  std::vector<DirectoryEntry> list;
+  EXPECT_TRUE(
+      failsAsNotSupported([&] { none.sendFileList(port, list); }, prefix + L"sendFileList -- "));
+  EXPECT_TRUE(failsAsNotSupported([&] { none.sendFolderList(port, list); },
+                                  prefix + L"sendFolderList -- "));
+  EXPECT_TRUE(list.empty());
   EXPECT_TRUE(failsAsNotSupported([&] { none.sendDiskSpace(port, total, free); },
                                   prefix + L"sendDiskSpace -- "));
   EXPECT_TRUE(
