@@ -114,6 +114,19 @@ void sendDataBlock(SerialPort& port, const uint8_t* data, size_t length, std::ws
   sendFrame(port, data, length, prefix, errors);
 }
 
+std::vector<uint8_t> nameFrame(uint8_t command, std::string_view name, std::wstring_view prefix) {
+  std::vector<uint8_t> body(name.begin(), name.end());
+  body.push_back(command);
+  return buildFrame(body.data(), body.size(), prefix);
+}
+
+void sendNameCommand(SerialPort& port, uint8_t command, const std::vector<uint8_t>& frame,
+                     std::wstring_view prefix) {
+  sendCommand(port, command, prefix);
+  port.writeBuffer(frame.data(), static_cast<uint32_t>(frame.size()));
+  confirmCommand(port, Legacy::kSync, prefix);
+}
+
 void acknowledge(SerialPort& port, uint8_t what) {
   const uint8_t answer[2] = {Legacy::kAck, what};
   port.writeBuffer(answer, 2);

@@ -69,6 +69,13 @@ inline void sendFrame(SerialPort& port, const std::vector<uint8_t>& body, std::w
 void sendDataBlock(SerialPort& port, const uint8_t* data, size_t length, std::wstring_view prefix,
                    DeviceErrors errors = DeviceErrors::FileTransfer);
 
+// A command that names something: the command byte (confirmed), then the frame of the ANSI
+// name followed by the command byte (confirmed with SYNC). nameFrame builds that frame ahead,
+// so that a name the frame cannot hold fails before anything is sent.
+std::vector<uint8_t> nameFrame(uint8_t command, std::string_view name, std::wstring_view prefix);
+void sendNameCommand(SerialPort& port, uint8_t command, const std::vector<uint8_t>& frame,
+                     std::wstring_view prefix);
+
 // The answer the PC gives to each device block: ACK and the byte it acknowledges.
 void acknowledge(SerialPort& port, uint8_t what);
 

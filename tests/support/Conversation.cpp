@@ -6,14 +6,20 @@ Conversation::Conversation(ScriptedPort& port) : port_(port) {
   port_.setResponder([this](const Bytes& written, ScriptedPort&) { onWrite(written); });
 }
 
+Conversation& Conversation::then(std::function<void()> action) {
+  steps_.back().action = std::move(action);
+  return *this;
+}
+
 Conversation& Conversation::step(const std::string& host, const std::string& device) {
-  steps_.push_back({hex(host), hex(device)});
+  steps_.push_back({hex(host), hex(device), nullptr});
   if (current_ == steps_.size() - 1) speakWhileHostIsSilent();
   return *this;
 }
 
 void Conversation::speakWhileHostIsSilent() {
   while (!diverged_ && current_ < steps_.size() && steps_[current_].host.size() == matched_) {
+    if (steps_[current_].action) steps_[current_].action();
     port_.deliver(steps_[current_].device);
     ++current_;
     matched_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ class Conversation {
   // with no host bytes is the device speaking first (before any write, or right after the
   // previous step's answer).
   Conversation& step(const std::string& host, const std::string& device = "");
+  // Runs `action` when the host has written the last step's bytes, before the device answers
+  // (a user cancelling at that moment, for example).
+  Conversation& then(std::function<void()> action);
 
   // Everything the host must have written, in order.
   Bytes hostBytes() const;
@@ -31,6 +35,7 @@ class Conversation {
   struct Step {
     Bytes host;
     Bytes device;
+    std::function<void()> action;
   };
 
   void onWrite(const Bytes& written);

@@ -4,6 +4,10 @@
 
 namespace QrTest {
 
+std::string describe(const std::wstring& text) {
+  return QrCom::toUtf8(text);
+}
+
 std::wstring failureOf(const std::function<void()>& operation) {
   try {
     operation();

@@ -9,6 +9,9 @@
 
 namespace QrTest {
 
+// `text` as UTF-8 for failure messages.
+std::string describe(const std::wstring& text);
+
 // The message of the QrException that `operation` throws, or "(no failure)".
 std::wstring failureOf(const std::function<void()>& operation);
 
@@ -16,5 +19,22 @@ std::wstring failureOf(const std::function<void()>& operation);
 // not-supported text.
 ::testing::AssertionResult failsAsNotSupported(const std::function<void()>& operation,
                                                const std::wstring& prefix);
+
+// True when `operation` throws an `Expected` (or a subclass) whose message is `message`.
+template <typename Expected>
+::testing::AssertionResult failsWith(const std::function<void()>& operation,
+                                     const std::wstring& message) {
+  try {
+    operation();
+  } catch (const Expected& error) {
+    if (message == error.getMessage()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "message \"" << describe(error.getMessage())
+                                         << "\", expected \"" << describe(message) << "\"";
+  } catch (const QrCom::QrException& error) {
+    return ::testing::AssertionFailure()
+           << "another failure: \"" << describe(error.getMessage()) << "\"";
+  }
+  return ::testing::AssertionFailure() << "no failure, expected \"" << describe(message) << "\"";
+}
 
 }  // namespace QrTest

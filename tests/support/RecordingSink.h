@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "qrcom/firmware/ProgressSinks.h"
+
+namespace QrTest {
+
+// Records every progress report of a file transfer; `onReport` runs after each one (to cancel
+// in the middle of a transfer, for example).
+class RecordingSink : public QrCom::FileTransferSink {
+ public:
+  struct Report {
+    std::wstring fileName;
+    uint64_t totalBytes;
+    uint64_t doneBytes;
+  };
+
+  void onTransferProgress(QrCom::QuorlinDevice*, const std::wstring& fileName, uint32_t fileCount,
+                          uint32_t fileIndex, uint64_t totalBytes, uint64_t fileBytes,
+                          uint64_t doneBytes, uint64_t doneInFile) override {
+    consistent = consistent && fileCount == 1 && fileIndex == 1 && fileBytes == totalBytes &&
+                 doneInFile == doneBytes;
+    reports.push_back({fileName, totalBytes, doneBytes});
+    if (onReport) onReport(doneBytes);
+  }
+
+  std::vector<uint64_t> done() const {
+    std::vector<uint64_t> values;
+    for (const Report& report : reports) values.push_back(report.doneBytes);
+    return values;
+  }
+
+  std::vector<Report> reports;
+  // Every report named one file of one and gave the same figures for the file and the total.
+  bool consistent = true;
+  std::function<void(uint64_t)> onReport;
+};
+
+}  // namespace QrTest
