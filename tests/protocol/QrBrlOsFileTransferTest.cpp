@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "qrcom/base/LocalFile.h"
 #include "qrcom/base/QrException.h"
@@ -88,6 +90,38 @@ TEST_F(QrBrlOsFileTransferTest, UploadBlocksOf512WithProgressAfterEach) {
   strategy_.receiveFile(port_, nullptr, source, L"F", 0, 1, &sink_);
   expectPlayed(port_, device_);
   EXPECT_EQ(sink_.done(), (std::vector<uint64_t>{0, 512, 1024, 1100}));
+}
+
+TEST_F(QrBrlOsFileTransferTest, CancelFromTheUserInterfaceThread) {
+  const std::wstring source = dir_.write(L"f", std::string(1100, 'z'));
+  device_.step("25", kDiskSpace)
+      .step("06 16")
+      .step("03", "06 03")
+      .step("0C 00 1C 46 05 " + stampOf(source) + " 01 0F 16", "06 16")
+      .step("03", "06 03")
+      .step(lengthOf(512) + " " + toHex(Bytes(512, 'z')) + " 16", "06 16")
+      .step("43", "06 43");
+  // The worker stops after its first block until the other thread has cancelled.
+  std::promise<void> firstBlock;
+  std::promise<void> cancelled;
+  std::future<void> firstBlockDone = firstBlock.get_future();
+  std::future<void> cancelDone = cancelled.get_future();
+  sink_.onReport = [&](uint64_t done) {
+    if (done != 512) return;
+    firstBlock.set_value();
+    cancelDone.wait();
+  };
+  std::wstring failure;
+  std::thread worker([&] {
+    failure = QrTest::failureOf(
+        [&] { strategy_.receiveFile(port_, nullptr, source, L"F", 0, 1, &sink_); });
+  });
+  firstBlockDone.wait();
+  strategy_.cancel();
+  cancelled.set_value();
+  worker.join();
+  EXPECT_EQ(failure, std::wstring(kUpload) + L"Transmission canceled by user (PC side).");
+  expectPlayed(port_, device_);
 }
 
 TEST_F(QrBrlOsFileTransferTest, NamesUpTo260Characters) {
