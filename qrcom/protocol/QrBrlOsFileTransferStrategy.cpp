@@ -30,6 +30,23 @@ std::string QrBrlOsFileTransferStrategy::getTargetFileName(const std::wstring& s
                            kNameLimit, L"SourceFileName is empty.");
 }
 
+void QrBrlOsFileTransferStrategy::receiveFile(SerialPort& port, QuorlinDevice* device,
+                                              const std::wstring& source,
+                                              const std::wstring& target, int32_t number,
+                                              uint8_t attribute, FileTransferSink* sink) {
+  if (!running_) return;
+  BrailleSystemVersion20010FileTransferStrategy::receiveFile(port, device, source, target, number,
+                                                             attribute, sink);
+}
+
+void QrBrlOsFileTransferStrategy::sendFile(SerialPort& port, QuorlinDevice* device,
+                                           const std::wstring& source, const std::wstring& target,
+                                           uint64_t expectedSize, FileTransferSink* sink) {
+  if (!running_) return;
+  BrailleSystemVersion20010FileTransferStrategy::sendFile(port, device, source, target,
+                                                          expectedSize, sink);
+}
+
 void QrBrlOsFileTransferStrategy::doReceiveFile(SerialPort& port, QuorlinDevice* device,
                                                 const std::wstring& source,
                                                 const std::wstring& target, int32_t,

@@ -11,6 +11,13 @@ class QrBrlOsFileTransferStrategy : public BrailleSystemVersion20010FileTransfer
  public:
   explicit QrBrlOsFileTransferStrategy(uint8_t modelId);
 
+  // Once cancelled, not even the rate switch around the transfer is sent.
+  void receiveFile(SerialPort& port, QuorlinDevice* device, const std::wstring& source,
+                   const std::wstring& target, int32_t number, uint8_t attribute,
+                   FileTransferSink* sink) override;
+  void sendFile(SerialPort& port, QuorlinDevice* device, const std::wstring& source,
+                const std::wstring& target, uint64_t expectedSize, FileTransferSink* sink) override;
+
   void makeDirectory(SerialPort& port, const std::wstring& name) override;
   // Failures all arrive as CannotChangeToDirectoryException; the current directory is then
   // unknown and list paths lose their prefix.

@@ -189,13 +189,17 @@ TEST_F(QrBrlOsFileTransferTest, DownloadNameChecks) {
 
 TEST_F(QrBrlOsFileTransferTest, AfterCancelNothingIsExchangedAgain) {
   const std::wstring source = dir_.write(L"a", "abc");
+  ScriptedPort hid(nullptr, ScriptedPort::Kind::Hid);
+  hid.setCanChangeBaudRate(true);  // not even the rate switch goes out
   strategy_.cancel();
-  strategy_.receiveFile(port_, nullptr, source, L"A", 0, 1, &sink_);
-  strategy_.sendFile(port_, nullptr, L"A", dir_.path(L"b"), 3, &sink_);
-  strategy_.makeDirectory(port_, L"D");
-  strategy_.changeDirectory(port_, L"D");
-  strategy_.makePath(port_, L"/D/E");
-  EXPECT_TRUE(port_.calls().empty());
+  for (ScriptedPort* port : {&port_, &hid}) {
+    strategy_.receiveFile(*port, nullptr, source, L"A", 0, 1, &sink_);
+    strategy_.sendFile(*port, nullptr, L"A", dir_.path(L"b"), 3, &sink_);
+    strategy_.makeDirectory(*port, L"D");
+    strategy_.changeDirectory(*port, L"D");
+    strategy_.makePath(*port, L"/D/E");
+    EXPECT_TRUE(port->calls().empty());
+  }
   EXPECT_TRUE(sink_.reports.empty());
   EXPECT_FALSE(dir_.exists(L"b"));
 
