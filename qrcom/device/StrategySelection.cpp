@@ -1,5 +1,6 @@
 // Which strategy of each family serves a display, by model id and protocol version. Families
 // a display lacks get their null object.
+#include "qrcom/device/FileTransferSelection.h"
 #include "qrcom/device/QuorlinDevice.h"
 
 namespace QrCom {
@@ -31,8 +32,9 @@ std::unique_ptr<FirmwareUploadStrategy> QuorlinDevice::selectFirmwareUploadStrat
   return std::make_unique<NoFirmwareUploadStrategy>();
 }
 
-std::unique_ptr<FileTransferStrategy> QuorlinDevice::selectFileTransferStrategy(uint16_t) const {
-  return std::make_unique<NoFileTransferStrategy>();
+std::unique_ptr<FileTransferStrategy> QuorlinDevice::selectFileTransferStrategy(
+    uint16_t version) const {
+  return selectFileTransfer(modelId_, version);
 }
 
 std::unique_ptr<DeviceMaintenanceStrategy> QuorlinDevice::selectMaintenanceStrategy(

@@ -1,0 +1,30 @@
+#include "qrcom/device/FileTransferSelection.h"
+
+#include "qrcom/device/ModelTable.h"
+#include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
+#include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
+
+namespace QrCom {
+
+// The pocket reader (144) has a protocol of its own; until its strategy exists it falls to the
+// null object with every other display.
+std::unique_ptr<FileTransferStrategy> selectFileTransfer(uint8_t modelId, uint16_t version) {
+  if (ModelTable::isLegacyLine(modelId)) {
+    if (version == 1) return std::make_unique<BrailleSystemVersion2005FileTransferStrategy>();
+    if (version == 2)
+      return std::make_unique<BrailleSystemVersion20010FileTransferStrategy>(modelId);
+    return std::make_unique<BrailleSystemVersion2000FileTransferStrategy>();
+  }
+  if (modelId == 84 || modelId == 85) {
+    if (version == 0x0102) return std::make_unique<QrBrlOsVersion102FileTransferStrategy>(modelId);
+    if (version > 0x0100) return std::make_unique<QrBrlOsFileTransferStrategy>(modelId);
+    if (version > 0)
+      return std::make_unique<BrailleSystemVersion20010FileTransferStrategy>(modelId);
+  }
+  if ((modelId == 97 || modelId == 100) && version > 0) {
+    return std::make_unique<QrBrlOsVersion102FileTransferStrategy>(modelId);
+  }
+  return std::make_unique<NoFileTransferStrategy>();
+}
+
+}  // namespace QrCom
