@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the Linux program (plain, under ASan +
-# UBSan and under TSan) and the Windows program (MinGW-w64), runs every test (the Windows ones under Wine) and
-# ends with one line "N passed, N failed". Exits non-zero when anything fails.
+# UBSan and under TSan) and the Windows program (MinGW-w64), runs every test (the Windows ones
+# under Wine, the dialog tests under Wine and Xvfb) and ends with one line "N passed, N failed".
+# Exits non-zero when anything fails.
 set -u
 source "$(dirname "$0")/lib/setup.sh"
 mkdir -p "$BUILD/results"
@@ -48,6 +49,28 @@ run_gtest() {
   log "$label: $((tests - failures - errors)) passed"
 }
 
+# The Windows dialogs on a virtual screen, driven by tests/winui; screenshots of every dialog in
+# both languages go to build/results/screenshots.
+run_dialog_tests() {
+  local log=$BUILD/results/win-dialogs.log
+  log "running the dialog tests"
+  rm -rf "$BUILD/results/screenshots"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$ROOT/tests/winui/dialog-tests.sh" "$BUILD/win" \
+    "$BUILD/results/screenshots" >"$log" 2>&1
+  local code=$?
+  local good bad
+  good=$(grep -c '^PASS ' "$log")
+  bad=$(grep -c '^FAIL ' "$log")
+  if [ "$code" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi
+  passed=$((passed + good))
+  failed=$((failed + bad))
+  if [ "$bad" -ne 0 ]; then
+    log "win-dialogs: $bad failed (exit $code)"
+    grep -v '^PASS ' "$log" | head -n 40 >&2
+  fi
+  log "win-dialogs: $good passed"
+}
+
 for config in linux asan tsan; do
   for program in "$BUILD/$config"/tests/*_tests; do
     [ -x "$program" ] && run_gtest "$config-$(basename "$program")" "$program"
@@ -62,6 +85,9 @@ if [ -d "$BUILD/win/tests" ]; then
     [ -f "$program" ] && run_gtest "win-$(basename "$program" .exe)" wine "$program"
   done
   stop_wine_fixtures
+  if [ -f "$BUILD/win/tests/winui/winui.exe" ]; then
+    run_dialog_tests
+  fi
 fi
 
 [ "$status" -ne 0 ] && log "a build failed" && failed=$((failed + 1))
