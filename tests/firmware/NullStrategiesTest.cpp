@@ -4,6 +4,8 @@
 #include "qrcom/firmware/FirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/IsBluetoothVersionRequestStrategy.h"
 #include "qrcom/firmware/SerialNumberRequestStrategy.h"
+#include "qrcom/firmware/ServiceInfo.h"
+#include "qrcom/firmware/ServiceInfoMaintenanceStrategy.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 
@@ -58,6 +60,19 @@ TEST(FirmwareNullStrategiesTest, IdentityQueriesFailEveryOperation) {
                                   L"NoIsBluetoothVersionRequestStrategy::isBluetoothVersion -- "));
   EXPECT_FALSE(bluetooth.supportsService(37));
 
+  EXPECT_TRUE(port.written().empty());
+}
+
+TEST(FirmwareNullStrategiesTest, ServiceInformationFailsBothWaysWithOnePrefix) {
+  QrTest::ScriptedPort port;
+  NoServiceInfoMaintenanceStrategy none;
+  ServiceInfo info;
+  EXPECT_TRUE(failsAsNotSupported([&] { none.sendServiceInformation(port, info); },
+                                  L"BrailleSystem::startMonitorMode -- "));
+  EXPECT_TRUE(failsAsNotSupported([&] { none.receiveServiceInformation(port, info); },
+                                  L"BrailleSystem::startMonitorMode -- "));
+  EXPECT_FALSE(none.supportsService(21));
+  EXPECT_NE(dynamic_cast<NoServiceInfoMaintenanceStrategy*>(none.clone().get()), nullptr);
   EXPECT_TRUE(port.written().empty());
 }
 
