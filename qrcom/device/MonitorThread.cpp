@@ -39,15 +39,17 @@ bool QuorlinDevice::isMonitorModeIdle() const {
   return !strategies_.monitorMode->isActive() && !monitorThreadRunning_;
 }
 
-// Called under the device lock.
+// Called under the device lock. The running flag is kept under the lock from here until monitor
+// mode gives the port up for good, so that a thread ending late cannot clear it for its
+// successor.
 void QuorlinDevice::startMonitorThread() {
   joinFinishedMonitorThreads();
+  monitorThreadRunning_ = true;
   MonitorRun& run = monitorThreads_.emplace_back();
   run.thread = std::thread([this, &run] { startMonitorModeThreadFunction(run.finished); });
 }
 
 void QuorlinDevice::startMonitorModeThreadFunction(std::atomic<bool>& finished) {
-  monitorThreadRunning_ = true;
   bool acquired = true;
   try {
     acquired = acquirePort(kMonitorContext, true);
@@ -57,10 +59,7 @@ void QuorlinDevice::startMonitorModeThreadFunction(std::atomic<bool>& finished) 
   }
   // Without the port the thread ends at once; it is started again when the operation that
   // holds the port ends.
-  if (acquired) {
-    releasePort(true);
-    monitorThreadRunning_ = false;
-  }
+  if (acquired) releasePort(true);
   finished = true;
   monitorThreadEnded_.set();
 }

@@ -4,7 +4,7 @@
 
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
-#include "qrcom/port/HidPort.h"
+#include "qrcom/port/HidPorts.h"
 
 namespace QrCom {
 
@@ -19,7 +19,7 @@ void QuorlinDevice::throwPortBlocked(std::wstring_view context) {
 }
 
 std::unique_ptr<SerialPort> QuorlinDevice::openPort() const {
-  if (comPortNumber_ == 0) return std::make_unique<HidPort>(hidDevicePath_);
+  if (isUsbHid()) return openHidPort(hidDevicePath_);
   throw UnableToOpenPortException(L"QuorlinDevice::openPort -- no port available yet");
 }
 
@@ -84,6 +84,7 @@ void QuorlinDevice::releasePort(bool forMonitor) {
     } else {
       currentPort_.reset();
       portState_ = kPortClosed;
+      monitorThreadRunning_ = false;
     }
     portFree_.set();
     return;
@@ -94,6 +95,7 @@ void QuorlinDevice::releasePort(bool forMonitor) {
     return;
   }
   // Also when monitor mode was stopped while the operation ran: nobody resumes it.
+  if (portState_ == kHoldingMonitorPort) monitorThreadRunning_ = false;
   currentPort_.reset();
   portState_ = kPortClosed;
 }
@@ -108,7 +110,7 @@ SerialPort& QuorlinDevice::reopenHidPort(const std::wstring& path) {
   std::lock_guard<NativeMutex> guard(lock_);
   currentPort_.reset();
   hidDevicePath_ = path;
-  currentPort_ = openPort();
+  currentPort_ = openHidPort(path);
   return *currentPort_;
 }
 

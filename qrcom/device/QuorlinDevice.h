@@ -23,6 +23,10 @@
 #include "qrcom/protocol/MaintenanceRecords.h"
 #include "qrcom/protocol/MonitorModeStrategy.h"
 
+namespace QrTest {
+class DeviceInspector;
+}
+
 namespace QrCom {
 
 class BrailleTablesNames;
@@ -175,6 +179,8 @@ class QuorlinDevice {
   void resetPortUse();
 
  private:
+  friend class QrTest::DeviceInspector;
+
   struct Strategies {
     std::unique_ptr<ServiceInfoMaintenanceStrategy> serviceInfo;
     std::unique_ptr<SerialNumberRequestStrategy> serialNumber;

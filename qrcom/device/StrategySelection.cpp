@@ -1,9 +1,29 @@
 // Which strategy of each family serves a display, by model id and protocol version. Families
 // a display lacks get their null object.
+#include <algorithm>
+#include <initializer_list>
+
 #include "qrcom/device/FileTransferSelection.h"
+#include "qrcom/device/ModelTable.h"
 #include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
+#include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
+#include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
+#include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
+#include "qrcom/firmware/QrBrlOsIsBluetoothVersionRequestStrategy.h"
+#include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
 
 namespace QrCom {
+
+using namespace ModelTable;
+
+namespace {
+
+bool isOneOf(uint8_t modelId, std::initializer_list<int> ids) {
+  return std::find(ids.begin(), ids.end(), modelId) != ids.end();
+}
+
+}  // namespace
 
 QuorlinDevice::Strategies QuorlinDevice::selectStrategies(SerialPort& port, uint16_t version) {
   Strategies selected;
@@ -19,15 +39,43 @@ QuorlinDevice::Strategies QuorlinDevice::selectStrategies(SerialPort& port, uint
 }
 
 std::unique_ptr<ServiceInfoMaintenanceStrategy> QuorlinDevice::selectServiceInfoStrategy(
-    uint16_t) const {
+    uint16_t version) const {
+  const bool keepsRecord = isLegacyLine(modelId_)
+                               ? version >= 2
+                               : isOneOf(modelId_, {51, 54, 56, 58, 68}) ||
+                                     isQrBrlOsLine(modelId_) || isFundoLine(modelId_);
+  if (keepsRecord) return std::make_unique<ServiceInfoAwareDeviceMaintenanceStrategy>(modelId_);
   return std::make_unique<NoServiceInfoMaintenanceStrategy>();
 }
 
 std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberStrategy(
-    SerialPort&, uint16_t) const {
+    SerialPort& port, uint16_t) const {
+  if (modelId_ == kPageling) {
+    auto strategy = std::make_unique<PagelingSerialNumberRequestStrategy>();
+    strategy->readSerialNumber(port);
+    return strategy;
+  }
+  if (isOneOf(modelId_, {5, 50, 54, 56, 58, 68, 114, 116, 120})) {
+    auto strategy = std::make_unique<InfoModeSerialNumberRequestStrategy>();
+    strategy->readSerialNumber(port);
+    return strategy;
+  }
+  if (isQrBrlOsLine(modelId_)) {
+    auto strategy = std::make_unique<QrBrlOsSerialNumberRequestStrategy>(modelId_);
+    strategy->readSerialNumber(port);
+    return strategy;
+  }
+  if (modelId_ == 51 || isFundoLine(modelId_)) {
+    auto strategy = std::make_unique<FnxSerialNumberRequestStrategy>(modelId_);
+    strategy->readSerialNumber(port);
+    return strategy;
+  }
   return std::make_unique<NoSerialNumberRequestStrategy>();
 }
 
+// Rows of classes still to come: 4, 5, 50, 53, 54, 56, 58, 114, 116, 120 take
+// EpromVersion11FirmwareUploadStrategy; 51, the QrBrlOs line and the Fundo line take
+// QrBrlOsFirmwareUploadStrategy (its flag false). Both refer to this device.
 std::unique_ptr<FirmwareUploadStrategy> QuorlinDevice::selectFirmwareUploadStrategy() {
   return std::make_unique<NoFirmwareUploadStrategy>();
 }
@@ -37,22 +85,39 @@ std::unique_ptr<FileTransferStrategy> QuorlinDevice::selectFileTransferStrategy(
   return selectFileTransfer(modelId_, version);
 }
 
+// Rows of classes still to come (legacy flag: v = 0): 144 PagelingMaintenanceStrategy; legacy
+// line v = 1 BrailleSystemVersion2005, v = 2 BrailleSystemVersion20010, v = 3
+// BrailleSystemVersion428, any other v BrailleSystemVersion2000; QrBrlOs line v = 0x0103
+// QrBrlOsVersion103MaintenanceStrategy (model id, false), other v QrBrlOsMaintenanceStrategy
+// (model id, legacy flag); 51 and the Fundo line FnxMaintenanceStrategy (model id, legacy flag).
 std::unique_ptr<DeviceMaintenanceStrategy> QuorlinDevice::selectMaintenanceStrategy(
     uint16_t) const {
   return std::make_unique<NoDeviceMaintenanceStrategy>();
 }
 
+// Rows of classes still to come: 144 PagelingMonitorModeStrategy, the legacy line
+// PlanoMonitorModeStrategy, the QrBrlOs line QrBrlOsMonitorModeStrategy.
 std::unique_ptr<MonitorModeStrategy> QuorlinDevice::selectMonitorModeStrategy() const {
   return std::make_unique<NoMonitorModeStrategy>();
 }
 
 std::unique_ptr<FirmwareVersionRequestStrategy> QuorlinDevice::selectFirmwareVersionStrategy(
-    SerialPort&, uint16_t) const {
+    SerialPort& port, uint16_t) const {
+  if (isQrBrlOsLine(modelId_) || isFundoLine(modelId_)) {
+    auto strategy = std::make_unique<QrBrlOsFirmwareVersionRequestStrategy>(modelId_);
+    strategy->requestFirmwareVersion(port);
+    return strategy;
+  }
   return std::make_unique<NoFirmwareVersionRequestStrategy>();
 }
 
 std::unique_ptr<IsBluetoothVersionRequestStrategy> QuorlinDevice::selectBluetoothVariantStrategy(
-    SerialPort&, uint16_t) const {
+    SerialPort& port, uint16_t) const {
+  if (isFundoLine(modelId_)) {
+    auto strategy = std::make_unique<QrBrlOsIsBluetoothVersionRequestStrategy>(modelId_);
+    strategy->requestBluetoothVersion(port);
+    return strategy;
+  }
   return std::make_unique<NoIsBluetoothVersionRequestStrategy>();
 }
 
