@@ -1,16 +1,29 @@
 #include "emulator/Catalog.h"
 
+#include <cctype>
+
 #include "emulator/modules/FileTransfer.h"
 #include "emulator/modules/Identification.h"
+#include "emulator/modules/InfoModeSerialNumber.h"
+#include "emulator/modules/PacketSerialNumber.h"
+#include "emulator/modules/PocketReaderCommands.h"
 #include "emulator/modules/ProtocolVersion.h"
 #include "emulator/modules/RateSwitch.h"
+#include "emulator/modules/ServiceInformation.h"
+#include "emulator/modules/VersionQueries.h"
+#include "qrcom/device/ModelTable.h"
 
 namespace QrEmu {
 
+using namespace QrCom::ModelTable;
+
 namespace {
 
-bool isLegacyLine(uint8_t modelId) {
-  return modelId == 5 || modelId == 114 || modelId == 116 || modelId == 120;
+bool isOneOf(uint8_t modelId, std::initializer_list<int> ids) {
+  for (int id : ids) {
+    if (id == modelId) return true;
+  }
+  return false;
 }
 
 // The file system a display's firmware serves, as the host's strategy selection expects it.
@@ -29,11 +42,45 @@ void addFileTransfer(Display& display, uint8_t modelId, uint16_t version) {
 
 }  // namespace
 
-std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion) {
+Bytes DisplayIdentity::sampleServiceRecord() {
+  // Kind 1, number 417, delivered 03/2022, serviced 11/2023.
+  return {0x01, 0xA1, 0x01, 0x03, 0x16, 0x00, 0x0B, 0x17, 0x00, 0x00,
+          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+}
+
+std::string sampleSerialNumber(uint8_t modelId) {
+  if (modelId == kPageling) return "PG220417";
+  std::string letters;
+  if (isFundoLine(modelId)) letters = "FNX";
+  for (const wchar_t* name = modelName(modelId); *name != 0 && letters.size() < 3; ++name) {
+    if (std::isalpha(static_cast<unsigned char>(*name))) {
+      letters += static_cast<char>(std::toupper(static_cast<unsigned char>(*name)));
+    }
+  }
+  if (letters.size() < 3) letters = "QRL";
+  return letters + "-22-00417";
+}
+
+std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
+                                     const DisplayIdentity& identity) {
   auto display = std::make_unique<Display>(modelId, protocolVersion);
   display->add<Identification>();
   display->add<ProtocolVersion>();
   addFileTransfer(*display, modelId, protocolVersion);
+
+  const std::string serial =
+      identity.serialNumber.empty() ? sampleSerialNumber(modelId) : identity.serialNumber;
+  const bool current = isQrBrlOsLine(modelId) || isFundoLine(modelId);
+  if (modelId == kPageling) display->add<PocketReaderCommands>(serial);
+  if (isOneOf(modelId, {5, 50, 54, 56, 58, 68, 114, 116, 120})) {
+    display->add<InfoModeSerialNumber>(serial);
+  }
+  if (current || modelId == 51) display->add<PacketSerialNumber>(serial);
+  if (current) display->add<FirmwareVersion>(identity.firmwareMajor, identity.firmwareMinor);
+  if (isFundoLine(modelId)) display->add<BluetoothVariant>(identity.bluetooth);
+  if (current || isLegacyLine(modelId) || isOneOf(modelId, {51, 54, 56, 58, 68})) {
+    display->add<ServiceInformation>(identity.serviceRecord);
+  }
   return display;
 }
 

@@ -14,6 +14,10 @@ const char kToolUsage[] =
     "        model=ID       model id, decimal or 0x..; default 84\n"
     "        version=V      protocol version; default 0x0103; 0 ignores the request\n"
     "        link=PATH      a symbolic link to the tty (replaces an older link)\n"
+    "        serial=TEXT    the serial number; default one of the model's kind\n"
+    "        firmware=M.N   the firmware version; default 3.30\n"
+    "        bluetooth      a Fundo running the Bluetooth variant\n"
+    "        norecord       no service-information record\n"
     "        delay=MS       every answer MS milliseconds late\n"
     "        garbage=N      N noise bytes before every answer\n"
     "        wrong          every answer byte complemented\n"
@@ -76,6 +80,27 @@ bool applyFault(const std::string& key, const std::string& value, bool word, Fau
   return true;
 }
 
+bool applyIdentity(const std::string& key, const std::string& value, bool word,
+                   DisplayIdentity& identity) {
+  if (key == "serial" && !word && !value.empty()) {
+    identity.serialNumber = value;
+  } else if (key == "firmware" && !word) {
+    const size_t dot = value.find('.');
+    if (dot == std::string::npos) {
+      throw std::invalid_argument("firmware: \"" + value + "\" is not MAJOR.MINOR");
+    }
+    identity.firmwareMajor = static_cast<uint8_t>(number(key, value.substr(0, dot), 0xFF));
+    identity.firmwareMinor = static_cast<uint8_t>(number(key, value.substr(dot + 1), 0xFF));
+  } else if (key == "bluetooth" && word) {
+    identity.bluetooth = true;
+  } else if (key == "norecord" && word) {
+    identity.serviceRecord.reset();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 [[noreturn]] void unknown(const std::string& key, const std::string& value, bool word) {
   throw std::invalid_argument("unknown setting \"" + key + (word ? "" : "=" + value) + "\"");
 }
@@ -89,7 +114,8 @@ DisplaySettings parseDisplay(const std::string& text) {
       settings.protocolVersion = static_cast<uint16_t>(number(key, value, 0xFFFF));
     } else if (key == "link" && !word && !value.empty()) {
       settings.link = value;
-    } else if (!applyFault(key, value, word, settings.faults)) {
+    } else if (!applyIdentity(key, value, word, settings.identity) &&
+               !applyFault(key, value, word, settings.faults)) {
       unknown(key, value, word);
     }
   });

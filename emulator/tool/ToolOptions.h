@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "emulator/Catalog.h"
 #include "emulator/Display.h"
 
 namespace QrEmu {
@@ -14,6 +15,7 @@ struct DisplaySettings {
   uint16_t protocolVersion = 0x0103;
   std::string link;
   Faults faults;
+  DisplayIdentity identity;
 };
 
 struct ToolOptions {

@@ -57,7 +57,8 @@ int serve(const QrEmu::ToolOptions& options) {
   // Before the links: a link that exists means that the FIFO does too.
   if (!options.control.empty()) control.emplace(options.control);
   for (const QrEmu::DisplaySettings& settings : options.displays) {
-    displays.push_back(QrEmu::makeDisplay(settings.modelId, settings.protocolVersion));
+    displays.push_back(
+        QrEmu::makeDisplay(settings.modelId, settings.protocolVersion, settings.identity));
     QrEmu::Display& display = *displays.back();
     const size_t number = displays.size();
     display.setFaults(settings.faults);

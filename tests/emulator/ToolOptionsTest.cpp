@@ -32,6 +32,18 @@ TEST(ToolOptionsTest, DisplaySettingsAndFaults) {
   EXPECT_TRUE(faults.wrongAnswers && faults.silent && faults.busy);
 }
 
+TEST(ToolOptionsTest, WhatTheDisplayTellsAboutItself) {
+  const ToolOptions options = parseToolOptions(
+      {"--display", "model=129,serial=FNX-19-00001,firmware=3.4,bluetooth,norecord"});
+  const DisplayIdentity& identity = options.displays[0].identity;
+  EXPECT_EQ(identity.serialNumber, "FNX-19-00001");
+  EXPECT_EQ(identity.firmwareMajor, 3);
+  EXPECT_EQ(identity.firmwareMinor, 4);
+  EXPECT_TRUE(identity.bluetooth);
+  EXPECT_FALSE(identity.serviceRecord.has_value());
+  EXPECT_TRUE(parseToolOptions({}).displays[0].identity.serviceRecord.has_value());
+}
+
 TEST(ToolOptionsTest, ControlLinesSetExactlyTheFaultsNamed) {
   const ControlCommand unplug = parseControlLine("2 unplug,delay=40");
   EXPECT_EQ(unplug.display, 2u);
@@ -46,8 +58,9 @@ TEST(ToolOptionsTest, ControlLinesSetExactlyTheFaultsNamed) {
 }
 
 TEST(ToolOptionsTest, MistakesAreRefused) {
-  for (const char* settings : {"model=256", "model=-1", "model=", "version=0x10000", "delay=x",
-                               "wrong=1", "link=", "model", "colour=red"}) {
+  for (const char* settings :
+       {"model=256", "model=-1", "model=", "version=0x10000", "delay=x", "wrong=1",
+        "link=", "model", "colour=red", "serial=", "firmware=3", "firmware=3.x", "bluetooth=1"}) {
     EXPECT_THROW(parseToolOptions({"--display", settings}), std::invalid_argument) << settings;
   }
   EXPECT_THROW(parseToolOptions({"--display"}), std::invalid_argument);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "emulator/Module.h"
+
+namespace QrEmu {
+
+// The serial number over extended packets (current displays and the Fundo line): type 0x41
+// answers it, type 0x40 (checksum and text) stores a new one and is acknowledged.
+class PacketSerialNumber : public Module {
+ public:
+  explicit PacketSerialNumber(std::string serialNumber) : serialNumber_(std::move(serialNumber)) {}
+
+  bool onPacket(Display& display, const Packet& packet) override;
+
+  // Read and set under the display's lock while a transport runs.
+  const std::string& serialNumber() const { return serialNumber_; }
+  void setSerialNumber(std::string serialNumber) { serialNumber_ = std::move(serialNumber); }
+  // Fault knob: a new serial number is refused (acknowledgement code 0x00).
+  void refuseSetting(bool refuse) { refuse_ = refuse; }
+
+ private:
+  std::string serialNumber_;
+  bool refuse_ = false;
+};
+
+}  // namespace QrEmu

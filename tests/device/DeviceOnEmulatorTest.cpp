@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "emulator/Catalog.h"
+#include "emulator/EmulatedPort.h"
+#include "emulator/modules/PacketSerialNumber.h"
+#include "emulator/modules/ServiceInformation.h"
+#include "qrcom/base/QrException.h"
+#include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/ServiceInfo.h"
+#include "tests/support/ScopedHidLink.h"
+#include "tests/support/VirtualClock.h"
+
+namespace QrCom {
+namespace {
+
+using namespace QrTest;
+
+const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#7&1&0000#{hid}";
+
+// The library's device against an emulated display behind the HID link.
+class DeviceOnEmulatorTest : public ::testing::Test {
+ protected:
+  void attach(uint8_t modelId, uint16_t version, const QrEmu::DisplayIdentity& identity = {}) {
+    display = QrEmu::makeDisplay(modelId, version, identity);
+  }
+
+  ScopedVirtualClock clock;
+  std::unique_ptr<QrEmu::Display> display;
+  ScopedHidLink link{HidLink{nullptr, [this](const std::wstring&) {
+                               return std::make_unique<QrEmu::EmulatedPort>(*display, &*clock);
+                             }}};
+};
+
+TEST_F(DeviceOnEmulatorTest, ACurrentDisplayTellsWhoItIs) {
+  QrEmu::DisplayIdentity identity;
+  identity.serialNumber = "VAN-17-00815";
+  identity.firmwareMinor = 12;
+  attach(84, 0x0103, identity);
+  QuorlinDevice device(kPath);
+  EXPECT_EQ(device.getModelName(nullptr), L"Vantra");
+  EXPECT_EQ(device.getSerialNumber(), L"VAN-17-00815");
+  EXPECT_EQ(device.getFirmwareVersion(), L"3.12_normal_mode");
+  EXPECT_EQ(device.getDeliveryYear(), 17);
+  EXPECT_TRUE(device.isServiceSupported(21));
+}
+
+TEST_F(DeviceOnEmulatorTest, AFundoTellsItsVariant) {
+  QrEmu::DisplayIdentity identity;
+  identity.bluetooth = true;
+  attach(147, 0x0103, identity);
+  QuorlinDevice device(kPath);
+  EXPECT_EQ(device.getModelName(nullptr), L"Fundo Plus 32");
+  EXPECT_TRUE(device.isFundoFamily());
+  EXPECT_TRUE(device.isBluetoothVersion());
+  EXPECT_EQ(device.getSerialNumber(), L"FNX-22-00417");
+  EXPECT_EQ(device.getFirmwareVersionPrefix(), L"3.30");
+}
+
+TEST_F(DeviceOnEmulatorTest, OlderAndPocketDisplaysAnswerTheirOwnWay) {
+  attach(68, 0);
+  EXPECT_EQ(QuorlinDevice(kPath).getSerialNumber(), L"TIL-22-00417");
+  attach(144, 0);
+  EXPECT_EQ(QuorlinDevice(kPath).getSerialNumber(), L"PG220417");
+}
+
+TEST_F(DeviceOnEmulatorTest, ServiceInformationGoesBothWays) {
+  attach(84, 0x0103);
+  QuorlinDevice device(kPath);
+  ServiceInfo info;
+  std::wstring serial;
+  device.getServiceInformationAndSerialNumber(info, serial);
+  EXPECT_EQ(serial, L"VAN-22-00417");
+  EXPECT_EQ(info.number, 417);
+  EXPECT_EQ(info.firstDate.year, 2022);
+
+  info.number = 4711;
+  info.fifthDatePresent = true;
+  info.fifthDate = {6, 2024};
+  device.receiveServiceInformation(info);
+  ServiceInfo again;
+  device.sendServiceInformation(again);
+  EXPECT_EQ(again.number, 4711);
+  EXPECT_EQ(again.fifthDate.year, 2024);
+}
+
+TEST_F(DeviceOnEmulatorTest, ANewSerialNumberStaysAfterUpdatingTheProperties) {
+  attach(84, 0x0102);
+  QuorlinDevice device(kPath);
+  device.setSerialNumber(L"VAN-23-00001");
+  display->setProtocolVersion(0x0103);
+  device.updateDeviceProperties();
+  EXPECT_EQ(device.getSerialNumber(), L"VAN-23-00001");
+  EXPECT_EQ(device.getDeliveryYear(), 23);
+
+  display->setSilent(true);
+  EXPECT_THROW(device.updateDeviceProperties(), LostConnectionException);
+}
+
+TEST_F(DeviceOnEmulatorTest, ADisplayWithoutRecordSaysSo) {
+  QrEmu::DisplayIdentity identity;
+  identity.serviceRecord.reset();
+  attach(129, 0x0103, identity);
+  QuorlinDevice device(kPath);
+  ServiceInfo info;
+  EXPECT_THROW(device.sendServiceInformation(info), ServiceInfoNotReceived);
+}
+
+}  // namespace
+}  // namespace QrCom
