@@ -1,5 +1,7 @@
 #include "qrcom/port/HidPorts.h"
 
+#include <mutex>
+
 #include "qrcom/base/QrException.h"
 #include "qrcom/port/HidPath.h"
 
@@ -7,25 +9,28 @@ namespace QrCom {
 
 namespace {
 
-// No platform HID back end is built in yet: nothing is present and nothing opens.
-std::vector<std::wstring> listNoInterfaces() {
+std::mutex hidMutex;
+HidInterfaceLister installedLister;
+HidPortOpener installedOpener;
+
+std::vector<std::wstring> listSystemHidInterfaces() {
   return {};
 }
 
-std::unique_ptr<SerialPort> openNothing(const std::wstring&) {
+std::unique_ptr<SerialPort> openSystemHidPort(const std::wstring&) {
   throw UnableToOpenPortException(L"Can not open port");
-}
-
-HidLink& installed() {
-  static HidLink link{listNoInterfaces, openNothing};
-  return link;
 }
 
 }  // namespace
 
 std::vector<HidInterface> enumerateHidInterfaces() {
+  HidInterfaceLister lister;
+  {
+    std::lock_guard<std::mutex> guard(hidMutex);
+    lister = installedLister;
+  }
   std::vector<HidInterface> displays;
-  for (std::wstring& path : installed().listInterfacePaths()) {
+  for (std::wstring& path : lister ? lister() : listSystemHidInterfaces()) {
     const std::optional<int> productId = parseHidPath(path);
     if (!productId || !isDisplayProduct(*productId)) continue;
     displays.push_back({static_cast<uint8_t>(*productId), std::move(path)});
@@ -34,15 +39,24 @@ std::vector<HidInterface> enumerateHidInterfaces() {
 }
 
 std::unique_ptr<SerialPort> openHidPort(const std::wstring& path) {
-  return installed().open(path);
+  HidPortOpener opener;
+  {
+    std::lock_guard<std::mutex> guard(hidMutex);
+    opener = installedOpener;
+  }
+  return opener ? opener(path) : openSystemHidPort(path);
 }
 
-HidLink installHidLink(HidLink link) {
-  if (!link.listInterfacePaths) link.listInterfacePaths = listNoInterfaces;
-  if (!link.open) link.open = openNothing;
-  HidLink previous = std::move(installed());
-  installed() = std::move(link);
-  return previous;
+HidInterfaceLister installHidInterfaceLister(HidInterfaceLister lister) {
+  std::lock_guard<std::mutex> guard(hidMutex);
+  std::swap(lister, installedLister);
+  return lister;
+}
+
+HidPortOpener installHidPortOpener(HidPortOpener opener) {
+  std::lock_guard<std::mutex> guard(hidMutex);
+  std::swap(opener, installedOpener);
+  return opener;
 }
 
 }  // namespace QrCom

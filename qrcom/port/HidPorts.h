@@ -16,20 +16,20 @@ struct HidInterface {
   std::wstring path;
 };
 
-// The displays' HID interfaces in enumeration order: the interfaces that pass the HID path rule
-// and whose product id is a display.
+// The displays' HID interfaces in the system's order: the interfaces that pass the HID path
+// rule and whose product id is a display's. No HID back end is built in yet: the system lists
+// no interfaces on either platform.
 std::vector<HidInterface> enumerateHidInterfaces();
 
-// Opens the HID port on `path`; throws UnableToOpenPortException when it cannot.
+// Opens the HID port on `path`. Throws UnableToOpenPortException ("Can not open port") while
+// no HID back end is built in.
 std::unique_ptr<SerialPort> openHidPort(const std::wstring& path);
 
-// How the HID link is reached: the device paths of every HID interface present, and the
-// opener of one. Tests install their own; an empty function restores the platform's.
-struct HidLink {
-  std::function<std::vector<std::wstring>()> listInterfacePaths;
-  std::function<std::unique_ptr<SerialPort>(const std::wstring& path)> open;
-};
-// Only tests call this, before any thread that opens ports starts. Returns the previous link.
-HidLink installHidLink(HidLink link);
+// Replace what the system lists and what openHidPort opens, for tests; an empty function
+// restores the system's. Each returns the previous one. Install before threads open ports.
+using HidInterfaceLister = std::function<std::vector<std::wstring>()>;
+HidInterfaceLister installHidInterfaceLister(HidInterfaceLister lister);
+using HidPortOpener = std::function<std::unique_ptr<SerialPort>(const std::wstring& path)>;
+HidPortOpener installHidPortOpener(HidPortOpener opener);
 
 }  // namespace QrCom

@@ -132,8 +132,8 @@ TEST_F(DeviceConstructionTest, LegacyDisplayKeepsServiceInformationFromVersionTw
     script.step("FF", "FE 74").step("0C", c.answer);
     if (*c.answer) script.step("06 16");
     script.step("AE", "4F").step("49 4E 46 4F 20 4E", "49 4E 46 4F 49 " + toHex(Bytes(40, 'S')));
-    ScopedHidLink onLegacy(HidLink{
-        nullptr, [&](const std::wstring&) { return std::make_unique<BorrowedPort>(legacy); }});
+    ScopedHidLink onLegacy(
+        nullptr, [&](const std::wstring&) { return std::make_unique<BorrowedPort>(legacy); });
     QuorlinDevice device(kDisplayPath);
     DeviceInspector inside(device);
     EXPECT_EQ(isA<ServiceInfoAwareDeviceMaintenanceStrategy>(inside.serviceInfo()), c.serviceInfo)
@@ -218,16 +218,16 @@ TEST_F(DeviceConstructionTest, AFailingFirstReadOfAStrategyFailsTheConstruction)
   ScriptedPort com(&*clock);
   Conversation script(com);
   script.step("FF", "FE 54").step("0C", "06 0C 01 02 16").step("06 16").step("79 54 01 41 16");
-  ScopedHidLink silentAfterVersion(HidLink{
-      nullptr, [&](const std::wstring&) { return std::make_unique<BorrowedPort>(com, &closed); }});
+  ScopedHidLink silentAfterVersion(
+      nullptr, [&](const std::wstring&) { return std::make_unique<BorrowedPort>(com, &closed); });
   EXPECT_THROW(QuorlinDevice device(kDisplayPath), CannotReadFromPortException);
   EXPECT_EQ(closed, 1);
 }
 
 TEST_F(DeviceConstructionTest, PortFailuresPassOn) {
-  ScopedHidLink unopenable(HidLink{nullptr, [](const std::wstring&) -> std::unique_ptr<SerialPort> {
-                                     throw UnableToOpenPortException(L"Can not open port");
-                                   }});
+  ScopedHidLink unopenable(nullptr, [](const std::wstring&) -> std::unique_ptr<SerialPort> {
+    throw UnableToOpenPortException(L"Can not open port");
+  });
   EXPECT_EQ(failureOf([&] { QuorlinDevice device(kDisplayPath); }), L"Can not open port");
 }
 

@@ -36,7 +36,7 @@ SearchRequest hidRequest(std::set<int> services = {21}) {
 class DeviceListTest : public ::testing::Test {
  protected:
   ScriptedHidBus bus;
-  ScopedHidLink link{bus.link()};
+  ScopedHidLink link{bus.lister(), bus.opener()};
   DeviceList list;
 };
 

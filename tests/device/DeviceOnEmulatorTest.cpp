@@ -26,9 +26,9 @@ class DeviceOnEmulatorTest : public ::testing::Test {
 
   ScopedVirtualClock clock;
   std::unique_ptr<QrEmu::Display> display;
-  ScopedHidLink link{HidLink{nullptr, [this](const std::wstring&) {
-                               return std::make_unique<QrEmu::EmulatedPort>(*display, &*clock);
-                             }}};
+  ScopedHidLink link{nullptr, [this](const std::wstring&) {
+                       return std::make_unique<QrEmu::EmulatedPort>(*display, &*clock);
+                     }};
 };
 
 TEST_F(DeviceOnEmulatorTest, ACurrentDisplayTellsWhoItIs) {

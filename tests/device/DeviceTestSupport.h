@@ -58,10 +58,10 @@ class ScriptedDisplayTest : public ::testing::Test {
   Conversation display{port};
   std::atomic<int> opened{0};
   std::atomic<int> closed{0};
-  ScopedHidLink link{QrCom::HidLink{nullptr, [this](const std::wstring&) {
-                                      ++opened;
-                                      return std::make_unique<BorrowedPort>(port, &closed);
-                                    }}};
+  ScopedHidLink link{nullptr, [this](const std::wstring&) {
+                       ++opened;
+                       return std::make_unique<BorrowedPort>(port, &closed);
+                     }};
 };
 
 }  // namespace QrTest

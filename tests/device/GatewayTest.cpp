@@ -152,12 +152,11 @@ TEST_F(GatewayTest, ASecondThreadIsRefused) {
 
 TEST_F(GatewayTest, AnUnopenablePortLeavesTheDeviceUsable) {
   bool unplugged = true;
-  ScopedHidLink flaky(HidLink{nullptr, [&](const std::wstring&) -> std::unique_ptr<SerialPort> {
-                                if (unplugged)
-                                  throw UnableToOpenPortException(L"Can not open port");
-                                ++opened;
-                                return std::make_unique<BorrowedPort>(port, &closed);
-                              }});
+  ScopedHidLink flaky(nullptr, [&](const std::wstring&) -> std::unique_ptr<SerialPort> {
+    if (unplugged) throw UnableToOpenPortException(L"Can not open port");
+    ++opened;
+    return std::make_unique<BorrowedPort>(port, &closed);
+  });
   EXPECT_THROW(device->block(), UnableToOpenPortException);
   EXPECT_EQ(inside->portState(), 0u);
   EXPECT_EQ(inside->nestingCount(), 0);
@@ -208,11 +207,11 @@ TEST_F(GatewayTest, StopGlintEntersTheGatewayEvenWithoutTheService) {
 
 TEST_F(GatewayTest, ReopeningTheHidPortReplacesIt) {
   std::wstring reopenedOn;
-  ScopedHidLink newPath(HidLink{nullptr, [&](const std::wstring& path) {
-                                  reopenedOn = path;
-                                  ++opened;
-                                  return std::make_unique<BorrowedPort>(port, &closed);
-                                }});
+  ScopedHidLink newPath(nullptr, [&](const std::wstring& path) {
+    reopenedOn = path;
+    ++opened;
+    return std::make_unique<BorrowedPort>(port, &closed);
+  });
   upload->during = [&] {
     SerialPort& reopened = device->reopenHidPort(L"\\\\?\\hid#vid_4c7a&pid_0054#9&new");
     EXPECT_EQ(&reopened, inside->currentPort());
@@ -285,10 +284,10 @@ TEST_F(GatewayTest, AFailedFirstReadKeepsTheOldStrategies) {
   ScriptedPort com(&*clock);
   Conversation script(com);
   script.step("0C", "06 0C 01 02 16").step("06 16").step("79 54 01 41 16");
-  ScopedHidLink silentAfterVersion(HidLink{nullptr, [&](const std::wstring&) {
-                                             ++opened;
-                                             return std::make_unique<BorrowedPort>(com, &closed);
-                                           }});
+  ScopedHidLink silentAfterVersion(nullptr, [&](const std::wstring&) {
+    ++opened;
+    return std::make_unique<BorrowedPort>(com, &closed);
+  });
   EXPECT_THROW(device->updateDeviceProperties(), CannotReadFromPortException);
   EXPECT_EQ(device->getSerialNumber(), L"OB4-17-00815");
   EXPECT_TRUE(isA<FakeMaintenance>(inside->maintenance()));

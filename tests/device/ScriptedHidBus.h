@@ -49,19 +49,21 @@ class ScriptedHidBus {
   // Listed by the system but not one of the displays' interfaces.
   void addForeign(const std::wstring& path) { paths_.push_back(path); }
 
-  QrCom::HidLink link() {
-    return {[this] {
-              std::lock_guard<std::mutex> guard(mutex_);
-              ++enumerations_;
-              return paths_;
-            },
-            [this](const std::wstring& path) -> std::unique_ptr<QrCom::SerialPort> {
-              std::lock_guard<std::mutex> guard(mutex_);
-              opens_.push_back(path);
-              const Interface& found = interfaces_.at(path);
-              if (found.busy) throw QrCom::UnableToOpenPortException(L"Can not open port");
-              return std::make_unique<ScriptedDisplayPort>(found.script);
-            }};
+  QrCom::HidInterfaceLister lister() {
+    return [this] {
+      std::lock_guard<std::mutex> guard(mutex_);
+      ++enumerations_;
+      return paths_;
+    };
+  }
+  QrCom::HidPortOpener opener() {
+    return [this](const std::wstring& path) -> std::unique_ptr<QrCom::SerialPort> {
+      std::lock_guard<std::mutex> guard(mutex_);
+      opens_.push_back(path);
+      const Interface& found = interfaces_.at(path);
+      if (found.busy) throw QrCom::UnableToOpenPortException(L"Can not open port");
+      return std::make_unique<ScriptedDisplayPort>(found.script);
+    };
   }
 
   std::vector<std::wstring> opens() const {

@@ -1,19 +1,28 @@
 #pragma once
 
+#include <utility>
+
 #include "qrcom/port/HidPorts.h"
 
 namespace QrTest {
 
-// Installs a HID link (interface paths and opener) for the lifetime of the object.
+// Installs what the system lists as HID interfaces and how they open, for the lifetime of the
+// object.
 class ScopedHidLink {
  public:
-  explicit ScopedHidLink(QrCom::HidLink link) : previous_(QrCom::installHidLink(std::move(link))) {}
-  ~ScopedHidLink() { QrCom::installHidLink(std::move(previous_)); }
+  ScopedHidLink(QrCom::HidInterfaceLister lister, QrCom::HidPortOpener opener)
+      : previousLister_(QrCom::installHidInterfaceLister(std::move(lister))),
+        previousOpener_(QrCom::installHidPortOpener(std::move(opener))) {}
+  ~ScopedHidLink() {
+    QrCom::installHidInterfaceLister(std::move(previousLister_));
+    QrCom::installHidPortOpener(std::move(previousOpener_));
+  }
   ScopedHidLink(const ScopedHidLink&) = delete;
   ScopedHidLink& operator=(const ScopedHidLink&) = delete;
 
  private:
-  QrCom::HidLink previous_;
+  QrCom::HidInterfaceLister previousLister_;
+  QrCom::HidPortOpener previousOpener_;
 };
 
 }  // namespace QrTest
