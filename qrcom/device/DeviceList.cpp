@@ -7,7 +7,7 @@
 
 #include "qrcom/base/NativeSync.h"
 #include "qrcom/device/Probe.h"
-#include "qrcom/port/HidPorts.h"
+#include "qrcom/port/HidEnumeration.h"
 
 namespace QrCom {
 
@@ -58,9 +58,9 @@ std::vector<std::unique_ptr<ProbeJob>> candidates(const SearchRequest& request,
                                                   bool ascendingComPorts) {
   std::vector<std::unique_ptr<ProbeJob>> jobs;
   if (request.linkKinds.count(SearchRequest::kHidInterfaces) > 0) {
-    for (HidInterface& hid : enumerateHidInterfaces()) {
-      jobs.push_back(makeJob(0, std::move(hid.path), request));
-    }
+    HidInterfaceList interfaces;
+    enumerateHidInterfaces(interfaces);
+    for (HidInterface& hid : interfaces) jobs.push_back(makeJob(0, std::move(hid.path), request));
   }
   if (request.linkKinds.count(SearchRequest::kComPorts) > 0) {
     std::vector<int> numbers = request.comPortNumbers;

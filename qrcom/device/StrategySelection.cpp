@@ -9,6 +9,7 @@
 #include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
+#include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 #include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/QrBrlOsIsBluetoothVersionRequestStrategy.h"
 #include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
@@ -73,10 +74,12 @@ std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberSt
   return std::make_unique<NoSerialNumberRequestStrategy>();
 }
 
-// Rows of classes still to come: 4, 5, 50, 53, 54, 56, 58, 114, 116, 120 take
-// EpromVersion11FirmwareUploadStrategy; 51, the QrBrlOs line and the Fundo line take
-// QrBrlOsFirmwareUploadStrategy (its flag false). Both refer to this device.
+// Both real strategies refer to this device. The row of a class still to come: 4, 5, 50, 53,
+// 54, 56, 58, 114, 116, 120 take EpromVersion11FirmwareUploadStrategy.
 std::unique_ptr<FirmwareUploadStrategy> QuorlinDevice::selectFirmwareUploadStrategy() {
+  if (modelId_ == 51 || isQrBrlOsLine(modelId_) || isFundoLine(modelId_)) {
+    return std::make_unique<QrBrlOsFirmwareUploadStrategy>(this);
+  }
   return std::make_unique<NoFirmwareUploadStrategy>();
 }
 

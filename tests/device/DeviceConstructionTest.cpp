@@ -4,6 +4,7 @@
 #include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
+#include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 #include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/QrBrlOsIsBluetoothVersionRequestStrategy.h"
 #include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
@@ -94,7 +95,9 @@ TEST_F(DeviceConstructionTest, CurrentDisplayReadsSerialNumberAndVersion) {
   EXPECT_TRUE(isA<QrBrlOsSerialNumberRequestStrategy>(inside.serialNumber()));
   EXPECT_TRUE(isA<QrBrlOsFirmwareVersionRequestStrategy>(inside.firmwareVersion()));
   EXPECT_TRUE(isA<NoIsBluetoothVersionRequestStrategy>(inside.bluetoothVariant()));
+  EXPECT_TRUE(isA<QrBrlOsFirmwareUploadStrategy>(inside.firmwareUpload()));
   EXPECT_TRUE(device.isServiceSupported(0));
+  EXPECT_TRUE(device.isServiceSupported(11));
   EXPECT_TRUE(device.isServiceSupported(21));
   EXPECT_TRUE(device.isServiceSupported(13));
   EXPECT_TRUE(device.isServiceSupported(36));
@@ -118,6 +121,7 @@ TEST_F(DeviceConstructionTest, FundoAlsoAsksForTheBluetoothVariant) {
   EXPECT_TRUE(isA<FnxSerialNumberRequestStrategy>(inside.serialNumber()));
   EXPECT_TRUE(isA<QrBrlOsIsBluetoothVersionRequestStrategy>(inside.bluetoothVariant()));
   EXPECT_TRUE(isA<ServiceInfoAwareDeviceMaintenanceStrategy>(inside.serviceInfo()));
+  EXPECT_TRUE(isA<QrBrlOsFirmwareUploadStrategy>(inside.firmwareUpload()));
 }
 
 TEST_F(DeviceConstructionTest, LegacyDisplayKeepsServiceInformationFromVersionTwo) {
@@ -242,6 +246,7 @@ TEST_F(DeviceConstructionTest, CloneCopiesTheAnswersWithoutAskingAgain) {
   EXPECT_EQ(copy->getFirmwareVersion(), L"3.12_normal_mode");
   DeviceInspector original(*device), cloned(*copy);
   EXPECT_NE(&original.serialNumber(), &cloned.serialNumber());
+  EXPECT_TRUE(isA<QrBrlOsFirmwareUploadStrategy>(cloned.firmwareUpload()));
   EXPECT_NE(&original.firmwareUpload(), &cloned.firmwareUpload());
   EXPECT_FALSE(cloned.portOpen());
   EXPECT_EQ(cloned.portState(), 0u);

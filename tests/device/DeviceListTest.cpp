@@ -5,7 +5,7 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "tests/device/ScriptedHidBus.h"
+#include "tests/device/HidCandidates.h"
 #include "tests/support/DeviceInspector.h"
 #include "tests/support/ScopedHidLink.h"
 
@@ -35,7 +35,7 @@ SearchRequest hidRequest(std::set<int> services = {21}) {
 
 class DeviceListTest : public ::testing::Test {
  protected:
-  ScriptedHidBus bus;
+  HidCandidates bus;
   ScopedHidLink link{bus.lister(), bus.opener()};
   DeviceList list;
 };

@@ -54,6 +54,7 @@ class QrBrlOsIapUploadTest : public ::testing::Test {
     bus_.attach(pathOf(1), display_.device());
     display_.setHandler([this](const Packet& packet) { return answer(packet); });
     device_ = std::make_unique<QuorlinDevice>(pathOf(1));
+    display_.forgetPackets();  // the serial-number and version queries of the construction
     port_ = &device_->reopenHidPort(pathOf(1));
     strategy_ = std::make_unique<QrBrlOsFirmwareUploadStrategy>(device_.get());
     firmware_ = temp_.write(L"firmware.txt", kFirmware);

@@ -3,35 +3,28 @@
 #include <gtest/gtest.h>
 
 #include "qrcom/base/QrException.h"
-#include "tests/support/Failures.h"
-#include "tests/support/ScopedHidLink.h"
+#include "tests/support/ScriptedHid.h"
+#include "tests/support/ScriptedPort.h"
 
 namespace QrCom {
 namespace {
 
-TEST(HidPortsTest, OnlyTheDisplaysInterfacesAreEnumerated) {
-  QrTest::ScopedHidLink link(
-      [] {
-        return std::vector<std::wstring>{
-            L"\\\\?\\hid#vid_4c7a&pid_0054&mi_00#7&1&0000#{hid}",
-            L"\\\\?\\hid#vid_4c7a&pid_0054&mi_01#7&1&0001#{hid}",  // a second interface
-            L"\\\\?\\hid#vid_046d&pid_c077#7&2&0000#{hid}",        // another maker
-            L"\\\\?\\hid#vid_4c7a&pid_0004#7&3&0000#{hid}",        // not a display
-            L"\\\\?\\hid#vid_4c7a&pid_0090#7&4&0000#{hid}"};
-      },
-      nullptr);
-  const std::vector<HidInterface> displays = enumerateHidInterfaces();
-  ASSERT_EQ(displays.size(), 2u);
-  EXPECT_EQ(displays[0].productId, 84);
-  EXPECT_EQ(displays[0].path, L"\\\\?\\hid#vid_4c7a&pid_0054&mi_00#7&1&0000#{hid}");
-  EXPECT_EQ(displays[1].productId, 144);
-}
+const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#7&1&0000#{hid}";
 
-TEST(HidPortsTest, WithoutABackEndNothingIsThereAndNothingOpens) {
-  EXPECT_TRUE(enumerateHidInterfaces().empty());
-  EXPECT_THROW(openHidPort(L"\\\\?\\hid#vid_4c7a&pid_0054#1"), UnableToOpenPortException);
-  EXPECT_EQ(QrTest::failureOf([] { openHidPort(L"\\\\?\\hid#vid_4c7a&pid_0054#1"); }),
-            L"Can not open port");
+TEST(HidPortsTest, OpensAHidPortUnlessAnotherOpenerIsInstalled) {
+  QrTest::ScopedVirtualClock clock;
+  QrTest::ScriptedHidBus bus;
+  bus.attach(kPath, std::make_shared<QrTest::ScriptedHid>(*clock));
+  EXPECT_EQ(openHidPort(kPath)->getPortType(), PortType::UsbHid);
+  EXPECT_THROW(openHidPort(L"\\\\?\\hid#vid_4c7a&pid_0054#7&2&0000#{hid}"),
+               UnableToOpenPortException);
+
+  installHidPortOpener(
+      [](const std::wstring&) { return std::make_unique<QrTest::ScriptedPort>(); });
+  EXPECT_EQ(openHidPort(kPath)->getPortType(), PortType::NativeSerial);
+  installHidPortOpener(nullptr);
+  EXPECT_EQ(openHidPort(kPath)->getPortType(), PortType::UsbHid);
+  EXPECT_EQ(bus.opens(), 3);
 }
 
 }  // namespace

@@ -1,27 +1,48 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "qrcom/port/HidDevice.h"
 #include "qrcom/port/HidPorts.h"
 
 namespace QrTest {
 
-// Installs what the system lists as HID interfaces and how they open, for the lifetime of the
-// object.
+// For the lifetime of the object: the HID interfaces the system lists come from `lister`
+// (none without one), and openHidPort opens with `opener` (a HidPort without one).
 class ScopedHidLink {
  public:
-  ScopedHidLink(QrCom::HidInterfaceLister lister, QrCom::HidPortOpener opener)
-      : previousLister_(QrCom::installHidInterfaceLister(std::move(lister))),
+  using Lister = std::function<std::vector<std::wstring>()>;
+
+  ScopedHidLink(Lister lister, QrCom::HidPortOpener opener)
+      : bus_(std::move(lister)),
+        previousBus_(QrCom::installHidBus(&bus_)),
         previousOpener_(QrCom::installHidPortOpener(std::move(opener))) {}
   ~ScopedHidLink() {
-    QrCom::installHidInterfaceLister(std::move(previousLister_));
     QrCom::installHidPortOpener(std::move(previousOpener_));
+    QrCom::installHidBus(previousBus_);
   }
   ScopedHidLink(const ScopedHidLink&) = delete;
   ScopedHidLink& operator=(const ScopedHidLink&) = delete;
 
  private:
-  QrCom::HidInterfaceLister previousLister_;
+  // Lists interfaces; they are opened as ports by the opener, never as devices here.
+  class ListingBus : public QrCom::HidBus {
+   public:
+    explicit ListingBus(Lister lister) : lister_(std::move(lister)) {}
+    std::vector<std::wstring> interfacePaths() override {
+      return lister_ ? lister_() : std::vector<std::wstring>();
+    }
+    Opened open(const std::wstring&) override { return {nullptr, OpenFailure::Other}; }
+
+   private:
+    Lister lister_;
+  };
+
+  ListingBus bus_;
+  QrCom::HidBus* previousBus_;
   QrCom::HidPortOpener previousOpener_;
 };
 

@@ -19,6 +19,11 @@ std::vector<ScriptedHidDisplay::Packet> ScriptedHidDisplay::packets() const {
   return packets_;
 }
 
+void ScriptedHidDisplay::forgetPackets() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  packets_.clear();
+}
+
 Bytes ScriptedHidDisplay::acknowledgement() const {
   return {0x79, modelId_, 0x02, 0x07, 0x7E, 0x16};
 }

@@ -28,6 +28,8 @@ class ScriptedHidDisplay {
   std::shared_ptr<ScriptedHid> device() const { return device_; }
   void setHandler(Handler handler);
   std::vector<Packet> packets() const;
+  // Starts the record afresh (after the queries a device makes when it is constructed).
+  void forgetPackets();
   // The acknowledgement 79 id 02 07 7E 16 and a refusal.
   Bytes acknowledgement() const;
   Bytes refusal() const;

@@ -9,6 +9,7 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/port/HidPorts.h"
 #include "tests/support/Conversation.h"
+#include "tests/support/ScopedHidLink.h"
 #include "tests/support/ScriptedPort.h"
 
 namespace QrTest {
@@ -35,7 +36,7 @@ class ScriptedDisplayPort : public ScriptedPort {
 
 // USB-HID interfaces for the HID link: each open of a path finds its display answering afresh.
 // Safe for probes on several threads.
-class ScriptedHidBus {
+class HidCandidates {
  public:
   void add(const std::wstring& path, Script script) {
     interfaces_[path].script = std::move(script);
@@ -49,7 +50,7 @@ class ScriptedHidBus {
   // Listed by the system but not one of the displays' interfaces.
   void addForeign(const std::wstring& path) { paths_.push_back(path); }
 
-  QrCom::HidInterfaceLister lister() {
+  ScopedHidLink::Lister lister() {
     return [this] {
       std::lock_guard<std::mutex> guard(mutex_);
       ++enumerations_;
