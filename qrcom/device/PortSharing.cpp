@@ -4,7 +4,7 @@
 
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
-#include "qrcom/port/HidPorts.h"
+#include "qrcom/port/ComPorts.h"
 
 namespace QrCom {
 
@@ -19,8 +19,7 @@ void QuorlinDevice::throwPortBlocked(std::wstring_view context) {
 }
 
 std::unique_ptr<SerialPort> QuorlinDevice::openPort() const {
-  if (isUsbHid()) return openHidPort(hidDevicePath_);
-  throw UnableToOpenPortException(L"QuorlinDevice::openPort -- no port available yet");
+  return isUsbHid() ? openHidPort(hidDevicePath_) : openComPort(comPortNumber_);
 }
 
 bool QuorlinDevice::acquirePort(std::wstring_view context, bool forMonitor) {

@@ -2,11 +2,14 @@
 
 #include <mutex>
 
+#include "qrcom/port/HidPort.h"
+
 namespace QrCom {
 
 namespace {
 std::mutex openerMutex;
 ComPortOpener installedOpener;
+HidPortOpener installedHidOpener;
 }  // namespace
 
 std::unique_ptr<SerialPort> openComPort(int number) {
@@ -21,6 +24,22 @@ std::unique_ptr<SerialPort> openComPort(int number) {
 ComPortOpener installComPortOpener(ComPortOpener opener) {
   std::lock_guard<std::mutex> guard(openerMutex);
   std::swap(opener, installedOpener);
+  return opener;
+}
+
+std::unique_ptr<SerialPort> openHidPort(const std::wstring& path) {
+  HidPortOpener opener;
+  {
+    std::lock_guard<std::mutex> guard(openerMutex);
+    opener = installedHidOpener;
+  }
+  if (opener) return opener(path);
+  return std::make_unique<HidPort>(path);
+}
+
+HidPortOpener installHidPortOpener(HidPortOpener opener) {
+  std::lock_guard<std::mutex> guard(openerMutex);
+  std::swap(opener, installedHidOpener);
   return opener;
 }
 

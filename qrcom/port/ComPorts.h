@@ -29,4 +29,13 @@ std::wstring comPortName(int number);
 using ComPortOpener = std::function<std::unique_ptr<SerialPort>(int number)>;
 ComPortOpener installComPortOpener(ComPortOpener opener);
 
+// Opens the display's USB-HID interface on `path` (listed by enumerateHidInterfaces,
+// HidEnumeration.h): a HidPort. Throws the port's exceptions.
+std::unique_ptr<SerialPort> openHidPort(const std::wstring& path);
+
+// Replaces what openHidPort opens, for tests; an empty opener restores HidPort. Returns the
+// previous one. Install before threads open ports.
+using HidPortOpener = std::function<std::unique_ptr<SerialPort>(const std::wstring& path)>;
+HidPortOpener installHidPortOpener(HidPortOpener opener);
+
 }  // namespace QrCom

@@ -63,8 +63,9 @@ wine_env() {
 }
 
 # What the Windows tests talk to: an X server for their windows (unless one is set already)
-# and an emulated display that Wine maps to COM5, with its control FIFO and log. The tests
-# learn about it from QR_WINE_COM, QR_WINE_CONTROL and QR_WINE_LOG.
+# and emulated displays that Wine maps to COM5 (unknown model 0x22, with its control FIFO and
+# log) and COM6 (a Vantra). The tests learn about them from QR_WINE_COM, QR_WINE_CONTROL,
+# QR_WINE_LOG and QR_WINE_DEVICE_COM.
 start_wine_fixtures() {
   if [ -z "${DISPLAY:-}" ]; then
     local number=$BUILD/win/xvfb-display
@@ -77,16 +78,23 @@ start_wine_fixtures() {
     export DISPLAY=:$(cat "$number")
   fi
   export QR_WINE_COM=5
+  export QR_WINE_DEVICE_COM=6
   export QR_WINE_CONTROL=$BUILD/win/emulator-control
   export QR_WINE_LOG=$BUILD/results/win-emulator.log
   local link=$WINEPREFIX/dosdevices/com$QR_WINE_COM
-  rm -f "$link"
+  local device=$WINEPREFIX/dosdevices/com$QR_WINE_DEVICE_COM
+  rm -f "$link" "$device"
   "$BUILD/linux/emulator/quorlin-emulator" --log --control "$QR_WINE_CONTROL" \
-    --display "model=0x22,version=0x0102,link=$link" >"$QR_WINE_LOG" 2>&1 &
+    --display "model=0x22,version=0x0102,link=$link" \
+    --display "model=84,version=0x0103,serial=VAN-17-00815,firmware=3.12,link=$device" \
+    >"$QR_WINE_LOG" 2>&1 &
   EMULATOR_PID=$!
   local tries=0
-  while [ ! -L "$link" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
-  [ -L "$link" ] || { log "quorlin-emulator did not start"; return 1; }
+  while { [ ! -L "$link" ] || [ ! -L "$device" ]; } && [ $tries -lt 100 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  [ -L "$link" ] && [ -L "$device" ] || { log "quorlin-emulator did not start"; return 1; }
 }
 
 stop_wine_fixtures() {

@@ -5,9 +5,12 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "emulator/Catalog.h"
+#include "emulator/EmulatedComPorts.h"
 #include "tests/device/HidCandidates.h"
 #include "tests/support/DeviceInspector.h"
 #include "tests/support/ScopedHidLink.h"
+#include "tests/support/VirtualClock.h"
 
 namespace QrCom {
 namespace {
@@ -159,6 +162,78 @@ TEST_F(DeviceListTest, RemovedDevicesGoBackToTheCaller) {
   EXPECT_EQ(list.remove(first), nullptr);
   list.insertSorted(std::move(removed));
   EXPECT_EQ(&list.at(1), first);  // equal port numbers: after the ones already there
+}
+
+// COM candidates: emulated displays behind COM port numbers, in process.
+class DeviceListComTest : public DeviceListTest {
+ protected:
+  SearchRequest bothRequest(std::vector<int> comPorts) {
+    SearchRequest request = hidRequest();
+    request.linkKinds = {SearchRequest::kComPorts, SearchRequest::kHidInterfaces};
+    request.comPortNumbers = std::move(comPorts);
+    return request;
+  }
+
+  ScopedVirtualClock clock;
+  QrEmu::EmulatedComPorts com{&*clock};
+  std::unique_ptr<QrEmu::Display> vantra = QrEmu::makeDisplay(84, 0x0103);
+  std::unique_ptr<QrEmu::Display> selvar = QrEmu::makeDisplay(116, 3);
+};
+
+TEST_F(DeviceListComTest, ComDisplaysFollowTheHidOnesInPortOrder) {
+  bus.add(kSecond, kTilbry);
+  com.attach(5, *vantra);
+  com.attach(3, *selvar);
+  list.search(bothRequest({5, 4, 3}));
+  ASSERT_EQ(list.count(), 3u);
+  EXPECT_EQ(list.at(0).getModelId(), 68);
+  EXPECT_EQ(list.at(1).getPortNumber(), 3);
+  EXPECT_EQ(list.at(2).getPortNumber(), 5);
+  EXPECT_EQ(list.findByPortNumber(5)->getSerialNumber(), L"VAN-22-00417");
+  EXPECT_EQ(com.openings(4), 1u);  // nothing there: probed and left out
+}
+
+TEST_F(DeviceListComTest, HidOnlyRequestsOpenNoComPort) {
+  com.attach(5, *vantra);
+  SearchRequest request = bothRequest({5});
+  request.linkKinds = {SearchRequest::kHidInterfaces};
+  list.search(request);
+  list.searchSequential(request);
+  EXPECT_EQ(com.openings(5), 0u);
+}
+
+TEST_F(DeviceListComTest, ABusyComPortIsProbedAgainAfterTheOthers) {
+  vantra->setBusy(true);
+  com.attach(5, *vantra);
+  com.attach(3, *selvar);
+  list.search(bothRequest({5, 3}));
+  ASSERT_EQ(list.count(), 1u);
+  EXPECT_EQ(list.at(0).getPortNumber(), 3);
+  EXPECT_EQ(com.openings(5), 2u);
+  EXPECT_EQ(com.openings(3), 1u);
+}
+
+TEST_F(DeviceListComTest, SequentialSearchesTakeComPortsAscendingAndOnce) {
+  com.attach(5, *vantra);
+  com.attach(3, *selvar);
+  list.searchSequential(bothRequest({5, 3, 5}));
+  EXPECT_EQ(list.count(), 2u);
+  EXPECT_EQ(com.openings(5), 1u);
+  list.findFirst(bothRequest({5, 3}));
+  ASSERT_EQ(list.count(), 1u);
+  EXPECT_EQ(list.at(0).getPortNumber(), 3);
+  EXPECT_EQ(com.openings(5), 1u);
+}
+
+TEST_F(DeviceListComTest, InsertSortedKeepsPortOrder) {
+  com.attach(5, *vantra);
+  com.attach(3, *selvar);
+  list.search(bothRequest({5}));
+  DeviceList other;
+  other.search(bothRequest({3}));
+  list.insertSorted(other.remove(&other.at(0)));
+  ASSERT_EQ(list.count(), 2u);
+  EXPECT_EQ(list.at(0).getPortNumber(), 3);
 }
 
 }  // namespace

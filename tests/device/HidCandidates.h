@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qrcom/base/QrException.h"
-#include "qrcom/port/HidPorts.h"
+#include "qrcom/port/ComPorts.h"
 #include "tests/support/Conversation.h"
 #include "tests/support/ScopedHidLink.h"
 #include "tests/support/ScriptedPort.h"

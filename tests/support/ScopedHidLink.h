@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "qrcom/port/HidDevice.h"
-#include "qrcom/port/HidPorts.h"
+#include "qrcom/port/ComPorts.h"
 
 namespace QrTest {
 

@@ -1,4 +1,4 @@
-#include "qrcom/port/HidPorts.h"
+#include "qrcom/port/ComPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#7&1&0000#{hid}";
 
-TEST(HidPortsTest, OpensAHidPortUnlessAnotherOpenerIsInstalled) {
+TEST(HidPortOpenerTest, OpensAHidPortUnlessAnotherOpenerIsInstalled) {
   QrTest::ScopedVirtualClock clock;
   QrTest::ScriptedHidBus bus;
   bus.attach(kPath, std::make_shared<QrTest::ScriptedHid>(*clock));

@@ -1,0 +1,187 @@
+// Discovery against emulated displays on real pseudo-terminals, through the real serial port
+// class, in real time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "emulator/Catalog.h"
+#include "emulator/EmulatedPort.h"
+#include "emulator/pty/PtyServer.h"
+#include "qrcom/base/Utf8.h"
+#include "qrcom/device/DeviceList.h"
+#include "qrcom/port/ComPorts.h"
+#include "qrcom/port/PosixPortTable.h"
+#include "tests/support/ScopedHidLink.h"
+
+namespace QrCom {
+namespace {
+
+using std::chrono::steady_clock;
+
+const std::wstring kHidPath = L"\\\\?\\hid#vid_4c7a&pid_0081#7&1&0000#{hid}";
+
+double secondsSince(steady_clock::time_point start) {
+  return std::chrono::duration<double>(steady_clock::now() - start).count();
+}
+
+// Emulated displays on ptys that the port table numbers 1, 2, ... in the order added; each
+// COM port opened is counted.
+class DiscoveryOnPtysTest : public ::testing::Test {
+ protected:
+  ~DiscoveryOnPtysTest() override {
+    server.stop();
+    installComPortOpener(previousOpener);
+    portTable().setPaths({});
+  }
+
+  // A display on the next COM number; nullptr leaves the number without a tty.
+  QrEmu::Display* addPort(std::unique_ptr<QrEmu::Display> display) {
+    if (!display) {
+      paths.push_back("/nonexistent/tty" + std::to_string(paths.size() + 1));
+      return nullptr;
+    }
+    displays.push_back(std::move(display));
+    paths.push_back(server.add(*displays.back()).path());
+    return displays.back().get();
+  }
+
+  void serve() {
+    portTable().setPaths(paths);
+    server.start();
+  }
+
+  int opens(int number) {
+    std::lock_guard<std::mutex> guard(mutex);
+    return opened[number];
+  }
+
+  SearchRequest request(std::set<int> linkKinds, std::vector<int> comPorts,
+                        std::set<int> services = {21}) {
+    SearchRequest search;
+    search.linkKinds = std::move(linkKinds);
+    search.comPortNumbers = std::move(comPorts);
+    search.serviceFilter = std::move(services);
+    return search;
+  }
+
+  std::vector<std::unique_ptr<QrEmu::Display>> displays;
+  std::vector<std::string> paths;
+  QrEmu::PtyServer server;
+  std::mutex mutex;
+  std::map<int, int> opened;
+  ComPortOpener previousOpener = installComPortOpener([this](int number) {
+    {
+      std::lock_guard<std::mutex> guard(mutex);
+      ++opened[number];
+    }
+    return openSystemComPort(number);
+  });
+  DeviceList list;
+};
+
+// A Fundo on the USB-HID link, in process.
+class WithHidDisplay {
+ public:
+  WithHidDisplay() : display_(QrEmu::makeDisplay(0x81, 0x0103)) {}
+  int enumerations() const { return enumerations_; }
+
+ private:
+  std::unique_ptr<QrEmu::Display> display_;
+  std::atomic<int> enumerations_{0};
+  QrTest::ScopedHidLink link_{
+      [this] {
+        ++enumerations_;
+        return std::vector<std::wstring>{kHidPath};
+      },
+      [this](const std::wstring&) {
+        return std::make_unique<QrEmu::EmulatedPort>(*display_, [](uint32_t milliseconds) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        });
+      }};
+};
+
+TEST_F(DiscoveryOnPtysTest, DisplaysComeOutInPortOrder) {
+  WithHidDisplay hid;
+  addPort(nullptr);
+  addPort(nullptr);
+  addPort(QrEmu::makeDisplay(116, 3));
+  addPort(nullptr);
+  addPort(QrEmu::makeDisplay(84, 0x0103));
+  serve();
+  list.search(request({SearchRequest::kComPorts, SearchRequest::kHidInterfaces}, {5, 3}));
+  ASSERT_EQ(list.count(), 3u);
+  EXPECT_TRUE(list.at(0).isUsbHid());
+  EXPECT_EQ(list.at(0).getModelName(nullptr), L"Fundo 16");
+  EXPECT_EQ(list.at(1).getPortNumber(), 3);
+  EXPECT_EQ(list.at(1).getModelName(nullptr), L"Selvar 40");
+  EXPECT_EQ(list.at(1).getSerialNumber(), L"SEL-22-00417");
+  EXPECT_EQ(list.at(2).getPortNumber(), 5);
+  EXPECT_EQ(list.at(2).getSerialNumber(), L"VAN-22-00417");
+  EXPECT_EQ(list.at(2).getFirmwareVersion(), L"3.30_normal_mode");
+  EXPECT_EQ(list.findByPortNumber(0), &list.at(0));
+  EXPECT_THROW(list.at(-1), std::out_of_range);
+  EXPECT_THROW(list.at(3), std::out_of_range);
+
+  // A second search starts from nothing.
+  list.search(request({SearchRequest::kComPorts}, {3}));
+  ASSERT_EQ(list.count(), 1u);
+  EXPECT_EQ(list.at(0).getPortNumber(), 3);
+}
+
+TEST_F(DiscoveryOnPtysTest, OnlyTheRequestedLinkKindsAreProbed) {
+  WithHidDisplay hid;
+  addPort(QrEmu::makeDisplay(84, 0x0103));
+  serve();
+  list.search(request({SearchRequest::kComPorts}, {1}));
+  EXPECT_EQ(list.count(), 1u);
+  EXPECT_EQ(hid.enumerations(), 0);
+  list.search(request({SearchRequest::kHidInterfaces}, {1}));
+  EXPECT_EQ(list.count(), 1u);
+  EXPECT_EQ(opens(1), 1);
+}
+
+TEST_F(DiscoveryOnPtysTest, AnEmptyServiceFilterKeepsNothing) {
+  addPort(QrEmu::makeDisplay(84, 0x0103));
+  serve();
+  list.search(request({SearchRequest::kComPorts}, {1}, {}));
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_EQ(opens(1), 1);
+}
+
+TEST_F(DiscoveryOnPtysTest, ABusyPortIsProbedTwiceThenLeftOut) {
+  addPort(QrEmu::makeDisplay(84, 0x0103))->setBusy(true);
+  addPort(QrEmu::makeDisplay(116, 2));
+  serve();
+  list.search(request({SearchRequest::kComPorts}, {1, 2}));
+  ASSERT_EQ(list.count(), 1u);
+  EXPECT_EQ(list.at(0).getPortNumber(), 2);
+  EXPECT_EQ(opens(1), 2);
+  EXPECT_EQ(opens(2), 1);
+}
+
+// A silent candidate costs the full read time-outs; probed in parallel, 32 of them cost about
+// what one does.
+TEST_F(DiscoveryOnPtysTest, SilentCandidatesAreProbedInParallel) {
+  std::vector<int> all;
+  for (int number = 1; number <= 32; ++number) {
+    addPort(QrEmu::makeDisplay(84, 0x0103))->setSilent(true);
+    all.push_back(number);
+  }
+  serve();
+  auto start = steady_clock::now();
+  list.search(request({SearchRequest::kComPorts}, {1}));
+  const double one = secondsSince(start);
+  start = steady_clock::now();
+  list.search(request({SearchRequest::kComPorts}, all));
+  const double thirtyTwo = secondsSince(start);
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_GT(one, 2.0);  // really waited for the silent display
+  EXPECT_LT(thirtyTwo / one, 1.5) << "one " << one << " s, 32 " << thirtyTwo << " s";
+}
+
+}  // namespace
+}  // namespace QrCom
