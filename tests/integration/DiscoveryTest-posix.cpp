@@ -1,5 +1,9 @@
 // Discovery against emulated displays on real pseudo-terminals, through the real serial port
 // class, in real time.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +15,6 @@
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedPort.h"
 #include "emulator/pty/PtyServer.h"
-#include "qrcom/base/Utf8.h"
 #include "qrcom/device/DeviceList.h"
 #include "qrcom/port/ComPorts.h"
 #include "qrcom/port/PosixPortTable.h"
@@ -52,6 +55,20 @@ class DiscoveryOnPtysTest : public ::testing::Test {
   void serve() {
     portTable().setPaths(paths);
     server.start();
+  }
+
+  // Makes the display's tty held by another program and waits until it is.
+  bool makeBusy(QrEmu::Display& display, int number) {
+    display.setBusy(true);
+    const std::string& path = paths.at(static_cast<size_t>(number - 1));
+    for (int i = 0; i < 300; ++i) {
+      const int descriptor = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+      const bool held = descriptor >= 0 && flock(descriptor, LOCK_EX | LOCK_NB) != 0;
+      if (descriptor >= 0) ::close(descriptor);
+      if (held) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
   }
 
   int opens(int number) {
@@ -153,9 +170,10 @@ TEST_F(DiscoveryOnPtysTest, AnEmptyServiceFilterKeepsNothing) {
 }
 
 TEST_F(DiscoveryOnPtysTest, ABusyPortIsProbedTwiceThenLeftOut) {
-  addPort(QrEmu::makeDisplay(84, 0x0103))->setBusy(true);
+  QrEmu::Display* busy = addPort(QrEmu::makeDisplay(84, 0x0103));
   addPort(QrEmu::makeDisplay(116, 2));
   serve();
+  ASSERT_TRUE(makeBusy(*busy, 1));
   list.search(request({SearchRequest::kComPorts}, {1, 2}));
   ASSERT_EQ(list.count(), 1u);
   EXPECT_EQ(list.at(0).getPortNumber(), 2);
