@@ -11,6 +11,7 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/firmware/FirmwareUploadStrategy.h"
 #include "qrcom/protocol/DeviceMaintenanceStrategy.h"
+#include "qrcom/protocol/DirectoryEntry.h"
 #include "qrcom/protocol/FileTransferStrategy.h"
 #include "qrcom/protocol/MonitorModeStrategy.h"
 
@@ -77,6 +78,10 @@ class FakeFileTransfer : public QrCom::NoFileTransferStrategy {
   }
   void changeDirectory(QrCom::SerialPort&, const std::wstring& path) override {
     run(L"changeDirectory " + path);
+  }
+  uint32_t sendFileList(QrCom::SerialPort&, std::vector<QrCom::DirectoryEntry>& list) override {
+    run(L"sendFileList");
+    return static_cast<uint32_t>(list.size());
   }
   void deleteFile(QrCom::SerialPort&, const std::wstring& name) override {
     run(L"deleteFile " + name);

@@ -125,6 +125,22 @@ TEST_F(GatewayTest, ANestedFailureClosesThePortOnce) {
   EXPECT_EQ(closed, 2);
 }
 
+TEST_F(GatewayTest, FileListsStartInTheWorkingDirectoryOnDevicesWithDirectories) {
+  std::vector<DirectoryEntry> list;
+  EXPECT_EQ(device->sendFileList(&list), 0u);
+  EXPECT_EQ(files->log.calls(), (std::vector<std::wstring>{L"changeDirectory ", L"sendFileList"}));
+  EXPECT_EQ(opened, 1);  // one port for both
+
+  files->failOn = L"changeDirectory";
+  EXPECT_THROW(device->sendFileList(&list), ErrorOnDeviceException);
+  EXPECT_EQ(closed, 2);
+  EXPECT_EQ(inside->nestingCount(), 0);
+
+  auto* flat = install(std::make_unique<FakeFileTransfer>(std::set<int>{31}));
+  device->sendFileList(&list);
+  EXPECT_EQ(flat->log.calls(), (std::vector<std::wstring>{L"sendFileList"}));
+}
+
 TEST_F(GatewayTest, NullListsNeverOpenThePort) {
   EXPECT_EQ(device->sendFileList(nullptr), 0u);
   EXPECT_EQ(device->sendFolderList(nullptr), 0u);
