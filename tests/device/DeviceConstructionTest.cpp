@@ -8,6 +8,8 @@
 #include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/QrBrlOsIsBluetoothVersionRequestStrategy.h"
 #include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
+#include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
+#include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 #include "tests/device/DeviceTestSupport.h"
 #include "tests/support/Failures.h"
 
@@ -96,6 +98,7 @@ TEST_F(DeviceConstructionTest, CurrentDisplayReadsSerialNumberAndVersion) {
   EXPECT_TRUE(isA<QrBrlOsFirmwareVersionRequestStrategy>(inside.firmwareVersion()));
   EXPECT_TRUE(isA<NoIsBluetoothVersionRequestStrategy>(inside.bluetoothVariant()));
   EXPECT_TRUE(isA<QrBrlOsFirmwareUploadStrategy>(inside.firmwareUpload()));
+  EXPECT_TRUE(isA<QrBrlOsVersion102FileTransferStrategy>(inside.fileTransfer()));
   EXPECT_TRUE(device.isServiceSupported(0));
   EXPECT_TRUE(device.isServiceSupported(11));
   EXPECT_TRUE(device.isServiceSupported(21));
@@ -128,9 +131,13 @@ TEST_F(DeviceConstructionTest, LegacyDisplayKeepsServiceInformationFromVersionTw
   struct Case {
     const char* answer;
     bool serviceInfo;
+    const std::type_info& fileTransfer;
   };
-  for (const Case& c : {Case{"06 0C 00 03 16", true}, Case{"06 0C 00 02 16", true},
-                        Case{"06 0C 00 01 16", false}, Case{"", false}}) {
+  for (const Case& c :
+       {Case{"06 0C 00 03 16", true, typeid(BrailleSystemVersion2000FileTransferStrategy)},
+        Case{"06 0C 00 02 16", true, typeid(BrailleSystemVersion20010FileTransferStrategy)},
+        Case{"06 0C 00 01 16", false, typeid(BrailleSystemVersion2005FileTransferStrategy)},
+        Case{"", false, typeid(BrailleSystemVersion2000FileTransferStrategy)}}) {
     ScriptedPort legacy(&*clock);  // COM-like: silence throws, as on the legacy displays' ports
     Conversation script(legacy);
     script.step("FF", "FE 74").step("0C", c.answer);
@@ -143,6 +150,7 @@ TEST_F(DeviceConstructionTest, LegacyDisplayKeepsServiceInformationFromVersionTw
     EXPECT_EQ(isA<ServiceInfoAwareDeviceMaintenanceStrategy>(inside.serviceInfo()), c.serviceInfo)
         << c.answer;
     EXPECT_TRUE(isA<InfoModeSerialNumberRequestStrategy>(inside.serialNumber())) << c.answer;
+    EXPECT_EQ(typeid(inside.fileTransfer()), c.fileTransfer) << c.answer;
     EXPECT_EQ(device.getModelName(nullptr), L"Selvar 40");
   }
 }
