@@ -72,9 +72,8 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
       identity.serialNumber.empty() ? sampleSerialNumber(modelId) : identity.serialNumber;
   const bool current = isQrBrlOsLine(modelId) || isFundoLine(modelId);
   if (modelId == kPageling) display->add<PocketReaderCommands>(serial);
-  if (isOneOf(modelId, {5, 50, 54, 56, 58, 68, 114, 116, 120})) {
-    display->add<InfoModeSerialNumber>(serial);
-  }
+  // The older displays with an EPROM boot loader answer INFO mode there; the Tilbry has none.
+  if (modelId == 68) display->add<InfoModeSerialNumber>(serial);
   if (current || modelId == 51) display->add<PacketSerialNumber>(serial);
   if (current) display->add<FirmwareVersion>(identity.firmwareMajor, identity.firmwareMinor);
   if (isFundoLine(modelId)) display->add<BluetoothVariant>(identity.bluetooth);

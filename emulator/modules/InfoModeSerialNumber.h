@@ -6,7 +6,7 @@
 
 namespace QrEmu {
 
-// The INFO mode of the older displays as far as the serial number goes, for displays without
+// The INFO mode of the older displays as far as the serial number goes, for a display without
 // the boot loader's upload: 0xAE is answered 0x4F, "INFO " with "INFOI", and the command 'N'
 // with the 40-byte information block that starts with the serial number.
 class InfoModeSerialNumber : public Module {
