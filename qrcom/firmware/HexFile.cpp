@@ -1,0 +1,86 @@
+#include "qrcom/firmware/HexFile.h"
+
+#include <algorithm>
+
+#include "qrcom/base/NativeFile.h"
+#include "qrcom/base/QrException.h"
+
+namespace QrCom {
+
+namespace {
+
+int hexValue(char digit) {
+  if (digit >= '0' && digit <= '9') return digit - '0';
+  if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
+  if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+  return -1;
+}
+
+// ':' LL AAAA TT data CC with LL data bytes and a checksum that makes the bytes sum to 0.
+bool isSoundRecord(std::string_view record) {
+  constexpr size_t kFrameDigits = 10;  // length, address, type, checksum
+  if (record.size() < 1 + kFrameDigits || record[0] != ':' || (record.size() - 1) % 2 != 0) {
+    return false;
+  }
+  unsigned sum = 0;
+  for (size_t i = 1; i < record.size(); i += 2) {
+    const int high = hexValue(record[i]);
+    const int low = hexValue(record[i + 1]);
+    if (high < 0 || low < 0) return false;
+    const unsigned value = static_cast<unsigned>(high * 16 + low);
+    if (i == 1 && record.size() != 1 + kFrameDigits + 2 * value) return false;
+    sum += value;
+  }
+  return sum % 256 == 0;
+}
+
+size_t lineEnd(std::string_view text, size_t begin, size_t end) {
+  while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+  return end;
+}
+
+}  // namespace
+
+size_t cutHexRecords(std::string_view text, std::vector<HexRecord>& records) {
+  records.clear();
+  if (text.empty() || text[0] != ':') return 0;
+  size_t begin = 0;
+  while (begin < text.size()) {
+    size_t next = text.find(':', begin + 1);
+    if (next == std::string_view::npos) next = text.size();
+    const HexRecord record{begin, lineEnd(text, begin, next), next};
+    if (!isSoundRecord(text.substr(record.begin, record.end - record.begin))) {
+      records.clear();
+      return begin;
+    }
+    records.push_back(record);
+    begin = next;
+  }
+  return std::string_view::npos;
+}
+
+HexFile readHexFile(const std::wstring& path, const wchar_t* prefix) {
+  HexFile file{path, {}, {}};
+  NativeFile source(path, kFileRead);
+  uint8_t chunk[64 * 1024];
+  for (;;) {
+    const size_t room = static_cast<size_t>(kMaxHexFileBytes) + 1 - file.data.size();
+    const int32_t read =
+        source.readBuffer(chunk, static_cast<int32_t>(std::min(sizeof chunk, room)));
+    if (read <= 0) break;
+    file.data.append(reinterpret_cast<const char*>(chunk), static_cast<size_t>(read));
+    if (file.data.size() > kMaxHexFileBytes) {
+      throw ErrorWhileLoadingHexFileException(
+          compose(prefix, L"Firmware file ", path, L" is too large."));
+    }
+  }
+  const size_t bad = cutHexRecords(file.data, file.records);
+  if (bad != std::string_view::npos) {
+    throw ErrorWhileLoadingHexFileException(compose(prefix, L"Firmware file ", path,
+                                                    L" holds no valid Intel HEX record at byte ",
+                                                    std::to_wstring(bad), L"."));
+  }
+  return file;
+}
+
+}  // namespace QrCom
