@@ -34,9 +34,12 @@ void EpromVersion11FirmwareUploadStrategy::sendRecord(SerialPort& port, const He
 
 void EpromVersion11FirmwareUploadStrategy::sendFirmwareFiles(SerialPort& port,
                                                              const std::vector<HexFile>& files,
-                                                             int banks, uint64_t totalBytes,
+                                                             int banks,
                                                              FirmwareUploadProgressSink* sink) {
   const auto count = static_cast<uint32_t>(files.size());
+  // Sized by what is sent: the files may have changed since they were counted.
+  uint64_t totalBytes = 0;
+  for (const HexFile& file : files) totalBytes += file.data.size();
   uint32_t records = 0;
   uint64_t doneBytes = 0;
   for (uint32_t n = 0; n < count; ++n) {

@@ -85,7 +85,7 @@ void EpromVersion11FirmwareUploadStrategy::loadFirmware(SerialPort& port, const 
         port.purge();
         return;
       }
-      sendFirmwareFiles(port, files, banks, set.totalBytes, sink);
+      sendFirmwareFiles(port, files, banks, sink);
       if (running_) {
         switchToFlashMode(port, sink);
         return;

@@ -52,7 +52,7 @@ class EpromVersion11FirmwareUploadStrategy : public FirmwareUploadStrategy {
   void switchToFlashBank(SerialPort& port, uint32_t bank, int banks);
   void deleteFlashMemory(SerialPort& port, int banks, FirmwareUploadProgressSink* sink);
   void sendFirmwareFiles(SerialPort& port, const std::vector<HexFile>& files, int banks,
-                         uint64_t totalBytes, FirmwareUploadProgressSink* sink);
+                         FirmwareUploadProgressSink* sink);
   void sendRecord(SerialPort& port, const HexFile& file, const HexRecord& record, bool last);
   void switchToFlashMode(SerialPort& port, FirmwareUploadProgressSink* sink);
 
