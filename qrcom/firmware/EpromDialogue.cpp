@@ -27,4 +27,10 @@ void settle(SerialPort& port) {
   clock().sleep(500);
 }
 
+void abandon(SerialPort& port) {
+  port.writeByte(kWake);
+  clock().sleep(500);
+  port.purge();
+}
+
 }  // namespace QrCom::Eprom

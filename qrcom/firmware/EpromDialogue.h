@@ -26,5 +26,7 @@ void writeText(SerialPort& port, std::string_view text);
 bool echoes(SerialPort& port, std::string_view expected);
 // The pause around INFO and BEGIN_UPLOAD: 500 ms, purge, 500 ms.
 void settle(SerialPort& port);
+// Tells the display that a cancelled upload ends here: 0xFF, 500 ms, purge.
+void abandon(SerialPort& port);
 
 }  // namespace QrCom::Eprom

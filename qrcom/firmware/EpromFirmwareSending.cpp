@@ -58,9 +58,7 @@ void EpromVersion11FirmwareUploadStrategy::sendFirmwareFiles(SerialPort& port,
     }
     for (size_t r = 0; r < file.records.size(); ++r) {
       if (!running_) {
-        port.writeByte(kWake);
-        clock().sleep(500);
-        port.purge();
+        abandon(port);
         return;
       }
       const HexRecord& record = file.records[r];
@@ -76,9 +74,7 @@ void EpromVersion11FirmwareUploadStrategy::sendFirmwareFiles(SerialPort& port,
     clock().sleep(1000);
   }
   if (!running_) {
-    port.writeByte(kWake);
-    clock().sleep(500);
-    port.purge();
+    abandon(port);
   }
 }
 

@@ -80,9 +80,7 @@ void EpromVersion11FirmwareUploadStrategy::loadFirmware(SerialPort& port, const 
     if (running_) {
       if (banks > 2) deleteFlashMemory(port, banks, sink);
       if (!running_) {
-        port.writeByte(kWake);
-        clock().sleep(500);
-        port.purge();
+        abandon(port);
         return;
       }
       sendFirmwareFiles(port, files, banks, sink);
@@ -150,9 +148,7 @@ void EpromVersion11FirmwareUploadStrategy::showUploadMessage(SerialPort& port) {
   port.writeByte(kWake);
   clock().sleep(500);
   port.writeBuffer(cells.data(), static_cast<uint32_t>(cells.size()));
-  port.writeByte(kWake);
-  clock().sleep(500);
-  port.purge();
+  abandon(port);
   clock().sleep(500);
 }
 
