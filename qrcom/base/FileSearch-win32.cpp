@@ -4,13 +4,13 @@
 
 namespace QrCom {
 
-bool fileExists(const std::wstring& path) {
-  if (path.empty()) return false;
+std::optional<std::wstring> findFile(const std::wstring& path) {
+  if (path.empty()) return std::nullopt;
   WIN32_FIND_DATAW found{};
   const HANDLE search = FindFirstFileW(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
   FindClose(search);
-  return true;
+  return path;  // opens the same file, whatever the case of its name
 }
 
 }  // namespace QrCom

@@ -34,26 +34,20 @@ uint64_t sizeOf(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring FirmwareFileSet::pathOf(uint32_t n) const {
-  return n == 0 ? firstPath : baseName + L".H0" + std::to_wstring(n);
-}
-
 FirmwareFileSet countFirmwareFiles(const std::wstring& path, QuorlinDevice* device,
                                    FirmwareUploadProgressSink* sink) {
   if (sink != nullptr) sink->onStage(device, kStageCountingFiles);
   FirmwareFileSet set;
-  set.firstPath = path;
   set.baseName = withoutExtension(path);
-  if (fileExists(path)) {
-    set.count = 1;
-    set.totalBytes = sizeOf(path);
-    while (set.count < FirmwareFileSet::kMaxFiles) {
-      const std::wstring next = set.pathOf(set.count);
-      if (!fileExists(next)) break;
-      set.totalBytes += sizeOf(next);
-      ++set.count;
-    }
+  // A gap ends the set: file n + 1 is only looked for when file n exists.
+  std::optional<std::wstring> found = findFile(path);
+  while (found) {
+    set.totalBytes += sizeOf(*found);
+    set.paths.push_back(*found);
+    if (set.paths.size() == FirmwareFileSet::kMaxFiles) break;
+    found = findFile(set.baseName + L".H0" + std::to_wstring(set.paths.size()));
   }
+  set.count = static_cast<uint32_t>(set.paths.size());
   if (set.count == 0) throw NoHexFileFoundException(compose(kCountPrefix, L"No hex-file found."));
   if (set.totalBytes == 0) {
     throw HexFilesAreEmptyException(compose(kCountPrefix, L"Firmware files are empty."));
@@ -63,7 +57,7 @@ FirmwareFileSet countFirmwareFiles(const std::wstring& path, QuorlinDevice* devi
 
 std::vector<HexFile> readFirmwareFiles(const FirmwareFileSet& set) {
   std::vector<HexFile> files;
-  for (uint32_t n = 0; n < set.count; ++n) files.push_back(readHexFile(set.pathOf(n), kReadPrefix));
+  for (const std::wstring& path : set.paths) files.push_back(readHexFile(path, kReadPrefix));
   return files;
 }
 

@@ -18,10 +18,9 @@ struct FirmwareFileSet {
   uint64_t totalBytes = 0;
   // The chosen path without its extension.
   std::wstring baseName;
-  std::wstring firstPath;
-
-  // File 0 is the chosen path, file n the base name formatted with "%s.H0%d".
-  std::wstring pathOf(uint32_t n) const;
+  // File 0 is the chosen path, file n the base name formatted with "%s.H0%d", each as the file
+  // search found it.
+  std::vector<std::wstring> paths;
 };
 
 // Counts the set that begins with `path` and sums its sizes; reports stage 0 to `sink` (may be

@@ -4,6 +4,7 @@
 
 #include "qrcom/base/NativeFile.h"
 #include "qrcom/base/QrException.h"
+#include "qrcom/firmware/HexRecords.h"
 
 namespace QrCom {
 
@@ -34,29 +35,24 @@ bool isSoundRecord(std::string_view record) {
   return sum % 256 == 0;
 }
 
-size_t lineEnd(std::string_view text, size_t begin, size_t end) {
-  while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
-  return end;
-}
-
 }  // namespace
 
 size_t cutHexRecords(std::string_view text, std::vector<HexRecord>& records) {
   records.clear();
   if (text.empty() || text[0] != ':') return 0;
-  size_t begin = 0;
-  while (begin < text.size()) {
-    size_t next = text.find(':', begin + 1);
-    if (next == std::string_view::npos) next = text.size();
-    const HexRecord record{begin, lineEnd(text, begin, next), next};
-    if (!isSoundRecord(text.substr(record.begin, record.end - record.begin))) {
-      records.clear();
-      return begin;
+  size_t bad = std::string_view::npos;
+  // Every record begins with its colon, so none is empty and none is skipped.
+  forEachHexRecord(text, [&](std::string_view record, size_t next) {
+    const auto begin = static_cast<size_t>(record.data() - text.data());
+    if (!isSoundRecord(record)) {
+      bad = begin;
+      return false;
     }
-    records.push_back(record);
-    begin = next;
-  }
-  return std::string_view::npos;
+    records.push_back({begin, begin + record.size(), next});
+    return true;
+  });
+  if (bad != std::string_view::npos) records.clear();
+  return bad;
 }
 
 HexFile readHexFile(const std::wstring& path, const wchar_t* prefix) {

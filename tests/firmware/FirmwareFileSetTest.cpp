@@ -26,8 +26,7 @@ TEST_F(FirmwareFileSetTest, SetEndsAtTheFirstMissingNumber) {
   EXPECT_EQ(set.count, 2u);
   EXPECT_EQ(set.totalBytes, 13u);
   EXPECT_EQ(set.baseName, folder.path(L"A"));
-  EXPECT_EQ(set.pathOf(0), folder.path(L"A.H00"));
-  EXPECT_EQ(set.pathOf(1), folder.path(L"A.H01"));
+  EXPECT_EQ(set.paths, (std::vector<std::wstring>{folder.path(L"A.H00"), folder.path(L"A.H01")}));
   EXPECT_EQ(sink.stages, std::vector<uint32_t>{0});
 }
 
@@ -44,6 +43,15 @@ TEST_F(FirmwareFileSetTest, NamesFollowTheBaseNameOfTheChosenFile) {
   const auto set = countFirmwareFiles(folder.path(L"fw.v2/FIRMWARE"), nullptr, nullptr);
   EXPECT_EQ(set.count, 2u);
   EXPECT_EQ(set.baseName, folder.path(L"fw.v2/FIRMWARE"));
+}
+
+TEST_F(FirmwareFileSetTest, LetterCaseOfTheNamesDoesNotMatter) {
+  writeFile(L"Mixed.H00", {kEndRecord});
+  writeFile(L"mixed.h01", {kShortRecord, kEndRecord});
+  writeFile(L"MIXED.H02", {kEndRecord});
+  const auto set = countFirmwareFiles(folder.path(L"Mixed.H00"), nullptr, nullptr);
+  ASSERT_EQ(set.count, 3u);
+  EXPECT_EQ(QrCom::readFirmwareFiles(set)[1].records.size(), 2u);
 }
 
 TEST_F(FirmwareFileSetTest, AtMostNineFiles) {
