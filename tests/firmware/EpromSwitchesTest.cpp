@@ -2,6 +2,7 @@
 // EPROM and flash mode, the second switch-over of models 0x36/0x38, banks and the erase.
 #include <tuple>
 
+#include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 #include "tests/firmware/EpromFixture.h"
 #include "tests/support/Failures.h"
 
@@ -264,6 +265,8 @@ TEST(EpromStrategyTest, ServesOnlyTheMainFirmware) {
   EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
   EXPECT_TRUE(strategy.supportsService(11));
   for (int other : {0, 12, 29, 30, 38}) EXPECT_FALSE(strategy.supportsService(other)) << other;
+  EXPECT_TRUE(QrCom::QrBrlOsFirmwareUploadStrategy(nullptr).supportsService(29))
+      << "the current displays' strategy serves the Braille processor";
   EXPECT_TRUE(failsAsNotSupported([&] { strategy.loadBtFirmware(port, L"bt.rom", nullptr); },
                                   L"NoFirmwareUploadStrategy::loadBtFirmware -- "));
   EXPECT_TRUE(failsAsNotSupported(
