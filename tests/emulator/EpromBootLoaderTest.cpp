@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <thread>
 
 #include "emulator/Display.h"
 #include "emulator/EmulatedPort.h"
@@ -198,6 +200,53 @@ TEST_F(EpromBootLoaderTest, UnpluggedMidUploadFailsOnThePort) {
   }
   auto guard = display.lock();
   EXPECT_EQ(loader.flash().records(0).size(), 10u);
+}
+
+// The emulated port, with a hook after every record the host writes.
+class RecordCountingPort : public QrCom::SerialPort {
+ public:
+  RecordCountingPort(QrCom::SerialPort& port, std::function<void(int)> afterRecord)
+      : port_(port), afterRecord_(std::move(afterRecord)) {}
+  void writeBuffer(const uint8_t* data, uint32_t length) override {
+    port_.writeBuffer(data, length);
+    if (length > 0 && data[0] == ':') afterRecord_(++records_);
+  }
+  using QrCom::SerialPort::readBuffer;
+  uint32_t readBuffer(uint8_t* data, uint32_t length, bool retry) override {
+    return port_.readBuffer(data, length, retry);
+  }
+  uint8_t readByte() override { return port_.readByte(); }
+  void purge() override { port_.purge(); }
+  void setBaudRate(uint32_t baud) override { port_.setBaudRate(baud); }
+  uint32_t getBaudRate() const override { return port_.getBaudRate(); }
+  bool canChangeBaudRate() const override { return port_.canChangeBaudRate(); }
+  QrCom::PortType getPortType() const override { return port_.getPortType(); }
+
+ private:
+  QrCom::SerialPort& port_;
+  std::function<void(int)> afterRecord_;
+  int records_ = 0;
+};
+
+TEST_F(EpromBootLoaderTest, CancelFromAnotherThreadEndsTheUploadQuietly) {
+  QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
+  std::promise<void> tenthRecord;
+  std::promise<void> cancelled;
+  std::thread user([&] {
+    tenthRecord.get_future().wait();
+    strategy.cancel();
+    cancelled.set_value();
+  });
+  RecordCountingPort counting(port, [&](int records) {
+    if (records != 10) return;
+    tenthRecord.set_value();
+    cancelled.get_future().wait();
+  });
+  strategy.loadFirmware(counting, QrCom::fromUtf8(kSamples + "SAMPLE.H00"), nullptr);
+  user.join();
+  auto guard = display.lock();
+  EXPECT_EQ(loader.flash().records(0).size(), 10u);
+  EXPECT_FALSE(loader.runsNewFirmware());
 }
 
 }  // namespace
