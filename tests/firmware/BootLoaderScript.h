@@ -11,7 +11,7 @@
 
 #include "tests/support/ScriptedPort.h"
 
-namespace QrTest {
+namespace QrTest::Eprom {
 
 inline Bytes ascii(const std::string& text) {
   return Bytes(text.begin(), text.end());
@@ -99,4 +99,4 @@ class BootLoaderScript {
   size_t next_ = 0;
 };
 
-}  // namespace QrTest
+}  // namespace QrTest::Eprom

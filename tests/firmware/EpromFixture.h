@@ -15,7 +15,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
 
-namespace QrTest {
+namespace QrTest::Eprom {
 
 // A data record and the end record, as a HEX tool writes them.
 inline const std::string kDataRecord = ":1000000002003075816012010080FE0000000000D7";
@@ -26,13 +26,13 @@ inline const std::string kEndRecord = ":00000001FF";
 inline const Bytes kMessage40 =
     hex("01 4B 0A 17 0D 3A 01 17 11 00 65 0F 07 15 01 19 28 28 28") + Bytes(22, 0x00);
 
-struct ProgressReport {
+struct UploadReport {
   std::wstring fileName;
   uint32_t fileCount, fileIndex;
   uint64_t totalBytes, fileBytes, doneBytes, doneInFile;
 };
 
-class RecordingSink : public QrCom::FirmwareUploadProgressSink {
+class UploadRecorder : public QrCom::FirmwareUploadProgressSink {
  public:
   void onProgress(QrCom::QuorlinDevice*, const std::wstring& fileName, uint32_t fileCount,
                   uint32_t fileIndex, uint64_t totalBytes, uint64_t fileBytes, uint64_t doneBytes,
@@ -43,7 +43,7 @@ class RecordingSink : public QrCom::FirmwareUploadProgressSink {
   void onStage(QrCom::QuorlinDevice*, uint32_t stage) override { stages.push_back(stage); }
 
   std::vector<uint32_t> stages;
-  std::vector<ProgressReport> progress;
+  std::vector<UploadReport> progress;
 };
 
 // The message of the exception of class E that `operation` throws, or "(no failure)".
@@ -103,7 +103,7 @@ class EpromFixture : public ::testing::Test {
   ScopedVirtualClock clock;
   ScriptedPort port{&*clock};
   BootLoaderScript script;
-  RecordingSink sink;
+  UploadRecorder sink;
 };
 
-}  // namespace QrTest
+}  // namespace QrTest::Eprom

@@ -6,7 +6,7 @@
 #include "tests/firmware/EpromFixture.h"
 #include "tests/support/Failures.h"
 
-namespace QrTest {
+namespace QrTest::Eprom {
 namespace {
 
 using QrCom::EpromVersion11FirmwareUploadStrategy;
@@ -282,4 +282,4 @@ TEST(EpromStrategyTest, ServesOnlyTheMainFirmware) {
 }
 
 }  // namespace
-}  // namespace QrTest
+}  // namespace QrTest::Eprom

@@ -2,7 +2,7 @@
 // the bank decisions, the record confirmations, cancelling and progress.
 #include "tests/firmware/EpromFixture.h"
 
-namespace QrTest {
+namespace QrTest::Eprom {
 namespace {
 
 using QrCom::EpromVersion11FirmwareUploadStrategy;
@@ -258,4 +258,4 @@ TEST_F(EpromUploadTest, ProgressEveryHundredRecords) {
 }
 
 }  // namespace
-}  // namespace QrTest
+}  // namespace QrTest::Eprom

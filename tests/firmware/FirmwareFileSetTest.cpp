@@ -6,7 +6,7 @@
 #include "qrcom/firmware/FirmwareFileSet.h"
 #include "tests/firmware/EpromFixture.h"
 
-namespace QrTest {
+namespace QrTest::Eprom {
 namespace {
 
 using QrCom::countFirmwareFiles;
@@ -157,4 +157,4 @@ TEST_F(FirmwareFileSetTest, FileVanishingDuringTheUploadIsSentAsItWas) {
 }
 
 }  // namespace
-}  // namespace QrTest
+}  // namespace QrTest::Eprom
