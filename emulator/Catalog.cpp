@@ -1,5 +1,6 @@
 #include "emulator/Catalog.h"
 
+#include "emulator/modules/EpromBootLoader.h"
 #include "emulator/modules/FileTransfer.h"
 #include "emulator/modules/Identification.h"
 #include "emulator/modules/ProtocolVersion.h"
@@ -27,6 +28,14 @@ void addFileTransfer(Display& display, uint8_t modelId, uint16_t version) {
   }
 }
 
+// The boot loader in the EPROM of the older displays, which loads their main firmware.
+bool hasEpromBootLoader(uint8_t modelId) {
+  for (int id : {4, 5, 50, 53, 54, 56, 58, 114, 116, 120}) {
+    if (id == modelId) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion) {
@@ -34,6 +43,7 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion) 
   display->add<Identification>();
   display->add<ProtocolVersion>();
   addFileTransfer(*display, modelId, protocolVersion);
+  if (hasEpromBootLoader(modelId)) display->add<EpromBootLoader>();
   return display;
 }
 

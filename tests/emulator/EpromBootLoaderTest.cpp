@@ -9,11 +9,13 @@
 #include <iterator>
 #include <thread>
 
+#include "emulator/Catalog.h"
 #include "emulator/Display.h"
 #include "emulator/EmulatedPort.h"
 #include "emulator/modules/Identification.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
+#include "qrcom/device/ModelTable.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
@@ -200,6 +202,22 @@ TEST_F(EpromBootLoaderTest, UnpluggedMidUploadFailsOnThePort) {
   }
   auto guard = display.lock();
   EXPECT_EQ(loader.flash().records(0).size(), 10u);
+}
+
+TEST(EpromCatalogTest, OlderDisplaysCarryTheBootLoader) {
+  QrTest::ScopedVirtualClock clock;
+  for (uint8_t model : {4, 5, 50, 53, 54, 56, 58, 114, 116, 120}) {
+    SCOPED_TRACE(static_cast<int>(model));
+    auto display = makeDisplay(model, 3);
+    EmulatedPort port(*display, &*clock);
+    QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, model,
+                                                         QrCom::ModelTable::cellCount(model));
+    strategy.loadFirmware(port, QrCom::fromUtf8(kSamples + "LFONLY.H00"), nullptr);
+    EXPECT_EQ(display->mode(), Mode::Normal);
+  }
+  auto current = makeDisplay(84, 0x0103);
+  current->receive({0xAE});
+  EXPECT_TRUE(current->takeDue().empty());
 }
 
 // The emulated port, with a hook after every record the host writes.
