@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "emulator/modules/EpromBootLoader.h"
 #include "emulator/modules/FileTransfer.h"
 #include "emulator/modules/Identification.h"
 #include "emulator/modules/InfoModeSerialNumber.h"
@@ -38,6 +39,14 @@ void addFileTransfer(Display& display, uint8_t modelId, uint16_t version) {
     display.add<FileTransfer>(Generation::Current);
     display.add<RateSwitch>();
   }
+}
+
+// The boot loader in the EPROM of the older displays, which loads their main firmware.
+bool hasEpromBootLoader(uint8_t modelId) {
+  for (int id : {4, 5, 50, 53, 54, 56, 58, 114, 116, 120}) {
+    if (id == modelId) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -80,6 +89,7 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
   if (current || isLegacyLine(modelId) || isOneOf(modelId, {51, 54, 56, 58, 68})) {
     display->add<ServiceInformation>(identity.serviceRecord);
   }
+  if (hasEpromBootLoader(modelId)) display->add<EpromBootLoader>();
   return display;
 }
 

@@ -232,19 +232,21 @@ int PtyLink::service(short revents) {
   feedDisplay(now);
   writeHost(Clock::now());
 
+  // Microseconds: a byte takes 573 us at 19200 baud, and waking on whole milliseconds would
+  // add up to a millisecond to every exchange of a paced line.
   int wait = -1;
-  auto consider = [&wait](long long milliseconds) {
-    const int bounded = static_cast<int>(std::clamp<long long>(milliseconds, 0, INT_MAX));
+  auto consider = [&wait](long long microseconds) {
+    const int bounded = static_cast<int>(std::clamp<long long>(microseconds, 0, INT_MAX));
     wait = wait < 0 ? bounded : std::min(wait, bounded);
   };
-  const auto untilMs = [](Clock::time_point at) {
+  const auto untilUs = [](Clock::time_point at) {
     // Rounded up: waking early would only spin.
-    return std::chrono::ceil<std::chrono::milliseconds>(at - Clock::now()).count();
+    return std::chrono::ceil<std::chrono::microseconds>(at - Clock::now()).count();
   };
-  if (!input_.empty()) consider(untilMs(input_.front().at));
-  if (!output_.empty() && !blocked_) consider(untilMs(lineFreeAt_ + byteTime()));
+  if (!input_.empty()) consider(untilUs(input_.front().at));
+  if (!output_.empty() && !blocked_) consider(untilUs(lineFreeAt_ + byteTime()));
   if (const auto release = display_.nextRelease()) {
-    consider(static_cast<int32_t>(*release - display_.now()));
+    consider(1000LL * static_cast<int32_t>(*release - display_.now()));
   }
   return wait;
 }

@@ -42,7 +42,7 @@ class PtyLink {
   // For the server's poll: the master descriptor (-1 while unplugged) and its events.
   int descriptor() const { return master_; }
   short events() const;
-  // Moves the bytes that are due; returns the milliseconds until it needs to run again, or
+  // Moves the bytes that are due; returns the microseconds until it needs to run again, or
   // -1 when only new input can give it work.
   int service(short revents);
 

@@ -46,16 +46,17 @@ void PtyServer::run() {
   std::vector<pollfd> polled;
   std::vector<short> revents(links_.size(), 0);
   while (!stopping_) {
-    int timeout = -1;
+    int timeoutUs = -1;
     size_t index = 0;
     for (PtyLink& link : links_) {
       const int wait = link.service(revents[index++]);
-      if (wait >= 0 && (timeout < 0 || wait < timeout)) timeout = wait;
+      if (wait >= 0 && (timeoutUs < 0 || wait < timeoutUs)) timeoutUs = wait;
     }
     polled.assign(1, pollfd{wakeRead_, POLLIN, 0});
     for (PtyLink& link : links_) polled.push_back({link.descriptor(), link.events(), 0});
     for (const Watched& watched : watched_) polled.push_back({watched.descriptor, POLLIN, 0});
-    if (poll(polled.data(), polled.size(), timeout) < 0) {
+    const timespec span{timeoutUs / 1000000, (timeoutUs % 1000000) * 1000L};
+    if (ppoll(polled.data(), polled.size(), timeoutUs < 0 ? nullptr : &span, nullptr) < 0) {
       if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
       polled.assign(polled.size(), pollfd{-1, 0, 0});
     }

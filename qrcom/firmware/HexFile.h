@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace QrCom {
+
+// Largest firmware file accepted: twenty times the text of a full 64 KiB bank.
+constexpr uint32_t kMaxHexFileBytes = 4u << 20;
+
+// One Intel HEX record of a firmware text: the bytes [begin, end) from its colon up to its
+// line end, and `next`, where the following record begins (the text's size after the last).
+struct HexRecord {
+  size_t begin;
+  size_t end;
+  size_t next;
+};
+
+// Cuts `text` into records at each colon. Returns the position of the first record that is not
+// a well-formed record (colon, hex digit pairs, matching length, zero checksum) or that does
+// not begin at a colon; std::string_view::npos when every record is sound. Line ends (CR LF or
+// LF alone) are not part of a record. An empty text is refused at position 0.
+size_t cutHexRecords(std::string_view text, std::vector<HexRecord>& records);
+
+// A firmware file read whole and cut into sound records.
+struct HexFile {
+  std::wstring path;
+  std::string data;
+  std::vector<HexRecord> records;
+};
+
+// Reads `path` (at most kMaxHexFileBytes) and cuts it. Failures of the file pass on unchanged;
+// a file that is too large or not an Intel HEX text throws ErrorWhileLoadingHexFileException
+// with `prefix` and a text that names the file.
+HexFile readHexFile(const std::wstring& path, const wchar_t* prefix);
+
+}  // namespace QrCom
