@@ -1,0 +1,26 @@
+#include "qrcom/protocol/MonitorLoop.h"
+
+namespace QrCom {
+
+namespace {
+constexpr uint32_t kStopStepMs = 100;
+}  // namespace
+
+void MonitorLoop::stop() {
+  // Reset before looking at `looping`: a loop that ends from here on signals afresh, and one
+  // that ended before has cleared `looping` already.
+  ended_.reset();
+  running = false;
+  while (looping && !ended_.wait(kStopStepMs)) running = false;
+}
+
+MonitorLoop::Scope::Scope(MonitorLoop& loop) : loop_(loop) {
+  loop_.looping = true;
+}
+
+MonitorLoop::Scope::~Scope() {
+  loop_.looping = false;
+  loop_.ended_.set();
+}
+
+}  // namespace QrCom
