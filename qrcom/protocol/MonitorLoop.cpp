@@ -11,14 +11,17 @@ void MonitorLoop::stop() {
   // that ended before has cleared `looping` already.
   ended_.reset();
   running = false;
+  if (owner_.load() == std::this_thread::get_id()) return;
   while (looping && !ended_.wait(kStopStepMs)) running = false;
 }
 
 MonitorLoop::Scope::Scope(MonitorLoop& loop) : loop_(loop) {
+  loop_.owner_ = std::this_thread::get_id();
   loop_.looping = true;
 }
 
 MonitorLoop::Scope::~Scope() {
+  loop_.owner_ = std::thread::id();
   loop_.looping = false;
   loop_.ended_.set();
 }

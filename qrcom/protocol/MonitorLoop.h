@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <thread>
 
 #include "qrcom/base/NativeSync.h"
 
@@ -20,7 +21,7 @@ class MonitorLoop {
 
   // Clears `running` and waits until the loop has ended, clearing it again after every 100 ms
   // without an end (a loop that was still starting may have set it anew). Returns at once when
-  // no loop runs.
+  // no loop runs, and when called by the loop itself (from a sink).
   void stop();
 
   // Marks a loop as running until the scope ends; then it signals the end. Declared after the
@@ -38,6 +39,7 @@ class MonitorLoop {
 
  private:
   NativeEvent ended_;
+  std::atomic<std::thread::id> owner_{};
 };
 
 }  // namespace QrCom
