@@ -12,8 +12,9 @@ class PagelingMonitorModeStrategy : public MonitorModeStrategy {
   // read time-out ends it and passes on.
   void startMonitorMode(SerialPort& port, MonitorSink* sink, QuorlinDevice* device) override;
   int stopMonitorMode() override;
-  // Only stopMonitorMode ends the pocket reader's loop.
-  void requestStop() override {}
+  // Ends the loop without waiting, as the other families do: the device's sink may be gone
+  // once monitor mode has been ended.
+  void requestStop() override { loop_.running = false; }
   bool isActive() const override { return loop_.running; }
   void startGlint(SerialPort& port) override;
   void stopGlint(SerialPort& port) override;

@@ -130,8 +130,8 @@ class PlanoStream {
 void PlanoMonitorModeStrategy::startMonitorMode(SerialPort& port, MonitorSink* sink,
                                                 QuorlinDevice* device) {
   std::lock_guard<NativeMutex> guard(loop_.mutex);
-  MonitorLoop::Scope scope(loop_);
   loop_.running = true;
+  MonitorLoop::Scope scope(loop_);
   PlanoStream stream(port, sink, device);
   switchMonitorMode(port, true);
   sendAnswerFrame(port, true, device != nullptr ? device->getModelId() : 0);

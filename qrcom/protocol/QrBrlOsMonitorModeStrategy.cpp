@@ -55,6 +55,9 @@ void switchGlint(SerialPort& port, uint8_t on) {
 void QrBrlOsMonitorModeStrategy::startMonitorMode(SerialPort& port, MonitorSink* sink,
                                                   QuorlinDevice* device) {
   std::lock_guard<NativeMutex> guard(loop_.mutex);
+  // Set before the loop counts as active, so that a stop requested while the display is still
+  // being switched on is not lost.
+  loop_.running = true;
   MonitorLoop::Scope scope(loop_);
   std::memset(cells_, 0, sizeof cells_);
   const uint8_t modelId = device != nullptr ? device->getModelId() : 0;
@@ -67,7 +70,6 @@ void QrBrlOsMonitorModeStrategy::startMonitorMode(SerialPort& port, MonitorSink*
     write(port, buildPacket(modelId, kMonitorSwitch, {1}));
     if (!answered(port, modelId)) return;
   }
-  loop_.running = true;
   receiveReports(port, sink, device, modelId);
   port.purge();
   if (!stopRequested(device)) {

@@ -13,8 +13,6 @@ class QrBrlOsMonitorModeStrategy : public MonitorModeStrategy {
  public:
   static constexpr size_t kCells = 512;
 
-  QrBrlOsMonitorModeStrategy() { loop_.running = true; }
-
   // A display that refuses monitor mode leaves it off without a failure.
   void startMonitorMode(SerialPort& port, MonitorSink* sink, QuorlinDevice* device) override;
   int stopMonitorMode() override;

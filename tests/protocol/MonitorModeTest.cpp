@@ -279,6 +279,16 @@ TEST(PagelingMonitorModeTest, LinesEndedByCarriageReturn) {
   EXPECT_FALSE(strategy.isActive());
 }
 
+TEST(PagelingMonitorModeTest, ARequestedStopEndsTheLoop) {
+  // Once the device has ended monitor mode its sink may be gone: the loop must not go on.
+  QrTest::ScopedVirtualClock clock;
+  StreamPort port(&*clock);
+  PagelingMonitorModeStrategy strategy;
+  port.onSilence = [&] { strategy.requestStop(); };
+  strategy.startMonitorMode(port, nullptr, nullptr);
+  EXPECT_FALSE(strategy.isActive());
+}
+
 TEST(PagelingMonitorModeTest, ASecondStartCollides) {
   QrTest::ScopedVirtualClock clock;
   StreamPort port(&*clock);
