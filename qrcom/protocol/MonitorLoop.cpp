@@ -1,10 +1,16 @@
 #include "qrcom/protocol/MonitorLoop.h"
 
+#include "qrcom/device/QuorlinDevice.h"
+
 namespace QrCom {
 
 namespace {
 constexpr uint32_t kStopStepMs = 100;
 }  // namespace
+
+bool MonitorLoop::goesOn(const QuorlinDevice* device) const {
+  return running && (device == nullptr || device->isMonitorModeRequested());
+}
 
 void MonitorLoop::stop() {
   // Reset before looking at `looping`: a loop that ends from here on signals afresh, and one

@@ -7,6 +7,8 @@
 
 namespace QrCom {
 
+class QuorlinDevice;
+
 // What a monitor receive loop shares with the threads that end it: the loop runs while
 // `running` is set and signals `ended` on every way out, so a stop never waits for a loop
 // that is gone.
@@ -18,6 +20,11 @@ class MonitorLoop {
   std::atomic<bool> running{false};
   // Held by a receive loop from start to end, so a second one waits for the first.
   NativeMutex mutex;
+
+  // Whether the loop goes on: `running` is set and the device (if any) still wants monitor
+  // mode. The device drops its sink when monitor mode is stopped, so a loop that got going just
+  // after a stop had found nothing to stop ends after its next pass.
+  bool goesOn(const QuorlinDevice* device) const;
 
   // Clears `running` and waits until the loop has ended, clearing it again after every 100 ms
   // without an end (a loop that was still starting may have set it anew). Returns at once when

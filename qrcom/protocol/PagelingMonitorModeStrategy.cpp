@@ -31,7 +31,7 @@ void PagelingMonitorModeStrategy::startMonitorMode(SerialPort& port, MonitorSink
   } finish{loop_};
   Pageling::writeControl(port, Pageling::kMonitor);
   MonitorLine line;
-  while (loop_.running) {
+  while (loop_.goesOn(device)) {
     uint8_t byte = 0;
     try {
       byte = port.readByte();

@@ -135,7 +135,7 @@ void PlanoMonitorModeStrategy::startMonitorMode(SerialPort& port, MonitorSink* s
   PlanoStream stream(port, sink, device);
   switchMonitorMode(port, true);
   sendAnswerFrame(port, true, device != nullptr ? device->getModelId() : 0);
-  while (loop_.running) {
+  while (loop_.goesOn(device)) {
     try {
       stream.next();
     } catch (const CannotReadFromPortException&) {

@@ -80,7 +80,7 @@ void QrBrlOsMonitorModeStrategy::startMonitorMode(SerialPort& port, MonitorSink*
 
 void QrBrlOsMonitorModeStrategy::receiveReports(SerialPort& port, MonitorSink* sink,
                                                 QuorlinDevice* device, uint8_t modelId) {
-  while (loop_.running) {
+  while (loop_.goesOn(device)) {
     uint8_t header[4] = {};
     uint8_t body[256] = {};
     try {
