@@ -9,7 +9,6 @@
 #include "qrcom/protocol/BrailleSystemVersion428MaintenanceStrategy.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
 #include "tests/support/Conversation.h"
-#include "tests/support/FailsWith.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
@@ -20,9 +19,9 @@ namespace {
 using QrTest::Bytes;
 using QrTest::Conversation;
 using QrTest::failsAsNotSupported;
+using QrTest::failsWith;
 using QrTest::hex;
 using QrTest::ScriptedPort;
-using QrTest::throwsWith;
 using QrTest::toHex;
 
 constexpr wchar_t kUploadPrefix[] =
@@ -73,16 +72,16 @@ TEST(LegacyMaintenanceTest, ArgumentsAreCheckedBeforeAnythingIsSent) {
   ScriptedPort port;
   BrailleSystemVersion428MaintenanceStrategy strategy;
   for (int slot : {0, 10, -1}) {
-    EXPECT_TRUE(throwsWith<InvalidArgumentException>(
+    EXPECT_TRUE(failsWith<InvalidArgumentException>(
         [&] { strategy.receiveBrailleTable(port, table.bytes, L"GER", slot, false); },
         std::wstring(kUploadPrefix) + kOutOfRange));
   }
-  EXPECT_TRUE(throwsWith<InvalidArgumentException>(
+  EXPECT_TRUE(failsWith<InvalidArgumentException>(
       [&] { strategy.activateBrailleTable(port, 10); },
       std::wstring(L"BrailleSystemVersion428MaintenanceStrategy:activateBrailleTable -- ") +
           kOutOfRange));
   BrailleSystemVersion2000MaintenanceStrategy oldest;
-  EXPECT_TRUE(throwsWith<WrongProtocolVersionException>(
+  EXPECT_TRUE(failsWith<WrongProtocolVersionException>(
       [&] { oldest.receiveBrailleTable(port, table.bytes, L"GER", 3, true); },
       std::wstring(kUploadPrefix) +
           L"Backward search in braille tables is not implemented in the target device's "
@@ -96,11 +95,11 @@ TEST(LegacyMaintenanceTest, UploadFailsWithTheMaintenanceErrorTable) {
   port.answerNextWrite(hex("15 1D"));
   BrailleSystemVersion2000MaintenanceStrategy strategy;
   // Code 29 means an invalid folder only to the file transfer.
-  EXPECT_TRUE(throwsWith<ErrorInProtocolException>(
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
       [&] { strategy.receiveBrailleTable(port, table.bytes, L"GER", 1, false); },
       std::wstring(kUploadPrefix) + L" No detailled description available."));
   port.answerNextWrite(hex("15 13"));
-  EXPECT_TRUE(throwsWith<FileAlreadyExistsOnDeviceException>(
+  EXPECT_TRUE(failsWith<FileAlreadyExistsOnDeviceException>(
       [&] { strategy.receiveBrailleTable(port, table.bytes, L"GER", 1, false); },
       std::wstring(kUploadPrefix) + L"File already exists on device"));
 }
@@ -130,7 +129,7 @@ TEST(LegacyMaintenanceTest, UsedTables) {
 
   ScriptedPort noSync;
   noSync.answerNextWrite(hex("06 0F 02 05 17"));
-  EXPECT_TRUE(throwsWith<ErrorInProtocolException>(
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
       [&] { strategy.getUsedBrailleTables(noSync, first, second); },
       L"BrailleSystemVersion20010MaintenanceStrategy:getUsedBrailleTables -- Missing SYNC"));
 }
@@ -176,12 +175,12 @@ TEST(LegacyMaintenanceTest, SlotNamesAnswerTooShort) {
   const std::wstring prefix =
       L"BrailleSystemVersion428MaintenanceStrategy:getBrailleTablesNames -- ";
   port.answerNextWrite(hex("06 45 05"));
-  EXPECT_TRUE(throwsWith<ErrorInProtocolException>(
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
       [&] { strategy.getBrailleTablesNames(port, names); }, prefix + L"no length received"));
   port.answerNextWrite(hex("06 45 05 00 01 41"));
   EXPECT_TRUE(
-      throwsWith<ErrorInProtocolException>([&] { strategy.getBrailleTablesNames(port, names); },
-                                           prefix + L"error on receiving braille table names"));
+      failsWith<ErrorInProtocolException>([&] { strategy.getBrailleTablesNames(port, names); },
+                                          prefix + L"error on receiving braille table names"));
 }
 
 TEST(LegacyMaintenanceTest, WhatEachGenerationOffers) {

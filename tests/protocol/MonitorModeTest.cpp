@@ -11,7 +11,6 @@
 #include "qrcom/protocol/PlanoMonitorModeStrategy.h"
 #include "qrcom/protocol/QrBrlOsMonitorModeStrategy.h"
 #include "tests/support/Conversation.h"
-#include "tests/support/FailsWith.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
@@ -21,9 +20,9 @@ namespace {
 
 using QrTest::Bytes;
 using QrTest::Conversation;
+using QrTest::failsWith;
 using QrTest::hex;
 using QrTest::ScriptedPort;
-using QrTest::throwsWith;
 using QrTest::toHex;
 
 // A port whose silence (a read that finds nothing) calls `onSilence`, so a test can end or feed
@@ -297,7 +296,7 @@ TEST(PagelingMonitorModeTest, ASecondStartCollides) {
   RecordingSink sink;
   bool collided = false;
   sink.onReport = [&] {
-    collided = throwsWith<MethodCollisionException>(
+    collided = failsWith<MethodCollisionException>(
         [&] { strategy.startMonitorMode(port, &sink, nullptr); },
         L"PagelingMonitorModeStrategy::startMonitorMode --  Method is already active. It cannot "
         L"be activated for a second time");
@@ -311,12 +310,12 @@ TEST(PagelingMonitorModeTest, ASecondStartCollides) {
 TEST(PagelingMonitorModeTest, APortFailureEndsTheLoopAndLeavesNothingToWaitFor) {
   BrokenPort port;
   PagelingMonitorModeStrategy strategy;
-  EXPECT_TRUE(throwsWith<ErrorOnInitializationException>(
+  EXPECT_TRUE(failsWith<ErrorOnInitializationException>(
       [&] { strategy.startMonitorMode(port, nullptr, nullptr); }, L"gone"));
   EXPECT_FALSE(strategy.isActive());
   EXPECT_EQ(strategy.stopMonitorMode(), 0);
   // It can be started again.
-  EXPECT_TRUE(throwsWith<ErrorOnInitializationException>(
+  EXPECT_TRUE(failsWith<ErrorOnInitializationException>(
       [&] { strategy.startMonitorMode(port, nullptr, nullptr); }, L"gone"));
   EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.startGlint(port); },
                                           L"PagelingMonitorModeeStrategy::startGlint -- "));

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "qrcom/base/QrException.h"
+#include "qrcom/protocol/DirectoryEntry.h"
 #include "qrcom/protocol/PagelingMaintenanceStrategy.h"
 #include "qrcom/protocol/PagelingProtocol.h"
-#include "tests/support/FailsWith.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
@@ -18,10 +18,10 @@ namespace QrCom {
 namespace {
 
 using QrTest::Bytes;
+using QrTest::failsWith;
 using QrTest::hex;
 using QrTest::ScriptedPort;
 using QrTest::TempDir;
-using QrTest::throwsWith;
 using QrTest::toHex;
 
 // A pocket reader that acknowledges every control sequence, every 0x16 after a block and the
@@ -153,13 +153,13 @@ TEST_F(PagelingFileTransferTest, NamesAreCutToEightBytes) {
 TEST_F(PagelingFileTransferTest, ArgumentsAreCheckedBeforeAnythingIsSent) {
   const std::wstring source = files.write(L"a.txt", "x");
   const std::wstring prefix = L"PagelingFileTransferStrategy::checkBrailleTableNumber -- ";
-  EXPECT_TRUE(throwsWith<InvalidArgumentException>(
+  EXPECT_TRUE(failsWith<InvalidArgumentException>(
       [&] { strategy.receiveFile(reader.port, nullptr, source, L"A", 10, 1, nullptr); },
       prefix + L"Parameter brailleTableNumber > 9"));
-  EXPECT_TRUE(throwsWith<InvalidArgumentException>(
+  EXPECT_TRUE(failsWith<InvalidArgumentException>(
       [&] { strategy.receiveFile(reader.port, nullptr, source, L"A", -1, 1, nullptr); },
       prefix + L"Parameter brailleTableNumber < 0"));
-  EXPECT_TRUE(throwsWith<IllegalSourceFileNameException>(
+  EXPECT_TRUE(failsWith<IllegalSourceFileNameException>(
       [&] { strategy.receiveFile(reader.port, nullptr, L"", L"A", 0, 1, nullptr); },
       L"PagelingFileTransferStrategy::buildTargetFileName -- SourceFileName is empty."));
   EXPECT_TRUE(reader.port.calls().empty());
@@ -188,8 +188,8 @@ TEST_F(PagelingFileTransferTest, CancelTellsTheDevice) {
   reader.onAnswer = [this](const Bytes& written) {
     if (written == hex("16")) strategy.cancel();
   };
-  EXPECT_TRUE(throwsWith<TransmissionCanceledByUserException>([&] { upload(documentOf(600)); },
-                                                              L"Transmission cancelled by User"));
+  EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>([&] { upload(documentOf(600)); },
+                                                             L"Transmission cancelled by User"));
   const Bytes written = reader.port.written();
   EXPECT_EQ(toHex(slice(written, written.size() - 3, 3)), "16 05 08");
   EXPECT_EQ(written.size(), 2u + 512 + 1 + 2);
@@ -211,6 +211,9 @@ TEST_F(PagelingFileTransferTest, WhatThePocketReaderOffers) {
                                           prefix + L"deleteFile -- "));
   EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.sendDiskSpace(port, total, total); },
                                           prefix + L"sendDiskSpace -- "));
+  std::vector<DirectoryEntry> list;
+  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.sendFolderList(port, list); },
+                                          prefix + L"sendFolderList -- "));
   EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.releaseMassStorageProtocol(port); },
                                           L"NoMassStorageProtocolStrategy::sendFileList -- "));
   EXPECT_TRUE(port.calls().empty());
@@ -232,7 +235,7 @@ TEST(PagelingMaintenanceTest, BrailleTableInOneBlock) {
   strategy.receiveBrailleTable(reader.port, table, L"US", 0, false);
   EXPECT_EQ(toHex(slice(reader.port.written(), 2, 11)), "1C 55 53 20 20 20 20 20 20 0F 00");
 
-  EXPECT_TRUE(throwsWith<IllegalSourceFileNameException>(
+  EXPECT_TRUE(failsWith<IllegalSourceFileNameException>(
       [&] { strategy.receiveBrailleTable(reader.port, table, L"", 0, false); },
       L"PagelingMaintenanceStrategy::receiveBrailleTable -- Braille table name is empty."));
 }
@@ -251,7 +254,7 @@ TEST(PagelingMaintenanceTest, EraseAndFactoryReset) {
 
   ScriptedPort refusing;
   refusing.answerNextWrite(hex("15 01"));
-  EXPECT_TRUE(throwsWith<ErrorOnDeviceException>(
+  EXPECT_TRUE(failsWith<ErrorOnDeviceException>(
       [&] { strategy.deleteFlash(refusing); },
       L"PagelingMaintenanceStrategy::deleteFlash --  Watchdog error."));
 }

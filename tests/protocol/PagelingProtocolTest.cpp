@@ -6,7 +6,6 @@
 #include <string>
 
 #include "qrcom/base/QrException.h"
-#include "tests/support/FailsWith.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
@@ -14,9 +13,9 @@
 namespace QrCom {
 namespace {
 
+using QrTest::failsWith;
 using QrTest::hex;
 using QrTest::ScriptedPort;
-using QrTest::throwsWith;
 using QrTest::toHex;
 
 constexpr wchar_t kPrefix[] = L"Test::op -- ";
@@ -94,7 +93,7 @@ TEST(PagelingProtocolTest, AnAnswerIsCollectedUntilTheLineFallsSilent) {
 
   // Some bytes and finally NAK with its code.
   port.deliver(hex("41 42 15 0E"));
-  EXPECT_TRUE(throwsWith<FileAlreadyExistsOnDeviceException>(
+  EXPECT_TRUE(failsWith<FileAlreadyExistsOnDeviceException>(
       [&] { Pageling::awaitAnswer(port, kPrefix); },
       L"Test::op --  File already exists on device."));
   EXPECT_EQ(toHex(port.written()), "06");
@@ -102,8 +101,8 @@ TEST(PagelingProtocolTest, AnAnswerIsCollectedUntilTheLineFallsSilent) {
   for (const char* answer : {"41", "41 42", "41 06 41"}) {
     SCOPED_TRACE(answer);
     port.deliver(hex(answer));
-    EXPECT_TRUE(throwsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kPrefix); },
-                                                     L"Test::op --  Missing ACK and NAK"));
+    EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kPrefix); },
+                                                    L"Test::op --  Missing ACK and NAK"));
   }
 }
 
@@ -112,8 +111,8 @@ TEST(PagelingProtocolTest, TheCollectionEndsAfterFourHundredBytes) {
   QrTest::VirtualClock clock;
   ScriptedPort port(&clock, ScriptedPort::Kind::Hid);
   port.deliver(hex("41"));
-  EXPECT_TRUE(throwsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kPrefix); },
-                                                   L"Test::op --  Missing ACK and NAK"));
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kPrefix); },
+                                                  L"Test::op --  Missing ACK and NAK"));
   EXPECT_EQ(port.calls().size(), 401u);
 }
 
@@ -131,8 +130,8 @@ TEST(PagelingProtocolTest, ARefusedTransactionIsOpenedOnceMoreAfterAReceiverRese
   port.answerNextWrite({});
   port.answerNextWrite(hex("15 04"));
   EXPECT_TRUE(
-      throwsWith<ErrorOnDeviceException>([&] { Pageling::openTransaction(port, 0x02, kPrefix); },
-                                         L"Test::op --  Too much defective blocks."));
+      failsWith<ErrorOnDeviceException>([&] { Pageling::openTransaction(port, 0x02, kPrefix); },
+                                        L"Test::op --  Too much defective blocks."));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include "qrcom/protocol/QrBrlOsMaintenanceStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion103MaintenanceStrategy.h"
 #include "tests/support/Conversation.h"
-#include "tests/support/FailsWith.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 
@@ -18,9 +17,9 @@ namespace {
 
 using QrTest::Conversation;
 using QrTest::failsAsNotSupported;
+using QrTest::failsWith;
 using QrTest::hex;
 using QrTest::ScriptedPort;
-using QrTest::throwsWith;
 using QrTest::toHex;
 
 constexpr uint8_t kVantra = 0x54;
@@ -40,7 +39,7 @@ TEST(QrBrlOsMaintenanceTest, TableUploadHasTheCurrentHeaderWithoutTimeStamp) {
   Conversation device(port);
   device.step("03", "06 03").step("0C 00 1C 54 05 00 00 00 00 00 00 00 C1 0F 16", "15 1A");
   QrBrlOsMaintenanceStrategy strategy(kVantra, false);
-  EXPECT_TRUE(throwsWith<ErrorOnDeviceException>(
+  EXPECT_TRUE(failsWith<ErrorOnDeviceException>(
       [&] { strategy.receiveBrailleTable(port, table, L"T", 1, true); },
       L"BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- Wrong command "
       L"confirmed (Wrong ACK)."));
@@ -51,7 +50,7 @@ TEST(QrBrlOsMaintenanceTest, TableNamesOverSeventyBytesAreRefused) {
   uint8_t table[256] = {};
   ScriptedPort port;
   QrBrlOsVersion103MaintenanceStrategy strategy(kVantra);
-  EXPECT_TRUE(throwsWith<InvalidArgumentException>(
+  EXPECT_TRUE(failsWith<InvalidArgumentException>(
       [&] { strategy.receiveBrailleTable(port, table, std::wstring(71, L'x'), 1, false); },
       L"BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- Braille table name "
       L"is longer than 70 bytes."));
@@ -62,7 +61,7 @@ TEST(QrBrlOsMaintenanceTest, TableNamesOverSeventyBytesAreRefused) {
       .step(
           "51 00 1C " + toHex(std::vector<uint8_t>(70, 'x')) + " 05 00 00 00 00 00 00 00 81 0F 16",
           "15 01");
-  EXPECT_TRUE(throwsWith<ErrorInProtocolException>(
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
       [&] { strategy.receiveBrailleTable(port, table, std::wstring(70, L'x'), 1, false); },
       L"BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- Invalid package "
       L"size."));
@@ -112,7 +111,7 @@ TEST(QrBrlOsMaintenanceTest, SetRealTimeClock) {
 
   ScriptedPort refusing;
   refusing.answerNextWrite(hex("79 54 02 07 00 16"));
-  EXPECT_TRUE(throwsWith<ErrorOnSettingDateTime>(
+  EXPECT_TRUE(failsWith<ErrorOnSettingDateTime>(
       [&] { strategy.setRealTimeClock(refusing, time); },
       kPrefix + L"setRealTimeClock -- No ACK for setting date and time received."));
 }
@@ -137,7 +136,7 @@ TEST(QrBrlOsMaintenanceTest, GetRealTimeClock) {
   {
     ScriptedPort port;
     port.answerNextWrite(hex("00 00 00 46 07 E8 05 06 07 08 09 16"));
-    EXPECT_TRUE(throwsWith<ErrorOnReceivingDateTime>(
+    EXPECT_TRUE(failsWith<ErrorOnReceivingDateTime>(
         [&] { strategy.getRealTimeClock(port, &time); },
         kPrefix + L"getRealTimeClock -- Error in protocol. Invalid answer."));
     EXPECT_EQ(time.year, 0);
@@ -168,7 +167,7 @@ TEST(QrBrlOsMaintenanceTest, BatteryFigures) {
   {
     ScriptedPort port;
     port.answerNextWrite(hex("79 54 09 42 01 02 03 04 05"));
-    EXPECT_TRUE(throwsWith<ErrorOnReceivingBatteryInfo>(
+    EXPECT_TRUE(failsWith<ErrorOnReceivingBatteryInfo>(
         [&] { strategy.requestBatteryInfo(port, &battery); },
         kPrefix + L"requestBatteryInfo -- Error in protocol. Wrong frame size."));
     EXPECT_EQ(battery.firstWord, 0);
@@ -177,12 +176,12 @@ TEST(QrBrlOsMaintenanceTest, BatteryFigures) {
   {
     ScriptedPort port;
     port.answerNextWrite(hex("00 00 09 43"));
-    EXPECT_TRUE(throwsWith<ErrorOnReceivingBatteryInfo>(
+    EXPECT_TRUE(failsWith<ErrorOnReceivingBatteryInfo>(
         [&] { strategy.requestBatteryInfo(port, &battery); },
         kPrefix + L"requestBatteryInfo -- Error in protocol. Wrong answer."));
   }
   ScriptedPort port;
-  EXPECT_TRUE(throwsWith<ErrorOnReceivingBatteryInfo>(
+  EXPECT_TRUE(failsWith<ErrorOnReceivingBatteryInfo>(
       [&] { strategy.requestBatteryInfo(port, nullptr); },
       kPrefix + L"requestBatteryInfo -- Error in parameter."));
   EXPECT_TRUE(port.calls().empty());
@@ -198,7 +197,7 @@ TEST(QrBrlOsMaintenanceTest, BatteryTestMode) {
 
   ScriptedPort refusing;
   refusing.answerNextWrite(hex("79 54 02 07 7F 16"));
-  EXPECT_TRUE(throwsWith<ErrorStartingBatteryTestMode>(
+  EXPECT_TRUE(failsWith<ErrorStartingBatteryTestMode>(
       [&] { strategy.startBatteryTestMode(refusing); },
       kPrefix + L"startBatteryTestMode -- No ACK for starting battery test mode received."));
 }
@@ -215,7 +214,7 @@ TEST(QrBrlOsMaintenanceTest, BluetoothPin) {
 
     port.setResponder(nullptr);
     port.answerNextWrite(hex("79 54 02 07 00 16"));
-    EXPECT_TRUE(throwsWith<ErrorOnSettingBluetoothPin>(
+    EXPECT_TRUE(failsWith<ErrorOnSettingBluetoothPin>(
         [&] { strategy.setBluetoothPin(port, L"1234"); },
         kPrefix + L"setBluetoothPin -- Not ACK for setting bluetooth pin received."));
   }
@@ -233,7 +232,7 @@ TEST(QrBrlOsMaintenanceTest, BluetoothPin) {
     std::wcscpy(pin, L"xxxxxxx");
     ScriptedPort port;
     port.answerNextWrite(hex("79 54 05 47 31 32 33 34 16"));
-    EXPECT_TRUE(throwsWith<ErrorOnReceivingBluetoothPin>(
+    EXPECT_TRUE(failsWith<ErrorOnReceivingBluetoothPin>(
         [&] { strategy.getBluetoothPin(port, pin, 4); },
         kPrefix + L"getBluetoothPin -- The buffer is too small for the Bluetooth PIN."));
     EXPECT_EQ(std::wstring(pin), L"");
@@ -242,11 +241,11 @@ TEST(QrBrlOsMaintenanceTest, BluetoothPin) {
   {
     ScriptedPort port;
     port.answerNextWrite(hex("00 00 05 48"));
-    EXPECT_TRUE(throwsWith<ErrorOnReceivingBluetoothPin>(
+    EXPECT_TRUE(failsWith<ErrorOnReceivingBluetoothPin>(
         [&] { strategy.getBluetoothPin(port, pin, 8); },
         kPrefix + L"getBluetoothPin -- Error in protocol. Wrong answer-"));
     port.answerNextWrite(hex("79 54 05 47 31 32"));
-    EXPECT_TRUE(throwsWith<ErrorOnReceivingBluetoothPin>(
+    EXPECT_TRUE(failsWith<ErrorOnReceivingBluetoothPin>(
         [&] { strategy.getBluetoothPin(port, pin, 8); },
         kPrefix + L"getBluetoothPin -- Error in protocol. Wrong size."));
   }
@@ -268,7 +267,7 @@ TEST(QrBrlOsVersion103MaintenanceTest, MassStorageState) {
   EXPECT_EQ(toHex(port.written()), "70");
 
   port.answerNextWrite(hex("15 1D"));
-  EXPECT_TRUE(throwsWith<ErrorInProtocolException>(
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
       [&] { strategy.isMassStorageProtocolActive(port); },
       L"QrBrlOsversion103MaintenanceStrategy::isMassStorageProtocolActive --  No detailled "
       L"description available."));
@@ -286,7 +285,7 @@ TEST(QrBrlOsVersion103MaintenanceTest, LockAndRelease) {
 
   ScriptedPort nak;
   nak.answerNextWrite(hex("15 0E"));
-  EXPECT_TRUE(throwsWith<ErrorOnDeviceException>(
+  EXPECT_TRUE(failsWith<ErrorOnDeviceException>(
       [&] { strategy.releaseMassStorageProtocol(nak); },
       L"QrBrlOsVersion103MaintenanceStrategy::releaseMassStorageProtocol -- Cannot write to "
       L"file."));
@@ -307,12 +306,12 @@ TEST(FnxMaintenanceTest, PacketCommandsWithItsOwnPrefixes) {
 
   port.setResponder(nullptr);
   port.answerNextWrite(hex("79 84 02 07 00 16"));
-  EXPECT_TRUE(throwsWith<ErrorOnSettingBluetoothPin>(
+  EXPECT_TRUE(failsWith<ErrorOnSettingBluetoothPin>(
       [&] { strategy.setBluetoothPin(port, L"0000"); },
       L"FnxMaintenanceStrategy::setBluetoothPin -- Not ACK for setting bluetooth pin received."));
   wchar_t pin[4];
   port.answerNextWrite(hex("00 00 01 00"));
-  EXPECT_TRUE(throwsWith<ErrorOnReceivingBluetoothPin>(
+  EXPECT_TRUE(failsWith<ErrorOnReceivingBluetoothPin>(
       [&] { strategy.getBluetoothPin(port, pin, 4); },
       L"FnxMaintenanceStrategy::getBluetoothPin -- Error in protocol. Wrong answer-"));
 }
