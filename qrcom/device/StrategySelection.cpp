@@ -1,6 +1,7 @@
 // Which strategy of each family serves a display, by model id and protocol version. Families
 // a display lacks get their null object.
 #include "qrcom/device/FileTransferSelection.h"
+#include "qrcom/device/MaintenanceSelection.h"
 #include "qrcom/device/QuorlinDevice.h"
 
 namespace QrCom {
@@ -38,12 +39,12 @@ std::unique_ptr<FileTransferStrategy> QuorlinDevice::selectFileTransferStrategy(
 }
 
 std::unique_ptr<DeviceMaintenanceStrategy> QuorlinDevice::selectMaintenanceStrategy(
-    uint16_t) const {
-  return std::make_unique<NoDeviceMaintenanceStrategy>();
+    uint16_t version) const {
+  return selectMaintenance(modelId_, version);
 }
 
 std::unique_ptr<MonitorModeStrategy> QuorlinDevice::selectMonitorModeStrategy() const {
-  return std::make_unique<NoMonitorModeStrategy>();
+  return selectMonitorMode(modelId_);
 }
 
 std::unique_ptr<FirmwareVersionRequestStrategy> QuorlinDevice::selectFirmwareVersionStrategy(
