@@ -34,7 +34,8 @@ void addFileTransfer(Display& display, uint8_t modelId, uint16_t version) {
 // Table slots, the maintenance packets and the mass-storage lock.
 void addMaintenance(Display& display, uint8_t modelId, uint16_t version) {
   if (isLegacyLine(modelId) || (isQrBrlOsLine(modelId) && version != 0)) {
-    display.add<BrailleTableSlots>();
+    FileTransfer* files = display.find<FileTransfer>();
+    display.add<BrailleTableSlots>(files != nullptr ? &files->files() : nullptr);
   }
   if (isQrBrlOsLine(modelId) || isFundoLine(modelId) || modelId == 51) {
     display.add<MaintenancePackets>();

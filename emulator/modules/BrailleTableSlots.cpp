@@ -11,6 +11,7 @@ constexpr uint8_t kSync = 0x16;
 constexpr uint8_t kUsedTables = 0x0F;
 constexpr uint8_t kActivate = 0x44;
 constexpr uint8_t kNames = 0x45;
+constexpr uint8_t kTableAttribute = 0x80;
 }  // namespace
 
 bool BrailleTableSlots::confirm(Display& display, uint8_t command) {
@@ -32,11 +33,23 @@ void BrailleTableSlots::awaitAcknowledgement(Display& display) {
   });
 }
 
+std::map<int, std::string> BrailleTableSlots::slotNames() const {
+  std::map<int, std::string> slots = names;
+  if (files_ == nullptr) return slots;
+  for (const auto& [key, file] : files_->everyFile()) {
+    const int slot = file.attribute & 0x0F;
+    if ((file.attribute & kTableAttribute) == 0 || slot < 1 || slot > 9) continue;
+    slots[slot] = key.substr(key.find_last_of('/') + 1);
+  }
+  return slots;
+}
+
 Bytes BrailleTableSlots::namesData() const {
+  const std::map<int, std::string> slots = slotNames();
   Bytes data;
   for (int slot = 1; slot <= 9; ++slot) {
-    const auto found = names.find(slot);
-    const std::string name = found == names.end() ? "" : found->second.substr(0, 255);
+    const auto found = slots.find(slot);
+    const std::string name = found == slots.end() ? "" : found->second.substr(0, 255);
     data.push_back(static_cast<uint8_t>(name.size()));
     data.insert(data.end(), name.begin(), name.end());
   }

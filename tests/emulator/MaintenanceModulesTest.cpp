@@ -112,6 +112,28 @@ TEST_F(MaintenanceModulesTest, TableSlots) {
   EXPECT_EQ(names.size(), 2u);
 }
 
+TEST_F(MaintenanceModulesTest, UploadedTablesTakeTheirSlots) {
+  uint8_t table[256] = {};
+  QrCom::BrailleTablesNames names;
+  {
+    auto display = makeDisplay(116, 3);
+    EmulatedPort port(*display, &*clock);
+    QrCom::BrailleSystemVersion428MaintenanceStrategy strategy;
+    strategy.receiveBrailleTable(port, table, L"GERMAN", 3, true);
+    strategy.getBrailleTablesNames(port, names);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(*names.name(3), L"GERMAN");
+  }
+  auto display = makeDisplay(84, 0x0103);
+  EmulatedPort port(*display, &*clock);
+  QrCom::QrBrlOsVersion103MaintenanceStrategy strategy(84);
+  strategy.receiveBrailleTable(port, table, L"NORSK", 2, false);
+  strategy.receiveBrailleTable(port, table, L"DANSK", 2, false);
+  strategy.getBrailleTablesNames(port, names);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(*names.name(2), L"DANSK");
+}
+
 TEST_F(MaintenanceModulesTest, MassStorageLock) {
   auto display = makeDisplay(0x54, 0x0103);
   EmulatedPort port(*display, &*clock);
