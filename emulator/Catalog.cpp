@@ -2,10 +2,15 @@
 
 #include <cctype>
 
+#include "emulator/modules/BrailleTableSlots.h"
+#include "emulator/modules/CellMonitor.h"
 #include "emulator/modules/EpromBootLoader.h"
 #include "emulator/modules/FileTransfer.h"
 #include "emulator/modules/Identification.h"
 #include "emulator/modules/InfoModeSerialNumber.h"
+#include "emulator/modules/LineMonitor.h"
+#include "emulator/modules/MaintenancePackets.h"
+#include "emulator/modules/MassStorageLock.h"
 #include "emulator/modules/PacketSerialNumber.h"
 #include "emulator/modules/PocketReaderCommands.h"
 #include "emulator/modules/ProtocolVersion.h"
@@ -43,10 +48,19 @@ void addFileTransfer(Display& display, uint8_t modelId, uint16_t version) {
 
 // The boot loader in the EPROM of the older displays, which loads their main firmware.
 bool hasEpromBootLoader(uint8_t modelId) {
-  for (int id : {4, 5, 50, 53, 54, 56, 58, 114, 116, 120}) {
-    if (id == modelId) return true;
+  return isOneOf(modelId, {4, 5, 50, 53, 54, 56, 58, 114, 116, 120});
+}
+
+// Table slots, the maintenance packets and the mass-storage lock.
+void addMaintenance(Display& display, uint8_t modelId, uint16_t version) {
+  if (isLegacyLine(modelId) || (isQrBrlOsLine(modelId) && version != 0)) {
+    FileTransfer* files = display.find<FileTransfer>();
+    display.add<BrailleTableSlots>(files != nullptr ? &files->files() : nullptr);
   }
-  return false;
+  if (isQrBrlOsLine(modelId) || isFundoLine(modelId) || modelId == 51) {
+    display.add<MaintenancePackets>();
+  }
+  if (isQrBrlOsLine(modelId) && version == 0x0103) display.add<MassStorageLock>();
 }
 
 }  // namespace
@@ -73,6 +87,9 @@ std::string sampleSerialNumber(uint8_t modelId) {
 std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
                                      const DisplayIdentity& identity) {
   auto display = std::make_unique<Display>(modelId, protocolVersion);
+  // Monitor streams come first: they see every exchange the host starts, which ends a stream.
+  if (isQrBrlOsLine(modelId)) display->add<CellMonitor>();
+  if (isLegacyLine(modelId)) display->add<LineMonitor>();
   display->add<Identification>();
   display->add<ProtocolVersion>();
   addFileTransfer(*display, modelId, protocolVersion);
@@ -90,6 +107,7 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
     display->add<ServiceInformation>(identity.serviceRecord);
   }
   if (hasEpromBootLoader(modelId)) display->add<EpromBootLoader>();
+  addMaintenance(*display, modelId, protocolVersion);
   return display;
 }
 

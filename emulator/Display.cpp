@@ -172,6 +172,13 @@ void Display::sendPacket(uint8_t type, const Bytes& payload, uint32_t delayMs) {
   send(std::move(frame), delayMs);
 }
 
+void Display::discardPending() {
+  auto guard = lock();
+  const uint32_t current = now();
+  while (!pending_.empty() && !reached(current, pending_.back().release)) pending_.pop_back();
+  changed();
+}
+
 void Display::expect(std::unique_ptr<Expectation> step) {
   auto guard = lock();
   step_ = std::move(step);

@@ -65,6 +65,15 @@ class Display {
     addModule(std::move(module));
     return added;
   }
+  // The first module of class M, nullptr when the display has none.
+  template <typename M>
+  M* find() const {
+    auto guard = lock();
+    for (const auto& module : modules_) {
+      if (auto* found = dynamic_cast<M*>(module.get())) return found;
+    }
+    return nullptr;
+  }
 
   // --- transports
   void receive(const uint8_t* data, size_t length);
@@ -88,6 +97,8 @@ class Display {
   void send(Bytes bytes, uint32_t delayMs = 0);
   // 0x79, the display's model id, L, type, payload, 0x16.
   void sendPacket(uint8_t type, const Bytes& payload = {}, uint32_t delayMs = 0);
+  // Drops the answers still held back: a display that stops a stream it had scheduled.
+  void discardPending();
   // The next step of the dialogue; the display's bytes go to it until it completes.
   void expect(std::unique_ptr<Expectation> step);
   void expectOneByte(std::function<void(uint8_t)> then);

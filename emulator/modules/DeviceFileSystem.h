@@ -68,6 +68,8 @@ class DeviceFileSystem {
   // Files, or folders, directly in the current folder (everything on a flat store).
   std::vector<Listing> files() const;
   std::vector<Listing> folders() const;
+  // Every file, by its full key, wherever it lies.
+  const std::map<std::string, DeviceFile>& everyFile() const { return files_; }
 
  private:
   static std::string parentOf(const std::string& path);

@@ -9,6 +9,20 @@ namespace QrEmu {
 
 namespace {
 
+// A Braille table is a file whose attribute holds this bit and the number of its slot.
+constexpr uint8_t kBrailleTable = 0x80;
+
+// A slot holds one table: the one stored there before gives way to a new one.
+void dropBrailleTable(DeviceFileSystem& files, int slot) {
+  std::vector<std::string> earlier;
+  for (const auto& [key, file] : files.everyFile()) {
+    if ((file.attribute & kBrailleTable) != 0 && (file.attribute & 0x0F) == slot) {
+      earlier.push_back(key);
+    }
+  }
+  for (const std::string& key : earlier) files.remove(key);
+}
+
 constexpr uint8_t kReceiveDataBlock = 0x03;
 constexpr uint8_t kEndOfFile = 0x04;
 constexpr uint8_t kAttributeFlag = 0x05;
@@ -207,6 +221,7 @@ void FileTransfer::awaitUploadCommand(Display& display) {
       display.expectFrame([this, &display](const Frame& frame) { onUploadBlock(display, frame); });
     } else if (command == kEndOfFile) {
       if (!confirm(display, kEndOfFile)) return;
+      if (upload_.attribute & kBrailleTable) dropBrailleTable(files_, upload_.attribute & 0x0F);
       files_.store(uploadName_, std::move(upload_));
       onReset(display);
     } else if (command == kCancelUpload) {

@@ -2,13 +2,13 @@
 
 #include "qrcom/device/ModelTable.h"
 #include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
+#include "qrcom/protocol/PagelingFileTransferStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 
 namespace QrCom {
 
-// The pocket reader (144) has a protocol of its own; until its strategy exists it falls to the
-// null object with every other display.
 std::unique_ptr<FileTransferStrategy> selectFileTransfer(uint8_t modelId, uint16_t version) {
+  if (modelId == ModelTable::kPageling) return std::make_unique<PagelingFileTransferStrategy>();
   if (ModelTable::isLegacyLine(modelId)) {
     if (version == 1) return std::make_unique<BrailleSystemVersion2005FileTransferStrategy>();
     if (version == 2)

@@ -4,8 +4,10 @@
 #include <initializer_list>
 
 #include "qrcom/device/FileTransferSelection.h"
+#include "qrcom/device/MaintenanceSelection.h"
 #include "qrcom/device/ModelTable.h"
 #include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
@@ -74,9 +76,12 @@ std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberSt
   return std::make_unique<NoSerialNumberRequestStrategy>();
 }
 
-// Both real strategies refer to this device. The row of a class still to come: 4, 5, 50, 53,
-// 54, 56, 58, 114, 116, 120 take EpromVersion11FirmwareUploadStrategy.
+// Both real strategies refer to this device.
 std::unique_ptr<FirmwareUploadStrategy> QuorlinDevice::selectFirmwareUploadStrategy() {
+  if (isOneOf(modelId_, {4, 5, 50, 53, 54, 56, 58, 114, 116, 120})) {
+    return std::make_unique<EpromVersion11FirmwareUploadStrategy>(this, modelId_,
+                                                                  cellCount(modelId_));
+  }
   if (modelId_ == 51 || isQrBrlOsLine(modelId_) || isFundoLine(modelId_)) {
     return std::make_unique<QrBrlOsFirmwareUploadStrategy>(this);
   }
@@ -88,20 +93,13 @@ std::unique_ptr<FileTransferStrategy> QuorlinDevice::selectFileTransferStrategy(
   return selectFileTransfer(modelId_, version);
 }
 
-// Rows of classes still to come (legacy flag: v = 0): 144 PagelingMaintenanceStrategy; legacy
-// line v = 1 BrailleSystemVersion2005, v = 2 BrailleSystemVersion20010, v = 3
-// BrailleSystemVersion428, any other v BrailleSystemVersion2000; QrBrlOs line v = 0x0103
-// QrBrlOsVersion103MaintenanceStrategy (model id, false), other v QrBrlOsMaintenanceStrategy
-// (model id, legacy flag); 51 and the Fundo line FnxMaintenanceStrategy (model id, legacy flag).
 std::unique_ptr<DeviceMaintenanceStrategy> QuorlinDevice::selectMaintenanceStrategy(
-    uint16_t) const {
-  return std::make_unique<NoDeviceMaintenanceStrategy>();
+    uint16_t version) const {
+  return selectMaintenance(modelId_, version);
 }
 
-// Rows of classes still to come: 144 PagelingMonitorModeStrategy, the legacy line
-// PlanoMonitorModeStrategy, the QrBrlOs line QrBrlOsMonitorModeStrategy.
 std::unique_ptr<MonitorModeStrategy> QuorlinDevice::selectMonitorModeStrategy() const {
-  return std::make_unique<NoMonitorModeStrategy>();
+  return selectMonitorMode(modelId_);
 }
 
 std::unique_ptr<FirmwareVersionRequestStrategy> QuorlinDevice::selectFirmwareVersionStrategy(

@@ -4,6 +4,7 @@
 
 #include <typeinfo>
 
+#include "qrcom/protocol/PagelingFileTransferStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 #include "tests/support/Conversation.h"
 #include "tests/support/ScriptedPort.h"
@@ -47,8 +48,13 @@ TEST(FileTransferSelectionTest, CurrentLineByVersion) {
   }
 }
 
+TEST(FileTransferSelectionTest, ThePocketReaderHasItsOwnWhateverTheVersion) {
+  EXPECT_TRUE(selects<PagelingFileTransferStrategy>(144, 0));
+  EXPECT_TRUE(selects<PagelingFileTransferStrategy>(144, 0x0102));
+}
+
 TEST(FileTransferSelectionTest, EveryOtherDisplayHasNone) {
-  for (uint8_t model : {1, 4, 50, 51, 54, 56, 58, 68, 129, 133, 144, 148}) {
+  for (uint8_t model : {1, 4, 50, 51, 54, 56, 58, 68, 129, 133, 148}) {
     EXPECT_TRUE(selects<NoFileTransferStrategy>(model, 0x0102));
     EXPECT_TRUE(selects<NoFileTransferStrategy>(model, 2));
   }
