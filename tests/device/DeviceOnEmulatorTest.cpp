@@ -63,6 +63,13 @@ TEST_F(DeviceOnEmulatorTest, OlderAndPocketDisplaysAnswerTheirOwnWay) {
   EXPECT_EQ(QuorlinDevice(kPath).getSerialNumber(), L"PG220417");
 }
 
+TEST_F(DeviceOnEmulatorTest, OlderDisplaysLoadTheirFirmwareThroughTheBootLoader) {
+  attach(54, 0);
+  QuorlinDevice device(kPath);
+  EXPECT_TRUE(device.isServiceSupported(11));
+  EXPECT_FALSE(device.getSerialNumber().empty());
+}
+
 TEST_F(DeviceOnEmulatorTest, ServiceInformationGoesBothWays) {
   attach(84, 0x0103);
   QuorlinDevice device(kPath);
