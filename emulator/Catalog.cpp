@@ -106,7 +106,12 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
   if (current || isLegacyLine(modelId) || isOneOf(modelId, {51, 54, 56, 58, 68})) {
     display->add<ServiceInformation>(identity.serviceRecord);
   }
-  if (hasEpromBootLoader(modelId)) display->add<EpromBootLoader>();
+  if (hasEpromBootLoader(modelId)) {
+    // INFO mode tells the display's own serial number.
+    EpromBootLoader::Options options;
+    options.serialNumber = serial;
+    display->add<EpromBootLoader>(options);
+  }
   addMaintenance(*display, modelId, protocolVersion);
   return display;
 }
