@@ -75,6 +75,20 @@ void ProgressChannel::answerRetry(bool retry) {
   answered_.notify_all();
 }
 
+void ProgressChannel::showMessage(const std::wstring& text, MessageKind kind) {
+  update([&] { state_.message = Message{text, kind}; });
+  std::unique_lock<std::mutex> lock(mutex_);
+  answered_.wait(lock, [&] { return closed_ || !state_.message; });
+}
+
+void ProgressChannel::messageShown() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.message.reset();
+  }
+  answered_.notify_all();
+}
+
 void ProgressChannel::close() {
   {
     std::lock_guard<std::mutex> lock(mutex_);

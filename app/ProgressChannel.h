@@ -20,10 +20,15 @@ class ProgressChannel : public UploadProgress {
     std::wstring status;
     unsigned percent = 0;  // 0-100
   };
+  struct Message {
+    std::wstring text;
+    MessageKind kind = MessageKind::Information;
+  };
   struct State {
     Display display;
-    bool retryAsked = false;    // the worker waits for answerRetry
-    std::optional<int> result;  // set by end
+    bool retryAsked = false;         // the worker waits for answerRetry
+    std::optional<Message> message;  // the worker waits for messageShown
+    std::optional<int> result;       // set by end
   };
 
   // `wake` runs on the worker's thread after each change; it must not block.
@@ -35,13 +40,16 @@ class ProgressChannel : public UploadProgress {
   // the percentages after it (a newer percentage replaces an older one not yet taken).
   std::vector<Display> takeChanges();
   void answerRetry(bool retry);
-  // The dialog has closed: the worker's later changes are ignored and its retry questions,
-  // pending or later, are answered with Cancel.
+  // The message of the state has been shown: the worker goes on.
+  void messageShown();
+  // The dialog has closed: the worker's later changes are ignored, its retry questions, pending
+  // or later, are answered with Cancel, and its messages are dropped.
   void close();
 
   void setStatus(const std::wstring& text) override;
   void setPercent(unsigned percent) override;
   bool askRetry() override;
+  void showMessage(const std::wstring& text, MessageKind kind) override;
   void end(int result) override;
 
  private:

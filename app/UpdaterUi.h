@@ -21,6 +21,10 @@ class UploadProgress {
   // The retry question (string 146), asked by the dialog: true for Retry. Blocks the worker
   // until the user answers; Cancel once the dialog has closed.
   virtual bool askRetry() = 0;
+  // A message while the dialog is shown (string 149), after what the worker reported before it
+  // and before what it reports after it. Blocks the worker until the message has been shown
+  // (on Windows: until the user closed the message box); nothing once the dialog has closed.
+  virtual void showMessage(const std::wstring& text, MessageKind kind) = 0;
   // Closes the dialog with 0 (success) or -1 (failure).
   virtual void end(int result) = 0;
 

@@ -217,6 +217,11 @@ int TerminalUi::showUploadDialog(const std::wstring& targetDevice,
       channel_.close();
       return *state.result;
     }
+    if (state.message) {
+      write(output_, renderer.endLine());
+      showMessage(state.message->text, state.message->kind);
+      channel_.messageShown();
+    }
     if (state.retryAsked && !asking) {
       write(output_, renderer.endLine());
       asking = true;

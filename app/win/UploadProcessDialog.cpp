@@ -136,6 +136,14 @@ void UploadProcessDialog::end(int result) {
   if (dialog != nullptr) PostMessageW(dialog, kEndMessage, static_cast<WPARAM>(result), 0);
 }
 
+void UploadProcessDialog::showMessage(const std::wstring& text, MessageKind kind) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return;
+  }
+  showMessageBox(nullptr, text, kind == MessageKind::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+}
+
 bool UploadProcessDialog::askRetry() {
   HWND owner = nullptr;
   {

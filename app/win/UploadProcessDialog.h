@@ -30,6 +30,8 @@ class UploadProcessDialog : public UploadProgress {
   void setPercent(unsigned percent) override;
   // A retry question owned by the dialog's window; Cancel once the dialog has closed.
   bool askRetry() override;
+  // A message box without owner, from the worker's thread; none once the dialog has closed.
+  void showMessage(const std::wstring& text, MessageKind kind) override;
   void end(int result) override;
 
  private:
