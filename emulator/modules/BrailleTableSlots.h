@@ -29,13 +29,14 @@ class BrailleTableSlots : public Module {
   // The next command is refused with NAK and this code; 0: none.
   uint8_t nakCode = 0;
 
+  // The knob's names and the uploaded tables.
+  std::map<int, std::string> slotNames() const;
+
  private:
   // ACK and the command byte, or the NAK a fault asks for; false when refused.
   bool confirm(Display& display, uint8_t command);
   // Waits for the host's 06 16 that ends an answer.
   void awaitAcknowledgement(Display& display);
-  // The knob's names and the uploaded tables.
-  std::map<int, std::string> slotNames() const;
   Bytes namesData() const;
 
   const DeviceFileSystem* files_;

@@ -6,7 +6,8 @@
 namespace QrEmu {
 
 const char kToolUsage[] =
-    "Usage: quorlin-emulator [--log] [--line-rate] [--control FIFO] [--display SETTINGS]...\n"
+    "Usage: quorlin-emulator [--log] [--line-rate] [--contents] [--control FIFO]\n"
+    "                        [--display SETTINGS]...\n"
     "Starts emulated displays on pseudo-terminals, prints the tty of each and serves them\n"
     "until interrupted (Ctrl+C or SIGTERM).\n"
     "\n"
@@ -26,6 +27,7 @@ const char kToolUsage[] =
     "      Without --display: one display with the defaults.\n"
     "  --log           prints every byte exchanged and every change of the line rate\n"
     "  --line-rate     paces the bytes like a real line: 11 bits a byte at the tty's rate\n"
+    "  --contents      when ending, prints what each display holds: firmware, files, tables\n"
     "  --control FIFO  creates FIFO and reads lines \"N FAULTS\" from it: display N (from 1)\n"
     "                  gets exactly the faults listed (delay=, garbage=, wrong, silent, busy,\n"
     "                  unplug); \"N\" alone clears them and plugs the display back in\n";
@@ -138,6 +140,8 @@ ToolOptions parseToolOptions(const std::vector<std::string>& arguments) {
       options.log = true;
     } else if (argument == "--line-rate") {
       options.lineRate = true;
+    } else if (argument == "--contents") {
+      options.contents = true;
     } else if (argument == "--display") {
       options.displays.push_back(parseDisplay(arguments[++i]));
     } else if (argument == "--control") {

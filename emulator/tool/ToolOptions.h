@@ -22,6 +22,7 @@ struct ToolOptions {
   bool help = false;
   bool log = false;
   bool lineRate = false;
+  bool contents = false;                  // what each display holds, printed when the tool ends
   std::string control;                    // the control FIFO; empty for none
   std::vector<DisplaySettings> displays;  // one with the defaults when none is given
 };

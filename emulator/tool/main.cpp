@@ -11,6 +11,7 @@
 
 #include "emulator/Catalog.h"
 #include "emulator/pty/PtyServer.h"
+#include "emulator/tool/Contents.h"
 #include "emulator/tool/ControlFifo.h"
 #include "emulator/tool/ToolOptions.h"
 #include "qrcom/base/Clock.h"
@@ -86,6 +87,12 @@ int serve(const QrEmu::ToolOptions& options) {
   sigaction(SIGTERM, &action, nullptr);
   server.run();
   running = nullptr;
+  if (options.contents) {
+    for (size_t number = 1; number <= displays.size(); ++number) {
+      std::printf("display %zu holds:\n%s", number,
+                  QrEmu::describeContents(*displays[number - 1]).c_str());
+    }
+  }
   return 0;
 }
 
