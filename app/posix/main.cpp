@@ -1,0 +1,128 @@
+// quorlin-updater: updates a Quorlin Braille display from a firmware package, in a terminal.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/DevicePort.h"
+#include "app/FirmwareUploadControler.h"
+#include "app/LocalizedStrings.h"
+#include "app/UiLanguage.h"
+#include "app/posix/CommandLine.h"
+#include "app/posix/Locale.h"
+#include "app/posix/SettingsFile.h"
+#include "app/posix/TerminalUi.h"
+#include "qrcom/base/DebugOutput.h"
+#include "qrcom/base/QrException.h"
+#include "qrcom/base/Utf8.h"
+#include "qrcom/device/DeviceList.h"
+#include "qrcom/port/PosixPortTable.h"
+
+namespace QrApp {
+namespace {
+
+constexpr const char* kVersion = "quorlin-updater 1.0\n";
+
+// --yes: the confirmation is shown and answered Yes; every other question is asked.
+class ConfirmingUi : public TerminalUi {
+ public:
+  using TerminalUi::TerminalUi;
+  bool askYesNo(const std::wstring& question) override {
+    showMessage(question, MessageKind::Information);
+    return true;
+  }
+};
+
+void print(const std::wstring& line) {
+  std::fputs((QrCom::toUtf8(line) + "\n").c_str(), stdout);
+}
+
+// Reads what a display tells about itself; a display that cannot tell it gets no entry.
+std::wstring tryRead(const std::function<std::wstring()>& query) {
+  try {
+    return query();
+  } catch (const QrCom::QrException& failure) {
+    QrCom::debugOutput(std::wstring(failure.getMessage()) + L"\n");
+    return {};
+  }
+}
+
+int listDisplays(bool usb, uint16_t language) {
+  QrCom::DeviceList devices;
+  parallelSearch(usb)(devices);
+  if (devices.count() == 0) {
+    print(loadLocalizedString(kStrNoDevice, language, kCaptionLength));
+    return kExitNoDevice;
+  }
+  for (uint32_t index = 0; index < devices.count(); ++index) {
+    QrCom::QuorlinDevice& device = devices.at(static_cast<int>(index));
+    const std::wstring serial = tryRead([&] { return device.getSerialNumber(); });
+    const std::wstring version = tryRead([&] { return device.getFirmwareVersion(); });
+    print(device.getModelName(nullptr) + L"\t" + (serial.empty() ? L"-" : serial) + L"\t" +
+          (version.empty() ? L"-" : version) + L"\t" + devicePortText(device, language));
+  }
+  return kExitSuccess;
+}
+
+int exitStatus(UpdateOutcome outcome) {
+  switch (outcome) {
+    case UpdateOutcome::Succeeded:
+      return kExitSuccess;
+    case UpdateOutcome::NoDevice:
+      return kExitNoDevice;
+    case UpdateOutcome::Declined:
+      return kExitDeclined;
+    case UpdateOutcome::DoesNotFit:
+      return kExitDoesNotFit;
+    case UpdateOutcome::Failed:
+      break;
+  }
+  return kExitFailed;
+}
+
+int updaterMain(const std::vector<std::string>& arguments) {
+  const ParsedCommandLine parsed = parseCommandLine(arguments);
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "quorlin-updater: %s\n\n%s", parsed.error.c_str(), usageText().c_str());
+    return kExitUsage;
+  }
+  const Options& options = parsed.options;
+  if (options.help) {
+    std::fputs(usageText().c_str(), stdout);
+    return kExitSuccess;
+  }
+  if (options.version) {
+    std::fputs(kVersion, stdout);
+    return kExitSuccess;
+  }
+  const uint16_t language = options.language.value_or(languageFromEnvironment());
+  uiLanguage().languageId = language;
+  QrCom::setVerboseDebugOutput(options.verbose);
+  if (!options.ports.empty()) QrCom::portTable().setPaths(options.ports);
+  if (options.list) return listDisplays(!options.noUsb, language);
+
+  std::fflush(stdout);
+  SettingsFile settings(defaultSettingsPath());
+  std::unique_ptr<TerminalUi> ui =
+      options.yes
+          ? std::make_unique<ConfirmingUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language)
+          : std::make_unique<TerminalUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language);
+  FirmwareUploadControler controller(*ui, settings, parallelSearch(!options.noUsb));
+  return exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
+}
+
+}  // namespace
+}  // namespace QrApp
+
+int main(int argc, char** argv) {
+  try {
+    return QrApp::updaterMain(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const QrCom::QrException& failure) {
+    std::fprintf(stderr, "quorlin-updater: %s\n", QrCom::toUtf8(failure.getMessage()).c_str());
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "quorlin-updater: %s\n", failure.what());
+  }
+  return QrApp::kExitFailed;
+}
