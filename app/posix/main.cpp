@@ -85,7 +85,8 @@ int exitStatus(UpdateOutcome outcome) {
 int updaterMain(const std::vector<std::string>& arguments) {
   const ParsedCommandLine parsed = parseCommandLine(arguments);
   if (!parsed.error.empty()) {
-    std::fprintf(stderr, "quorlin-updater: %s\n\n%s", parsed.error.c_str(), usageText().c_str());
+    std::fprintf(stderr, "quorlin-updater: %s\nTry 'quorlin-updater --help'.\n",
+                 parsed.error.c_str());
     return kExitUsage;
   }
   const Options& options = parsed.options;
