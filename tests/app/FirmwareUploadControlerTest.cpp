@@ -182,6 +182,16 @@ TEST_F(FirmwareUploadControlerTest, AVantraThatEmulatesAnotherModelIsRefused) {
                                      L"options menu prior to the update!"});
 }
 
+TEST_F(FirmwareUploadControlerTest, ADisplayThatCannotTellItsSerialNumberIsNotUpdated) {
+  attach(84, 0x0103);
+  configure = [](QrTest::ScriptedDevice& device) { device.serialNumberFails = true; };
+  folder.write(L"VAN.H00", ":00000001FF\r\n");
+  EXPECT_EQ(run(folder.path()), UpdateOutcome::DoesNotFit);
+  EXPECT_EQ(ui.questions, Texts{L"Do you want to update Firmware Vantra?"});
+  EXPECT_EQ(ui.messages.at(0).text.find(L"This firmware cannot be transferred"), 0u);
+  EXPECT_FALSE(loaded());
+}
+
 TEST_F(FirmwareUploadControlerTest, GermanForEveryGermanSystemLanguage) {
   for (uint16_t id : {0x0407, 0x0807, 0x0C07, 0x1007, 0x1407}) {
     EXPECT_EQ(languageForSystemLanguageId(id), kLanguageGerman) << id;

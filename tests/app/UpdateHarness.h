@@ -173,6 +173,9 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
 
   // Scripted answers and failures of the faked operations.
   std::set<int> extraServices;
+  // Faked operations that fail with ErrorInProtocolException.
+  std::set<std::string> failing;
+  bool serialNumberFails = false;
   std::optional<std::wstring> serialNumber;
   int receiveFileFailures = 0;
   bool receiveFileCancels = false;
@@ -189,6 +192,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
     return extraServices.count(serviceId) > 0 || QuorlinDevice::isServiceSupported(serviceId);
   }
   std::wstring getSerialNumber() const override {
+    if (serialNumberFails) throw QrCom::LostConnectionException(L"scripted");
     return serialNumber ? *serialNumber : QuorlinDevice::getSerialNumber();
   }
   void loadFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {
@@ -281,6 +285,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   // Logs the call; true when it is faked.
   bool run(const char* operation, const std::wstring& entry) {
     log_.add(entry);
+    if (failing.count(operation) > 0) throw QrCom::ErrorInProtocolException(L"scripted");
     return faked_.count(operation) > 0;
   }
 

@@ -258,6 +258,21 @@ TEST_F(UploadWorkerTest, TheRestartFollowsOnlyASuccessfulPassWithSystemFiles) {
   EXPECT_EQ(log().back(), L"restartSystem");
 }
 
+TEST_F(UploadWorkerTest, AFailingStepBetweenTheFilesEndsThePass) {
+  vantraWith({L"de.QSF"});
+  for (const char* operation : {"updateDeviceProperties", "restartSystem"}) {
+    configure = [operation](QrTest::ScriptedDevice& device) { device.failing = {operation}; };
+    EXPECT_EQ(run(folder.path()), UpdateOutcome::Failed) << operation;
+  }
+  // A Pockel asks whether it is free before each file.
+  displays.clear();
+  attach(97, 0x0103);
+  folder.write(L"POC.H00", ":00000001FF\r\n");
+  configure = [](QrTest::ScriptedDevice& device) { device.failing = {"isAvailable"}; };
+  EXPECT_EQ(run(folder.path()), UpdateOutcome::Failed);
+  EXPECT_EQ(calls[0].count(L"receiveFile"), 0u);
+}
+
 TEST_F(UploadWorkerTest, AFullDeviceIsToldAndTheUpdateStillSucceeds) {
   olderDisplayWithFullPackage();
   configure = [](QrTest::ScriptedDevice& device) {
