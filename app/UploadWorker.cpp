@@ -185,10 +185,11 @@ bool FirmwareUploadControler::sendFileList(const FileList& list, uint32_t stage,
 
 void FirmwareUploadControler::waitUntilDeviceFree() {
   // The display's own storage must not be in use by the computer while a file arrives: it is
-  // locked as soon as it is free. After a minute the file is sent all the same.
+  // locked as soon as it is free. After a minute the file is sent all the same, and a display
+  // that is free only at the last poll is not locked any more.
   for (int poll = 1; poll <= kAvailabilityPolls; ++poll) {
     if (device_->isAvailable()) {
-      device_->block();
+      if (poll < kAvailabilityPolls) device_->block();
       return;
     }
     if (poll < kAvailabilityPolls) wait(1000);
