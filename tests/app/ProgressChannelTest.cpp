@@ -108,4 +108,25 @@ TEST(ProgressChannelTest, ClosingAnswersCancelAndIgnoresLaterChanges) {
 }
 
 }  // namespace
+TEST(ProgressChannelTest, AMessageBlocksTheWorkerUntilShownAndIsDroppedOnceClosed) {
+  Waker waker;
+  ProgressChannel channel(waker.callback());
+  channel.setStatus(L"Sending Braille table\u2026");
+  std::future<void> worker = std::async(
+      std::launch::async, [&] { channel.showMessage(L"No space", MessageKind::Information); });
+  waker.waitFor(2);
+  // What the worker reported before the message is there to be shown first.
+  EXPECT_EQ(take(channel), (Displays{{L"Sending Braille table\u2026", 0}}));
+  ASSERT_TRUE(channel.state().message);
+  EXPECT_EQ(channel.state().message->text, L"No space");
+  EXPECT_EQ(worker.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+  channel.messageShown();
+  worker.get();
+  EXPECT_FALSE(channel.state().message);
+
+  channel.close();
+  channel.showMessage(L"late", MessageKind::Information);  // returns at once
+  EXPECT_FALSE(channel.state().message);
+}
+
 }  // namespace QrApp
