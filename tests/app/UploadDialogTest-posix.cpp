@@ -104,6 +104,25 @@ TEST(UploadDialogTest, InPlaceOnAPseudoTerminal) {
             std::string::npos);
 }
 
+TEST(UploadDialogTest, AMessageOfTheWorkerComesBetweenItsReports) {
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
+  Notifier notifier;
+  std::thread worker([&] {
+    UploadProgress& progress = ui.uploadProgress();
+    progress.setStatus(L"Sending Braille table\u2026");
+    progress.showMessage(L"No space for the new Braille table.", MessageKind::Information);
+    progress.setStatus(L"Sending help file\u2026");
+    progress.end(0);
+  });
+  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
+  worker.join();
+  EXPECT_EQ(ends.output(), kHeader +
+                               "Sending Braille table\xE2\x80\xA6 0 %\n"
+                               "No space for the new Braille table.\n"
+                               "Sending help file\xE2\x80\xA6 0 %\n");
+}
+
 TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
   TerminalEnds ends = TerminalEnds::pipes();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
