@@ -21,9 +21,16 @@ ServiceDate readDate(const uint8_t* bytes) {
   return date;
 }
 
+// Years from 2090 on come only from year bytes 190-255 (read as 1900 + y); they go back to
+// those bytes, since year + 48 would make 2090 the byte 90, which reads as 1990.
 void writeDate(const ServiceDate& date, uint8_t* bytes) {
+  constexpr uint16_t kLastCenturyBytesFrom = 2090;
   bytes[0] = date.month;
-  bytes[1] = static_cast<uint8_t>(date.year <= 2000 ? date.year + 148 : date.year + 48);
+  if (date.year >= kLastCenturyBytesFrom) {
+    bytes[1] = static_cast<uint8_t>(date.year - 1900);
+  } else {
+    bytes[1] = static_cast<uint8_t>(date.year <= 2000 ? date.year + 148 : date.year + 48);
+  }
 }
 
 void readOptionalDate(const uint8_t* bytes, bool& present, ServiceDate& date) {

@@ -91,6 +91,19 @@ TEST(ServiceInfoTest, YearBytesBelowNinetyAreThisCentury) {
   }
 }
 
+// Year bytes 190-255 read as 2090-2155; writing the record back must not turn them into the
+// last century (found by fuzzing: 2117 went out as 117, which reads as 2017).
+TEST(ServiceInfoTest, YearsFrom2090GoBackToTheirOwnBytes) {
+  Bytes bytes = hex(kRecord);
+  for (const int byte : {190, 217, 255, 101, 150}) {
+    bytes[4] = static_cast<uint8_t>(byte);
+    const ServiceInfo info = read(bytes);
+    EXPECT_EQ(read(written(info)).firstDate.year, info.firstDate.year) << byte;
+  }
+  bytes[4] = 190;
+  EXPECT_EQ(written(read(bytes))[4], 190);
+}
+
 TEST(ServiceInfoTest, MonthBytesOutOfRangeWrapAround) {
   Bytes bytes = hex(kRecord);
   bytes[3] = 13;
