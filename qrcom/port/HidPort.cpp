@@ -126,6 +126,9 @@ void HidPort::onInputReport(const uint8_t* report, uint32_t length) {
     for (uint32_t i = 0; i < count; ++i) {
       ring_[writeIndex_] = report[2 + i];
       writeIndex_ = (writeIndex_ + 1) % kRingSize;
+      // A full ring gives up its oldest byte; the reader keeps the newest 1023 in order instead
+      // of an empty-looking ring once the writer has passed it.
+      if (writeIndex_ == readIndex_) readIndex_ = (readIndex_ + 1) % kRingSize;
     }
   }
   dataEvent_->set();
