@@ -11,7 +11,8 @@ seconds=${1:-60}
 cd "$ROOT"
 mkdir -p "$BUILD/results/fuzz"
 
-ensure_packages clang python3 || exit 1
+# libFuzzer and the sanitizer runtimes are only recommended by clang.
+ensure_packages clang libclang-rt-dev python3 || exit 1
 configure fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_FUZZ=ON -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ && build fuzz || exit 1
 

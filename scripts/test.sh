@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the Linux program (plain, under ASan +
 # UBSan and under TSan) and the Windows program (MinGW-w64), runs every test (the Windows ones
-# under Wine, the dialog tests under Wine and Xvfb) and ends with one line "N passed, N failed".
+# under Wine, the dialog tests under Wine and Xvfb) and a short run of every fuzz target (clang
+# build in build/fuzz), and ends with one line "N passed, N failed".
 # Exits non-zero when anything fails.
 set -u
 source "$(dirname "$0")/lib/setup.sh"
@@ -71,6 +72,26 @@ run_dialog_tests() {
   log "win-dialogs: $good passed"
 }
 
+# The fuzz targets, a few seconds each from the seeds and the corpus of earlier runs: each
+# target is one test.
+run_fuzz_targets() {
+  local log=$BUILD/results/fuzz.log
+  log "running the fuzz targets"
+  "$ROOT/scripts/fuzz.sh" "${QR_FUZZ_SECONDS:-4}" >"$log" 2>&1
+  local code=$?
+  local good bad
+  good=$(grep -c '^PASS ' "$log")
+  bad=$(grep -c '^FAIL ' "$log")
+  if [ "$code" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi  # the build failed
+  passed=$((passed + good))
+  failed=$((failed + bad))
+  if [ "$bad" -ne 0 ]; then
+    log "fuzz: $bad failed (exit $code)"
+    grep -v '^PASS ' "$log" | tail -n 40 >&2
+  fi
+  log "fuzz: $good passed"
+}
+
 for config in linux asan tsan; do
   for program in "$BUILD/$config"/tests/*_tests; do
     [ -x "$program" ] && run_gtest "$config-$(basename "$program")" "$program"
@@ -89,6 +110,8 @@ if [ -d "$BUILD/win/tests" ]; then
     run_dialog_tests
   fi
 fi
+
+run_fuzz_targets
 
 [ "$status" -ne 0 ] && log "a build failed" && failed=$((failed + 1))
 echo "$passed passed, $failed failed"
