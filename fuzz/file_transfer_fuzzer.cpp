@@ -18,13 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QrFuzz::Generation& generation = choose.pick(QrFuzz::kGenerations);
   const uint8_t operation = choose.byte();
   auto strategy = QrCom::selectFileTransfer(generation.modelId, generation.version);
-  QrFuzz::FuzzPort port(
-      *clock, data, size,
-      operation & 0x80 ? QrFuzz::FuzzPort::Kind::Hid : QrFuzz::FuzzPort::Kind::Com);
+  QrFuzz::FuzzPort port(*clock, data, size, operation);
   QrFuzz::clearScratchFolder();
   const uint8_t content[1500] = {'B', 'o', 'o', 'k'};
   try {
-    switch (operation % 8) {
+    switch ((operation & 0x3F) % 8) {
       case 0: {
         const std::string source = QrFuzz::writeScratchFile("UP.TXT", content, sizeof content);
         strategy->receiveFile(port, nullptr, QrCom::fromUtf8(source), L"UP.TXT", 3, 0, nullptr);

@@ -52,18 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring file = QrCom::fromUtf8(QrFuzz::writeScratchFile("FW.H00", data, fileSize));
   data += fileSize;
   size -= fileSize;
-  QrFuzz::FuzzPort port(
-      *clock, data, size,
-      operation & 0x80 ? QrFuzz::FuzzPort::Kind::Hid : QrFuzz::FuzzPort::Kind::Com);
+  QrFuzz::FuzzPort port(*clock, data, size, operation);
   try {
-    switch (operation % 4) {
+    switch ((operation & 0x3F) % 4) {
       case 0: {
         QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
         strategy.loadFirmware(port, file, nullptr);
         break;
       }
       case 1: {
-        QrFuzz::FuzzPort hid(*clock, data, size, QrFuzz::FuzzPort::Kind::Hid);
+        QrFuzz::FuzzPort hid(*clock, data, size, operation | QrFuzz::FuzzPort::kHid);
         QrCom::QrBrlOsFirmwareUploadStrategy strategy(&currentDisplay());
         strategy.loadBtFirmware(hid, file, nullptr);
         break;

@@ -36,10 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t query = choose.byte();
   const uint8_t modelIds[] = {84, 85, 97, 100, 51, 129, 135, 148};
   const uint8_t modelId = choose.pick(modelIds);
-  QrFuzz::FuzzPort port(*clock, data, size,
-                        query & 0x80 ? QrFuzz::FuzzPort::Kind::Hid : QrFuzz::FuzzPort::Kind::Com);
+  QrFuzz::FuzzPort port(*clock, data, size, query);
   try {
-    switch (query % 9) {
+    switch ((query & 0x3F) % 9) {
       case 0:
         (void)QrCom::QuorlinDevice::identifyModel(port);
         break;

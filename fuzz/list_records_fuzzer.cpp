@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> records(data, data + size);
   std::vector<QrCom::DirectoryEntry> list;
   try {
-    switch (mode % 4) {
+    switch ((mode & 0x3F) % 4) {
       case 0:
         QrCom::appendLegacyEntries(records, L"legacy -- ", list);
         break;
@@ -24,14 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QrCom::appendCurrentEntries(records, L"current -- ", L"/docs", list);
         break;
       case 2: {
-        QrFuzz::FuzzPort port(*clock, data, size);
+        QrFuzz::FuzzPort port(*clock, data, size, mode & QrFuzz::FuzzPort::kEndless);
         const auto collected = QrCom::receiveListData(port, 0x20, L"list -- ", 0x1000);
         if (collected.size() > QrCom::kMaxListData) std::abort();
         QrCom::appendCurrentEntries(collected, L"current -- ", L"", list);
         break;
       }
       default: {
-        QrFuzz::FuzzPort port(*clock, data, size);
+        QrFuzz::FuzzPort port(*clock, data, size, mode & QrFuzz::FuzzPort::kEndless);
         uint64_t total = 0;
         uint64_t free = 0;
         QrCom::receiveDiskSpace(port, L"space -- ", mode & 0x80 ? 8 : 4, total, free);

@@ -17,11 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QrFuzz::Generation& generation = choose.pick(QrFuzz::kGenerations);
   const uint8_t operation = choose.byte();
   auto strategy = QrCom::selectMaintenance(generation.modelId, generation.version);
-  QrFuzz::FuzzPort port(
-      *clock, data, size,
-      operation & 0x80 ? QrFuzz::FuzzPort::Kind::Hid : QrFuzz::FuzzPort::Kind::Com);
+  QrFuzz::FuzzPort port(*clock, data, size, operation);
   try {
-    switch (operation % 12) {
+    switch ((operation & 0x3F) % 12) {
       case 0: {
         QrCom::BrailleTablesNames names;
         strategy->getBrailleTablesNames(port, names);

@@ -35,11 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QrFuzz::Choices choose(data, size);
   const uint8_t modelIds[] = {116, 84, 144};
   const uint8_t modelId = choose.pick(modelIds);
-  const uint8_t kind = choose.byte();
+  const uint8_t mode = choose.byte();
   auto strategy = QrCom::selectMonitorMode(modelId);
-  QrFuzz::FuzzPort port(*clock, data, size,
-                        kind & 1 ? QrFuzz::FuzzPort::Kind::Hid : QrFuzz::FuzzPort::Kind::Com);
-  port.onSilence = [&] { strategy->requestStop(); };
+  QrFuzz::FuzzPort port(*clock, data, size, mode);
+  port.onExhausted = [&] { strategy->requestStop(); };
   CheckingSink sink(modelId == 84);
   try {
     strategy->startMonitorMode(port, &sink, nullptr);

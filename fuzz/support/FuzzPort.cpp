@@ -1,7 +1,8 @@
 #include "fuzz/support/FuzzPort.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
+#include <cstdlib>
 
 #include "qrcom/base/QrException.h"
 
@@ -16,37 +17,53 @@ QrCom::CalendarTime FuzzClock::localTime() {
   return QrCom::CalendarTime{2024, 5, 1, 6, 7, 8, 9, 0};
 }
 
-void FuzzPort::writeBuffer(const uint8_t*, uint32_t length) {
-  written_ += length;
+void FuzzPort::writeBuffer(const uint8_t*, uint32_t) {}
+
+bool FuzzPort::next(uint8_t& byte) {
+  if (at_ >= size_ && !exhausted_) {
+    exhausted_ = true;
+    if (onExhausted) onExhausted();
+  }
+  if (at_ < size_) {
+    byte = data_[at_++];
+  } else if (endless()) {
+    byte = data_[(at_++ - size_) % size_];
+    clock_.advance(1);
+  } else {
+    return false;
+  }
+  if (++read_ > kReadLimit) {
+    std::fprintf(stderr, "the host read %llu bytes of device data without a bound\n",
+                 static_cast<unsigned long long>(read_));
+    std::abort();
+  }
+  return true;
 }
 
 void FuzzPort::silence() {
-  clock_.advance(kind_ == Kind::Hid ? kHidReadBudgetMs : kComTimeoutMs);
-  if (onSilence) onSilence();
+  clock_.advance(hid() ? kHidReadBudgetMs : kComTimeoutMs);
 }
 
 uint32_t FuzzPort::readBuffer(uint8_t* data, uint32_t length, bool) {
-  const uint32_t count = static_cast<uint32_t>(std::min<size_t>(length, remaining()));
-  if (count > 0) std::memcpy(data, data_ + at_, count);
-  at_ += count;
+  uint32_t count = 0;
+  while (count < length && next(data[count])) ++count;
   if (count < length) silence();
-  if (count == 0 && kind_ == Kind::Com) {
+  if (count == 0 && length > 0 && !hid()) {
     throw QrCom::CannotReadFromPortException(L"FuzzPort::readBuffer -- silence");
   }
   return count;
 }
 
 uint8_t FuzzPort::readByte() {
-  if (remaining() == 0) {
-    silence();
-    if (kind_ == Kind::Hid) return 0;
-    throw QrCom::CannotReadFromPortException(L"FuzzPort::readByte -- silence");
-  }
-  return data_[at_++];
+  uint8_t byte = 0;
+  if (next(byte)) return byte;
+  silence();
+  if (hid()) return 0;
+  throw QrCom::CannotReadFromPortException(L"FuzzPort::readByte -- silence");
 }
 
 QrCom::PortType FuzzPort::getPortType() const {
-  return kind_ == Kind::Hid ? QrCom::PortType::UsbHid : QrCom::PortType::NativeSerial;
+  return hid() ? QrCom::PortType::UsbHid : QrCom::PortType::NativeSerial;
 }
 
 }  // namespace QrFuzz

@@ -37,17 +37,22 @@ class ScopedFuzzClock {
 
 // A fuzzed device: whatever the host reads comes from the fuzz input, in order, whatever it
 // wrote before. A purge discards nothing (the input is the device's whole answer stream).
-// Once the input is used up the port is silent like a real one: a COM port throws, a HID port
-// returns nothing; the clock advances by the time-out each time, and `onSilence` runs, so a
-// loop that only ends from another thread (monitor mode) can be ended.
+// `mode` bit kHid makes it a HID port, bit kEndless a device that never stops talking.
+// Once the input is used up, `onExhausted` runs (so a loop that only ends from another thread,
+// like monitor mode, can be ended) and the port either falls silent like a real one (a COM port
+// throws, a HID port returns nothing; the clock advances by the time-out each time) or, endless,
+// repeats the input for ever, each byte taking a millisecond of the clock. A host that reads
+// more than kReadLimit bytes reads device data without a bound: the target aborts.
 class FuzzPort : public QrCom::SerialPort {
  public:
-  enum class Kind { Com, Hid };
+  static constexpr uint8_t kHid = 0x80;
+  static constexpr uint8_t kEndless = 0x40;
+  static constexpr uint64_t kReadLimit = 16u << 20;
 
-  FuzzPort(FuzzClock& clock, const uint8_t* data, size_t size, Kind kind = Kind::Com)
-      : clock_(clock), data_(data), size_(size), kind_(kind) {}
+  FuzzPort(FuzzClock& clock, const uint8_t* data, size_t size, uint8_t mode = 0)
+      : clock_(clock), data_(data), size_(size), mode_(mode) {}
 
-  std::function<void()> onSilence;
+  std::function<void()> onExhausted;
 
   void writeBuffer(const uint8_t* data, uint32_t length) override;
   using QrCom::SerialPort::readBuffer;
@@ -56,22 +61,26 @@ class FuzzPort : public QrCom::SerialPort {
   void purge() override {}
   void setBaudRate(uint32_t baud) override { baud_ = baud; }
   uint32_t getBaudRate() const override { return baud_; }
-  bool canChangeBaudRate() const override { return kind_ == Kind::Com; }
+  bool canChangeBaudRate() const override { return !hid(); }
   QrCom::PortType getPortType() const override;
 
-  size_t remaining() const { return size_ - at_; }
-  uint64_t written() const { return written_; }
+  size_t remaining() const { return at_ < size_ ? size_ - at_ : 0; }
 
  private:
+  bool hid() const { return (mode_ & kHid) != 0; }
+  bool endless() const { return (mode_ & kEndless) != 0 && size_ > 0; }
+  // The next byte the device sends; false when it is silent.
+  bool next(uint8_t& byte);
   void silence();
 
   FuzzClock& clock_;
   const uint8_t* data_;
   size_t size_;
   size_t at_ = 0;
-  Kind kind_;
+  uint8_t mode_;
+  bool exhausted_ = false;
+  uint64_t read_ = 0;
   uint32_t baud_ = 19200;
-  uint64_t written_ = 0;
 };
 
 // Takes bytes off the front of a fuzz input to choose what a target does.
