@@ -1,6 +1,7 @@
 // The monitor-mode streams of the three families (legacy text and escape dialects, current
 // firmware reports, pocket reader lines) from a fuzzed device; the loop ends once the device
-// falls silent. Every line handed to the sink must be terminated within its bound.
+// falls silent (or, endless, once it has said everything once); the glint commands before it
+// when the mode asks. Every line handed to the sink must be terminated within its bound.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   port.onExhausted = [&] { strategy->requestStop(); };
   CheckingSink sink(modelId == 84);
   try {
+    if (mode & 0x20) {
+      strategy->startGlint(port);
+      strategy->stopGlint(port);
+    }
     strategy->startMonitorMode(port, &sink, nullptr);
   } catch (const QrCom::QrException&) {
   }

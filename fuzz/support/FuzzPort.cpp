@@ -20,10 +20,7 @@ QrCom::CalendarTime FuzzClock::localTime() {
 void FuzzPort::writeBuffer(const uint8_t*, uint32_t) {}
 
 bool FuzzPort::next(uint8_t& byte) {
-  if (at_ >= size_ && !exhausted_) {
-    exhausted_ = true;
-    if (onExhausted) onExhausted();
-  }
+  if (at_ >= size_ && onExhausted) onExhausted();
   if (at_ < size_) {
     byte = data_[at_++];
   } else if (endless()) {

@@ -38,11 +38,12 @@ class ScopedFuzzClock {
 // A fuzzed device: whatever the host reads comes from the fuzz input, in order, whatever it
 // wrote before. A purge discards nothing (the input is the device's whole answer stream).
 // `mode` bit kHid makes it a HID port, bit kEndless a device that never stops talking.
-// Once the input is used up, `onExhausted` runs (so a loop that only ends from another thread,
-// like monitor mode, can be ended) and the port either falls silent like a real one (a COM port
-// throws, a HID port returns nothing; the clock advances by the time-out each time) or, endless,
-// repeats the input for ever, each byte taking a millisecond of the clock. A host that reads
-// more than kReadLimit bytes reads device data without a bound: the target aborts.
+// Once the input is used up, `onExhausted` runs on every read (so a loop that only ends from
+// another thread, like monitor mode, can be ended once it runs) and the port either falls silent
+// like a real one (a COM port throws, a HID port returns nothing; the clock advances by the
+// time-out each time) or, endless, repeats the input for ever, each byte taking a millisecond of
+// the clock. A host that reads more than kReadLimit bytes reads device data without a bound: the
+// target aborts.
 class FuzzPort : public QrCom::SerialPort {
  public:
   static constexpr uint8_t kHid = 0x80;
@@ -78,7 +79,6 @@ class FuzzPort : public QrCom::SerialPort {
   size_t size_;
   size_t at_ = 0;
   uint8_t mode_;
-  bool exhausted_ = false;
   uint64_t read_ = 0;
   uint32_t baud_ = 19200;
 };
