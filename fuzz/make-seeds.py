@@ -63,6 +63,9 @@ SEEDS = {
                         bytes([2, 0, 0]) + ACK_84 + h("79 54 04 5B 00 32 16 79 54 04 5C 00 00 16"),
                         bytes([3, 0, 0]) + ACK_84 + h("79 54 04 5C 00 02 16")],
     "hid_ring_fuzzer": [bytes([61]) + (bytes([0x80 | 64, 1, 62]) + bytes(range(62))) * 3 + h("7F"),
+                        # more than the ring holds, then reads of every size
+                        bytes([61]) + (bytes([0x80 | 64, 1, 62]) + bytes(range(62))) * 20 +
+                        h("7F 7F 00 10 7F 7F 7F 7F 7F 7F 7F 7F"),
                         bytes([5, 0x87, 1, 5, 1, 2, 3, 4, 5, 2, 0x84, 1, 9, 7, 7, 0x10])],
 }
 
