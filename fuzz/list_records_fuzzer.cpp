@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   } catch (const QrCom::QrException&) {
+    if (!list.empty()) std::abort();  // a list is taken whole or not at all
   }
   for (const QrCom::DirectoryEntry& entry : list) {
     if (entry.name().size() > entry.path().size()) std::abort();
