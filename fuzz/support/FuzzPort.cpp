@@ -1,6 +1,5 @@
 #include "fuzz/support/FuzzPort.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
