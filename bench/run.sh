@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Measures the updater against the protocol's own limits and prints one table (also saved as
+# build/results/bench.csv): EPROM upload time over its floor at 19200 baud, host CPU over wall
+# time during that upload, file-transfer throughput over the line's limit at 115200 baud (both
+# block sizes, both directions), discovery time for 1/8/32/64 silent candidates over one silent
+# probe, and the peak memory of an upload of a 4 MiB firmware file. Real ptys, real time: it
+# takes several minutes. BENCH_KIB sets the file-transfer size (default 256 KiB). Each bench's
+# own output is kept beside the CSV (build/results/bench-*.txt).
+#
+#   bench/run.sh
+set -u
+source "$(dirname "$0")/../scripts/lib/setup.sh"
+cd "$ROOT"
+mkdir -p "$BUILD/results"
+csv=$BUILD/results/bench.csv
+kib=${BENCH_KIB:-256}
+
+configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
+log "building the benchmarks"
+cmake --build "$BUILD/linux" --target eprom_bench file_transfer_bench discovery_bench \
+  firmware_memory_bench >"$BUILD/bench.build.log" 2>&1 || {
+  tail -n 40 "$BUILD/bench.build.log" >&2
+  exit 1
+}
+bin=$BUILD/linux/bench
+
+echo "figure,measured,reference,ratio" >"$csv"
+# row FIGURE MEASURED REFERENCE RATIO
+row() { echo "$1,$2,$3,$4" >>"$csv"; }
+# field TEXT LABEL: the number after LABEL at the start of a line of TEXT.
+field() { sed -n "s/^$2 *\([0-9.]*\).*/\1/p" <<<"$1" | head -n 1; }
+
+log "EPROM upload at 19200 baud (5 banks of 64 KiB)"
+eprom=$("$bin/eprom_bench") || { echo "$eprom" >&2; exit 1; }
+echo "$eprom" >"$BUILD/results/bench-eprom.txt"
+row "EPROM upload time / protocol floor at 19200 baud" "$(field "$eprom" measured) s" \
+  "$(field "$eprom" floor) s" "$(field "$eprom" ratio)"
+row "host CPU time / wall time during that upload" "$(field "$eprom" 'host cpu') s" \
+  "$(field "$eprom" measured) s" "$(sed -n 's/^host cpu.*, \([0-9.]*\) of.*/\1/p' <<<"$eprom")"
+
+log "file transfer at 115200 baud ($kib KiB)"
+transfer=$("$bin/file_transfer_bench" "$kib") || { echo "$transfer" >&2; exit 1; }
+echo "$transfer" >"$BUILD/results/bench-file-transfer.txt"
+while read -r line; do
+  name=$(sed 's/ *$//' <<<"${line%%  *}")
+  seconds=$(awk '{for (i = 1; i <= NF; i++) if ($(i + 1) == "s") { print $i; exit }}' <<<"$line")
+  rate=$(awk '{for (i = 1; i <= NF; i++) if ($(i + 1) == "B/s") { print $i; exit }}' <<<"$line")
+  limit=$(sed -n 's/.*of limit \([0-9.]*\).*/\1/p' <<<"$line")
+  row "$name: throughput / line limit at 115200 baud" "$rate B/s ($seconds s)" \
+    "all bytes at the line rate" "$limit"
+done < <(grep 'of limit' <<<"$transfer")
+
+log "discovery with silent candidates"
+discovery=$("$bin/discovery_bench") || { echo "$discovery" >&2; exit 1; }
+echo "$discovery" >"$BUILD/results/bench-discovery.txt"
+one=$(sed -n 's/^silent  1 *\([0-9.]*\) s.*/\1/p' <<<"$discovery")
+while read -r _ count seconds _ _ ratio; do
+  row "discovery of $count silent candidates / one silent probe" "$seconds s" "$one s" "$ratio"
+done < <(grep '^silent' <<<"$discovery")
+
+log "peak memory of a 4 MiB firmware upload"
+memory=$("$bin/firmware_memory_bench") || { echo "$memory" >&2; exit 1; }
+echo "$memory" >"$BUILD/results/bench-memory.txt"
+row "peak memory of an upload of $(field "$memory" firmware) MiB HEX text" \
+  "$(field "$memory" 'peak rss') MiB peak" "$(sed -n 's/.*(\([0-9.]*\) MiB before.*/\1/p' \
+  <<<"$memory") MiB before" "growth $(field "$memory" growth) MiB"
+
+echo "IAP record rate over emulated HID: not measured (no emulated HID boot loader yet)"
+awk -F, '{ printf "%-72s %-22s %-26s %s\n", $1, $2, $3, $4 }' "$csv"
