@@ -6,8 +6,8 @@
 //   firmware_memory_bench
 #include <sys/resource.h>
 
-#include <cstdio>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
