@@ -13,7 +13,7 @@ mkdir -p "$BUILD/results/fuzz"
 
 # libFuzzer and the sanitizer runtimes are only recommended by clang.
 ensure_packages clang libclang-rt-dev python3 || exit 1
-configure fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_FUZZ=ON -DCMAKE_C_COMPILER=clang \
+configure fuzz -DCMAKE_BUILD_TYPE= -DQR_FUZZ=ON -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ && build fuzz || exit 1
 
 corpus=$BUILD/fuzz/corpus
