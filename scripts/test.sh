@@ -21,8 +21,8 @@ configure win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/min
 passed=0
 failed=0
 
-# run_gtest LABEL COMMAND...: runs one GoogleTest program and adds its counts.
-run_gtest() {
+# run_program LABEL COMMAND...: runs one GoogleTest program, its exit code kept beside its log.
+run_program() {
   local label=$1
   shift
   # Relative to the project folder, so that Wine's programs write it to the same place.
@@ -30,7 +30,15 @@ run_gtest() {
   rm -f "$xml"
   log "running $label"
   "$@" --gtest_output="xml:$xml" >"$BUILD/results/$label.log" 2>&1
-  local code=$?
+  echo $? >"$BUILD/results/$label.code"
+}
+
+# tally LABEL: adds the counts of a program run by run_program.
+tally() {
+  local label=$1
+  local xml=build/results/$label.xml
+  local code
+  code=$(cat "$BUILD/results/$label.code" 2>/dev/null || echo 1)
   local tests=0 failures=0 errors=0
   if [ -f "$xml" ]; then
     local head
@@ -48,6 +56,11 @@ run_gtest() {
     grep -E '^\[  FAILED  \]|Failure|ERROR|Sanitizer' "$BUILD/results/$label.log" | head -n 40 >&2
   fi
   log "$label: $((tests - failures - errors)) passed"
+}
+
+run_gtest() {
+  run_program "$@"
+  tally "$1"
 }
 
 # The Windows dialogs on a virtual screen, driven by tests/winui; screenshots of every dialog in
@@ -92,11 +105,25 @@ run_fuzz_targets() {
   log "fuzz: $good passed"
 }
 
+# The integration tests wait mostly on the displays' own pauses and line time on real ptys,
+# hardly using the processor: the three configurations' runs wait side by side, while the unit
+# tests run one after the other.
+integration=()
+for config in linux asan tsan; do
+  program=$BUILD/$config/tests/integration_tests
+  if [ -x "$program" ]; then
+    run_program "$config-integration_tests" "$program" &
+    integration+=("$config-integration_tests")
+  fi
+done
 for config in linux asan tsan; do
   for program in "$BUILD/$config"/tests/*_tests; do
+    [ "$(basename "$program")" = integration_tests ] && continue
     [ -x "$program" ] && run_gtest "$config-$(basename "$program")" "$program"
   done
 done
+wait
+for label in "${integration[@]}"; do tally "$label"; done
 
 if [ -d "$BUILD/win/tests" ]; then
   wine_env

@@ -7,7 +7,7 @@ BUILD=$ROOT/build
 REQUIRED_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool imagemagick x11-utils)
 
-log() { printf '== %s\n' "$*" >&2; }
+log() { printf "== %s %s\n" "$(date +%H:%M:%S)" "$*" >&2; }
 
 ensure_packages() {
   local missing=()
