@@ -13,6 +13,8 @@
 #include "emulator/modules/MassStorageLock.h"
 #include "emulator/modules/PacketSerialNumber.h"
 #include "emulator/modules/PocketReaderCommands.h"
+#include "emulator/modules/PocketReaderMonitor.h"
+#include "emulator/modules/PocketReaderStorage.h"
 #include "emulator/modules/ProtocolVersion.h"
 #include "emulator/modules/RateSwitch.h"
 #include "emulator/modules/ServiceInformation.h"
@@ -24,6 +26,9 @@ namespace QrEmu {
 using namespace QrCom::ModelTable;
 
 namespace {
+
+// The pocket reader's command that starts monitor mode.
+constexpr uint8_t kPocketReaderMonitor = 0x07;
 
 bool isOneOf(uint8_t modelId, std::initializer_list<int> ids) {
   for (int id : ids) {
@@ -90,6 +95,8 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
   // Monitor streams come first: they see every exchange the host starts, which ends a stream.
   if (isQrBrlOsLine(modelId)) display->add<CellMonitor>();
   if (isLegacyLine(modelId)) display->add<LineMonitor>();
+  PocketReaderMonitor* pocketMonitor =
+      modelId == kPageling ? &display->add<PocketReaderMonitor>() : nullptr;
   display->add<Identification>();
   display->add<ProtocolVersion>();
   addFileTransfer(*display, modelId, protocolVersion);
@@ -97,7 +104,12 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
   const std::string serial =
       identity.serialNumber.empty() ? sampleSerialNumber(modelId) : identity.serialNumber;
   const bool current = isQrBrlOsLine(modelId) || isFundoLine(modelId);
-  if (modelId == kPageling) display->add<PocketReaderCommands>(serial);
+  if (pocketMonitor != nullptr) {
+    auto& commands = display->add<PocketReaderCommands>(serial);
+    commands.handle(kPocketReaderMonitor,
+                    [pocketMonitor](Display& reader) { pocketMonitor->start(reader); });
+    display->add<PocketReaderStorage>(commands);
+  }
   // The older displays with an EPROM boot loader answer INFO mode there; the Tilbry has none.
   if (modelId == 68) display->add<InfoModeSerialNumber>(serial);
   if (current || modelId == 51) display->add<PacketSerialNumber>(serial);

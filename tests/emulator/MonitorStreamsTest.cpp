@@ -3,11 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "emulator/Catalog.h"
 #include "emulator/Display.h"
 #include "emulator/EmulatedPort.h"
 #include "emulator/modules/CellMonitor.h"
 #include "emulator/modules/Identification.h"
 #include "emulator/modules/LineMonitor.h"
+#include "emulator/modules/PocketReaderMonitor.h"
+#include "emulator/modules/PocketReaderStorage.h"
+#include "qrcom/protocol/PagelingMaintenanceStrategy.h"
+#include "qrcom/protocol/PagelingMonitorModeStrategy.h"
 #include "qrcom/protocol/PlanoMonitorModeStrategy.h"
 #include "qrcom/protocol/QrBrlOsMonitorModeStrategy.h"
 #include "tests/support/ScriptedPort.h"
@@ -107,6 +112,22 @@ TEST_F(MonitorStreamsTest, AnExchangeStartedByTheHostEndsTheStream) {
   EXPECT_EQ(display.takeDue(), hex("FE 00"));
   clock->advance(100000);
   EXPECT_TRUE(display.takeDue().empty());
+}
+
+TEST_F(MonitorStreamsTest, LinesOfThePocketReaderUntilTheNextCommand) {
+  std::unique_ptr<Display> reader = makeDisplay(144, 0);
+  auto& monitor = *reader->find<PocketReaderMonitor>();
+  EmulatedPort readerPort(*reader, &*clock);
+  QrCom::PagelingMonitorModeStrategy strategy;
+  StoppingSink sink(strategy, 3);
+  strategy.startMonitorMode(readerPort, &sink, nullptr);
+  EXPECT_EQ(sink.reports, (std::vector<std::string>{"Quorlin ready|0|1", "Quorlin ready|0|1",
+                                                    "Files: letter.txt|0|1"}));
+  // The reader streams on until the host starts its next exchange.
+  EXPECT_TRUE(monitor.streaming());
+  QrCom::PagelingMaintenanceStrategy().doFactoryReset(readerPort);
+  EXPECT_FALSE(monitor.streaming());
+  EXPECT_EQ(reader->find<PocketReaderStorage>()->factoryResets, 1u);
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "qrcom/base/QrException.h"
+#include "qrcom/protocol/BrailleTablesNames.h"
 #include "qrcom/protocol/DirectoryEntry.h"
 #include "qrcom/protocol/PagelingMaintenanceStrategy.h"
 #include "qrcom/protocol/PagelingProtocol.h"
@@ -200,22 +203,32 @@ TEST_F(PagelingFileTransferTest, WhatThePocketReaderOffers) {
   EXPECT_TRUE(strategy.supportsService(4));
   EXPECT_TRUE(strategy.supportsService(17));
   EXPECT_FALSE(strategy.supportsService(5));
+  EXPECT_TRUE(strategy.clone()->usesPocketReaderProtocol());
   uint64_t total = 0;
+  std::vector<DirectoryEntry> list;
   ScriptedPort& port = reader.port;
   const std::wstring prefix = L"PagelingFileTransferStrategy::";
-  EXPECT_TRUE(QrTest::failsAsNotSupported(
-      [&] { strategy.sendFile(port, nullptr, L"A", L"a", 1, nullptr); }, prefix + L"sendFile -- "));
-  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.makeDirectory(port, L"D"); },
-                                          prefix + L"deleteFile -- "));
-  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.changeDirectory(port, L"D"); },
-                                          prefix + L"deleteFile -- "));
-  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.sendDiskSpace(port, total, total); },
-                                          prefix + L"sendDiskSpace -- "));
-  std::vector<DirectoryEntry> list;
-  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.sendFolderList(port, list); },
-                                          prefix + L"sendFolderList -- "));
-  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.releaseMassStorageProtocol(port); },
-                                          L"NoMassStorageProtocolStrategy::sendFileList -- "));
+  const std::wstring massStorage = L"NoMassStorageProtocolStrategy::";
+  // Directories and deleting share one prefix.
+  const std::vector<std::pair<std::function<void()>, std::wstring>> refused = {
+      {[&] { strategy.sendFile(port, nullptr, L"A", L"a", 1, nullptr); }, prefix + L"sendFile -- "},
+      {[&] { strategy.makeDirectory(port, L"D"); }, prefix + L"deleteFile -- "},
+      {[&] { strategy.changeDirectory(port, L"D"); }, prefix + L"deleteFile -- "},
+      {[&] { strategy.makePath(port, L"D\\E"); }, prefix + L"makePath -- "},
+      {[&] { strategy.sendFileList(port, list); }, prefix + L"sendFileList -- "},
+      {[&] { strategy.sendFolderList(port, list); }, prefix + L"sendFolderList -- "},
+      {[&] { strategy.sendDiskSpace(port, total, total); }, prefix + L"sendDiskSpace -- "},
+      {[&] { strategy.deleteFile(port, L"A"); }, prefix + L"deleteFile -- "},
+      {[&] { strategy.renameFile(port, L"A", L"B"); }, prefix + L"renameFile -- "},
+      {[&] { strategy.checkMassStorageProtocolActive(port); },
+       massStorage + L"checkMassStorageProtocolActive -- "},
+      {[&] { strategy.lockMassStorageProtocol(port); },
+       massStorage + L"lockMassStorageProtocol -- "},
+      {[&] { strategy.releaseMassStorageProtocol(port); }, massStorage + L"sendFileList -- "},
+  };
+  for (const auto& [operation, expected] : refused) {
+    EXPECT_TRUE(QrTest::failsAsNotSupported(operation, expected)) << expected;
+  }
   EXPECT_TRUE(port.calls().empty());
 }
 
@@ -267,14 +280,34 @@ TEST(PagelingMaintenanceTest, WhatThePocketReaderOffers) {
   strategy.lockMassStorageProtocol(port);
   strategy.releaseMassStorageProtocol(port);
   EXPECT_TRUE(port.calls().empty());
-  for (int id : {2, 3, 14}) EXPECT_TRUE(strategy.supportsService(id));
+  for (int id : {2, 3, 14}) {
+    EXPECT_TRUE(strategy.supportsService(id));
+    EXPECT_TRUE(strategy.clone()->supportsService(id));
+  }
   for (int id : {1, 4, 16, 22}) EXPECT_FALSE(strategy.supportsService(id));
+  int first = 0;
+  int second = 0;
+  BrailleTablesNames names;
+  wchar_t pin[8];
   BatteryInfo battery;
-  EXPECT_TRUE(QrTest::failsAsNotSupported([&] { strategy.requestBatteryInfo(port, &battery); },
-                                          L"PagelingMaintenanceStrategy::requestBatteryInfo -- "));
-  EXPECT_TRUE(
-      QrTest::failsAsNotSupported([&] { strategy.activateBrailleTable(port, 1); },
-                                  L"PagelingMaintenanceStrategy::activateBrailleTable -- "));
+  DeviceDateTime time;
+  const std::wstring prefix = L"PagelingMaintenanceStrategy::";
+  const std::vector<std::pair<std::function<void()>, std::wstring>> refused = {
+      {[&] { strategy.getUsedBrailleTables(port, first, second); },
+       prefix + L"getUsedBrailleTables -- "},
+      {[&] { strategy.activateBrailleTable(port, 1); }, prefix + L"activateBrailleTable -- "},
+      {[&] { strategy.getBrailleTablesNames(port, names); }, prefix + L"getBrailleTablesNames -- "},
+      {[&] { strategy.setBluetoothPin(port, L"1234"); }, prefix + L"setBluetoothPin -- "},
+      {[&] { strategy.getBluetoothPin(port, pin, 8); }, prefix + L"getBluetoothPin -- "},
+      {[&] { strategy.requestBatteryInfo(port, &battery); }, prefix + L"requestBatteryInfo -- "},
+      {[&] { strategy.startBatteryTestMode(port); }, prefix + L"startBatteryTestMode -- "},
+      {[&] { strategy.setRealTimeClock(port, time); }, prefix + L"setRealTimeClock -- "},
+      {[&] { strategy.getRealTimeClock(port, &time); }, prefix + L"getRealTimeClock -- "},
+  };
+  for (const auto& [operation, expected] : refused) {
+    EXPECT_TRUE(QrTest::failsAsNotSupported(operation, expected)) << expected;
+  }
+  EXPECT_TRUE(port.calls().empty());
 }
 
 }  // namespace
