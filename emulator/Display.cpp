@@ -258,6 +258,25 @@ void Display::plugIn() {
   changed();
 }
 
+void Display::leaveUsb(std::optional<uint32_t> awayMs) {
+  auto guard = lock();
+  usbAway_ = true;
+  ++usbLeft_;
+  usbReturn_.reset();
+  if (awayMs) usbReturn_ = now() + *awayMs;
+  changed();
+}
+
+bool Display::onUsb() const {
+  auto guard = lock();
+  return !usbAway_ || (usbReturn_ && reached(now(), *usbReturn_));
+}
+
+uint32_t Display::usbGeneration() const {
+  auto guard = lock();
+  return usbLeft_;
+}
+
 void Display::changed() {
   if (listener_) listener_();
 }
