@@ -154,6 +154,17 @@ TEST_F(FirmwareOnEmulatedHidTest, ADisplayThatDoesNotComeBackFailsTheRestart) {
   EXPECT_TRUE(bus.interfacePaths().empty());
 }
 
+TEST_F(FirmwareOnEmulatedHidTest, ASilentDisplayStaysWhereItIs) {
+  auto vantra = device();
+  const std::wstring path = bus.pathOf(*display);
+  display->setSilent(true);
+  EXPECT_EQ(
+      failureOf([&] { vantra->loadFirmware(folder.write(L"M.HEX", ":00000001FF\r\n"), nullptr); }),
+      L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot switch into IAP mode.");
+  EXPECT_EQ(bus.interfacePaths(), std::vector<std::wstring>{path});
+  EXPECT_EQ(display->mode(), QrEmu::Mode::Normal);
+}
+
 TEST_F(FirmwareOnEmulatedHidTest, ARefusedRecordLeavesTheDisplayErasedInItsLoader) {
   auto vantra = device();
   const auto first = hexRecords(4, 0x01);
