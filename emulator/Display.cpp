@@ -260,7 +260,6 @@ void Display::plugIn() {
 
 void Display::leaveUsb(std::optional<uint32_t> awayMs) {
   auto guard = lock();
-  usbAway_ = true;
   ++usbLeft_;
   usbReturn_.reset();
   if (awayMs) usbReturn_ = now() + *awayMs;
@@ -269,7 +268,7 @@ void Display::leaveUsb(std::optional<uint32_t> awayMs) {
 
 bool Display::onUsb() const {
   auto guard = lock();
-  return !usbAway_ || (usbReturn_ && reached(now(), *usbReturn_));
+  return usbLeft_ == 0 || (usbReturn_ && reached(now(), *usbReturn_));
 }
 
 uint32_t Display::usbGeneration() const {

@@ -151,7 +151,6 @@ class Display {
   std::deque<Pending> pending_;
   Faults faults_;
   uint32_t hostLineRate_ = 0;
-  bool usbAway_ = false;
   std::optional<uint32_t> usbReturn_;
   uint32_t usbLeft_ = 0;
   uint32_t noiseState_ = 0x2545F491;
