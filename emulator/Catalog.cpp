@@ -2,10 +2,12 @@
 
 #include <cctype>
 
+#include "emulator/modules/BluetoothModule.h"
 #include "emulator/modules/BrailleTableSlots.h"
 #include "emulator/modules/CellMonitor.h"
 #include "emulator/modules/EpromBootLoader.h"
 #include "emulator/modules/FileTransfer.h"
+#include "emulator/modules/IapLoader.h"
 #include "emulator/modules/Identification.h"
 #include "emulator/modules/InfoModeSerialNumber.h"
 #include "emulator/modules/LineMonitor.h"
@@ -17,6 +19,7 @@
 #include "emulator/modules/PocketReaderStorage.h"
 #include "emulator/modules/ProtocolVersion.h"
 #include "emulator/modules/RateSwitch.h"
+#include "emulator/modules/SecondaryProcessors.h"
 #include "emulator/modules/ServiceInformation.h"
 #include "emulator/modules/VersionQueries.h"
 #include "qrcom/device/ModelTable.h"
@@ -125,6 +128,12 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
     display->add<EpromBootLoader>(options);
   }
   addMaintenance(*display, modelId, protocolVersion);
+  // Main firmware by in-application programming; the further processors of the current line.
+  if (current || modelId == 51) display->add<IapLoader>();
+  if (isQrBrlOsLine(modelId)) {
+    display->add<SecondaryProcessors>();
+    display->add<BluetoothModule>();
+  }
   return display;
 }
 

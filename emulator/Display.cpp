@@ -258,6 +258,24 @@ void Display::plugIn() {
   changed();
 }
 
+void Display::leaveUsb(std::optional<uint32_t> awayMs) {
+  auto guard = lock();
+  ++usbLeft_;
+  usbReturn_.reset();
+  if (awayMs) usbReturn_ = now() + *awayMs;
+  changed();
+}
+
+bool Display::onUsb() const {
+  auto guard = lock();
+  return usbLeft_ == 0 || (usbReturn_ && reached(now(), *usbReturn_));
+}
+
+uint32_t Display::usbGeneration() const {
+  auto guard = lock();
+  return usbLeft_;
+}
+
 void Display::changed() {
   if (listener_) listener_();
 }

@@ -124,6 +124,13 @@ class Display {
   void unplug();
   void plugIn();
 
+  // --- USB: a display that restarts leaves the bus and comes back as a new device
+  // Leaves the bus now and returns `awayMs` later; nothing: it stays away.
+  void leaveUsb(std::optional<uint32_t> awayMs);
+  bool onUsb() const;
+  // Counts the times the display left the bus: a device opened before belongs to a past life.
+  uint32_t usbGeneration() const;
+
  private:
   struct Pending {
     uint32_t release;
@@ -144,6 +151,8 @@ class Display {
   std::deque<Pending> pending_;
   Faults faults_;
   uint32_t hostLineRate_ = 0;
+  std::optional<uint32_t> usbReturn_;
+  uint32_t usbLeft_ = 0;
   uint32_t noiseState_ = 0x2545F491;
   std::function<void()> listener_;
   Trace trace_;

@@ -1,10 +1,12 @@
 // The device's operations: each forwards to its strategy, most of them through the gateway,
 // which opens the port around the outermost operation.
+#include <memory>
 #include <mutex>
 
 #include "qrcom/base/Clock.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/SecondaryUploadProgressHelper.h"
 
 namespace QrCom {
 
@@ -274,14 +276,16 @@ void QuorlinDevice::loadSecondaryFirmware(const std::wstring& source,
                                           SecondaryFirmwareUploadProgressSink* sink,
                                           const wchar_t* context, const wchar_t* fileName,
                                           int kind) {
-  (void)sink;
+  // One 0-100 % scale for the copy and the reprogramming.
+  std::unique_ptr<SecondaryUploadProgressHelper> adapter;
+  if (sink != nullptr) adapter = std::make_unique<SecondaryUploadProgressHelper>(sink, kind);
   gateway(context, [&](SerialPort& port) {
-    strategies_.fileTransfer->receiveFile(port, this, source, fileName, 0, 1, nullptr);
+    strategies_.fileTransfer->receiveFile(port, this, source, fileName, 0, 1, adapter.get());
     try {
       if (kind == kBrailleProcessor) {
-        strategies_.firmwareUpload->executeBrailleFirmwareUpdate(port, fileName, nullptr);
+        strategies_.firmwareUpload->executeBrailleFirmwareUpdate(port, fileName, adapter.get());
       } else {
-        strategies_.firmwareUpload->executeUsbFirmwareUpdate(port, fileName, nullptr);
+        strategies_.firmwareUpload->executeUsbFirmwareUpdate(port, fileName, adapter.get());
       }
     } catch (...) {
       try {

@@ -55,21 +55,26 @@ size_t cutHexRecords(std::string_view text, std::vector<HexRecord>& records) {
   return bad;
 }
 
-HexFile readHexFile(const std::wstring& path, const wchar_t* prefix) {
-  HexFile file{path, {}, {}};
+std::string readFirmwareText(const std::wstring& path, const wchar_t* prefix) {
+  std::string text;
   NativeFile source(path, kFileRead);
   uint8_t chunk[64 * 1024];
   for (;;) {
-    const size_t room = static_cast<size_t>(kMaxHexFileBytes) + 1 - file.data.size();
+    const size_t room = static_cast<size_t>(kMaxHexFileBytes) + 1 - text.size();
     const int32_t read =
         source.readBuffer(chunk, static_cast<int32_t>(std::min(sizeof chunk, room)));
     if (read <= 0) break;
-    file.data.append(reinterpret_cast<const char*>(chunk), static_cast<size_t>(read));
-    if (file.data.size() > kMaxHexFileBytes) {
+    text.append(reinterpret_cast<const char*>(chunk), static_cast<size_t>(read));
+    if (text.size() > kMaxHexFileBytes) {
       throw ErrorWhileLoadingHexFileException(
           compose(prefix, L"Firmware file ", path, L" is too large."));
     }
   }
+  return text;
+}
+
+HexFile readHexFile(const std::wstring& path, const wchar_t* prefix) {
+  HexFile file{path, readFirmwareText(path, prefix), {}};
   const size_t bad = cutHexRecords(file.data, file.records);
   if (bad != std::string_view::npos) {
     throw ErrorWhileLoadingHexFileException(compose(prefix, L"Firmware file ", path,

@@ -32,6 +32,11 @@ struct HexFile {
   std::vector<HexRecord> records;
 };
 
+// The whole text of the firmware file `path`. Failures of the file pass on unchanged; a file
+// over kMaxHexFileBytes throws ErrorWhileLoadingHexFileException with `prefix` and a text that
+// names the file.
+std::string readFirmwareText(const std::wstring& path, const wchar_t* prefix);
+
 // Reads `path` (at most kMaxHexFileBytes) and cuts it. Failures of the file pass on unchanged;
 // a file that is too large or not an Intel HEX text throws ErrorWhileLoadingHexFileException
 // with `prefix` and a text that names the file.

@@ -1,10 +1,10 @@
 #include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 
 #include "qrcom/base/Clock.h"
-#include "qrcom/base/NativeFile.h"
 #include "qrcom/base/Packet.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/HexFile.h"
 #include "qrcom/firmware/HexRecords.h"
 #include "qrcom/port/HidEnumeration.h"
 #include "qrcom/port/HidPort.h"
@@ -35,20 +35,6 @@ constexpr size_t kMaxPathChars = 260;
 const wchar_t kLoadFirmware[] = L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- ";
 const wchar_t kLoadBtFirmware[] = L"QrBrlOsFirmwareUploadStrategy::loadBtFirmware -- ";
 const wchar_t kNoHid[] = L"No USB-HID port used.";
-
-std::string readWhole(const std::wstring& path) {
-  NativeFile file(path, kFileRead);
-  std::string data(static_cast<size_t>(file.getSize()), '\0');
-  int32_t done = 0;
-  while (done < static_cast<int32_t>(data.size())) {
-    const int32_t read = file.readBuffer(reinterpret_cast<uint8_t*>(&data[done]),
-                                         static_cast<int32_t>(data.size()) - done);
-    if (read <= 0) break;
-    done += read;
-  }
-  data.resize(static_cast<size_t>(done));
-  return data;
-}
 
 std::vector<uint8_t> recordPacket(uint8_t modelId, uint8_t type, std::string_view record) {
   return buildPacket(modelId, type, reinterpret_cast<const uint8_t*>(record.data()), record.size());
@@ -173,7 +159,7 @@ bool QrBrlOsFirmwareUploadStrategy::uploadHexFile(SerialPort*& port, const std::
                                                   FirmwareUploadProgressSink* sink) {
   try {
     if (!command(*port, kBeginUpload, {})) return false;
-    const std::string data = readWhole(path);
+    const std::string data = readFirmwareText(path, kLoadFirmware);
     const uint64_t size = data.size();
     if (sink != nullptr) {
       sink->onStage(device_, kStageSendingFirmware);
@@ -236,7 +222,7 @@ bool QrBrlOsFirmwareUploadStrategy::finishBluetoothUpdate(SerialPort& port) {
 bool QrBrlOsFirmwareUploadStrategy::sendBluetoothRecords(SerialPort& port, const std::wstring& path,
                                                          FirmwareUploadProgressSink* sink) {
   try {
-    const std::string data = readWhole(path);
+    const std::string data = readFirmwareText(path, kLoadBtFirmware);
     const uint64_t size = data.size();
     if (sink != nullptr) sink->onProgress(device_, path, 1, 0, size, size, 0, 0);
     const bool sent = forEachHexRecord(data, [&](std::string_view record, size_t scanned) {

@@ -97,12 +97,6 @@ std::unique_ptr<HidDevice> HidPort::openPort(const std::wstring& path) {
   return std::move(opened.device);
 }
 
-void HidPort::releaseResidentDriver() {}
-
-void HidPort::resumeResidentDriver() {}
-
-void HidPort::resumeResidentDriverWithoutPause() {}
-
 void HidPort::throwUnableToOpenPort(const wchar_t* context) {
   throw UnableToOpenPortException(compose(context, L" Port \"", portName_, L"\" can't be opened."));
 }

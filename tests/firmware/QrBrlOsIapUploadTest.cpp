@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/HexFile.h"
 #include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 #include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
@@ -231,6 +232,13 @@ TEST_F(QrBrlOsIapUploadTest, ARecordTooLongForTheLoaderFailsInsteadOfOverflowing
   EXPECT_EQ(load(), L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot upload hex file.");
   const auto sent = commands();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "4D"), 1);
+}
+
+TEST_F(QrBrlOsIapUploadTest, AFileLargerThanAnyFirmwareIsNotSent) {
+  firmware_ = temp_.write(L"huge.txt", std::string(kMaxHexFileBytes + 1, ':'));
+  EXPECT_EQ(load(), L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot upload hex file.");
+  const auto sent = commands();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "4D"), 0);
 }
 
 TEST_F(QrBrlOsIapUploadTest, RecordsWithUnixLineEndsOrNoneKeepTheirLastCharacters) {
