@@ -37,6 +37,10 @@ mkdir -p "$PACKAGE"
 cp "$EXAMPLE/COR.H00" "$EXAMPLE/MSG.QSF" "$EXAMPLE/Example.jbt" "$PACKAGE/"
 FOLDER='C:\QuorlinPaket'
 
+# With a command line the last folder is neither read nor written.
+LAST_FOLDER='HKCU\Software\Quorlin\Updater'
+wine reg delete "$LAST_FOLDER" /f >/dev/null 2>&1
+
 CORLET="model=114,version=3,serial=COR-22-00417"
 VANTRA="model=84,version=0x0103,serial=VAN-17-00815,firmware=3.12"
 
@@ -196,6 +200,10 @@ one_display_is_updated() {
     "Sending firmware data…" "Sending message file..." "Sending Braille table…" || return 1
   winui press "${MESSAGE[@]}" 1 || return 1
   finish_updater || return 1
+  if wine reg query "$LAST_FOLDER" /v lastUpdaterPath >/dev/null 2>&1; then
+    echo "the folder of the command line went into the registry"
+    return 1
+  fi
   local contents
   contents=$(stop_displays)
   expect_contains "$contents" "  firmware: flash bank 0, 65 Intel HEX records" &&
