@@ -58,9 +58,9 @@ start_displays() {
   rm -f "${links[@]}"
   "$EMULATOR" --contents "${arguments[@]}" >"$WORK/emulator" 2>&1 &
   DISPLAYS=$!
-  local tries link
+  local link
   for link in "${links[@]}"; do
-    for tries in $(seq 50); do
+    for _ in $(seq 50); do
       [ -L "$link" ] && break
       sleep 0.1
     done
