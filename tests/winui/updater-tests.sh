@@ -192,10 +192,10 @@ one_display_is_updated() {
   watch_status "$CAPTION"
   expect_equal "Corlet (COR-22-00417) at COM7" "$(winui text "${PROGRESS[@]}" 1006)" || return 1
   winui --timeout 60000 wait-text "${PROGRESS[@]}" 1007 "Sending firmware data…" || return 1
-  shot progress-en "${PROGRESS[@]}" || return 1
+  shot updater-progress-en "${PROGRESS[@]}" || return 1
   expect_equal "Sending firmware data complete." \
     "$(winui --timeout 120000 text "${MESSAGE[@]}" 65535)" || return 1
-  shot complete-en "${MESSAGE[@]}" || return 1
+  shot updater-complete-en "${MESSAGE[@]}" || return 1
   expect_statuses "Looking for target device..." "Erasing flash memory..." \
     "Sending firmware data…" "Sending message file..." "Sending Braille table…" || return 1
   winui press "${MESSAGE[@]}" 1 || return 1
@@ -242,11 +242,11 @@ german_update_cancelled() {
   expect_equal "Corlet (COR-22-00417) an COM7" "$(winui text "${progress[@]}" 1006)" || return 1
   winui --timeout 30000 wait-text "${progress[@]}" 1007 "Flash-Speicher wird gelöscht..." ||
     return 1
-  shot progress-de "${progress[@]}" || return 1
+  shot updater-progress-de "${progress[@]}" || return 1
   winui press "${progress[@]}" 2 || return 1
   expect_equal "Fehler beim Senden der Firmwaredaten. Die Dateiübertragung wurde abgebrochen. " \
     "$(winui --timeout 60000 text "${message[@]}" 65535)" || return 1
-  shot aborted-de "${message[@]}" || return 1
+  shot updater-aborted-de "${message[@]}" || return 1
   expect_statuses "Zielgerät wird gesucht..." "Flash-Speicher wird gelöscht..." || return 1
   winui press "${message[@]}" 1 || return 1
   finish_updater
