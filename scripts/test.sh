@@ -63,14 +63,14 @@ run_gtest() {
   tally "$1"
 }
 
-# The Windows dialogs on a virtual screen, driven by tests/winui; screenshots of every dialog in
-# both languages go to build/results/screenshots.
-run_dialog_tests() {
-  local log=$BUILD/results/win-dialogs.log
-  log "running the dialog tests"
-  rm -rf "$BUILD/results/screenshots"
-  xvfb-run -a -s "-screen 0 1024x768x24" "$ROOT/tests/winui/dialog-tests.sh" "$BUILD/win" \
-    "$BUILD/results/screenshots" >"$log" 2>&1
+# run_screen_tests LABEL SCRIPT ARGUMENTS...: a script of Windows cases on a virtual screen,
+# which prints "PASS name" or "FAIL name: why" for each case.
+run_screen_tests() {
+  local label=$1
+  shift
+  local log=$BUILD/results/$label.log
+  log "running $label"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$@" >"$log" 2>&1
   local code=$?
   local good bad
   good=$(grep -c '^PASS ' "$log")
@@ -79,10 +79,10 @@ run_dialog_tests() {
   passed=$((passed + good))
   failed=$((failed + bad))
   if [ "$bad" -ne 0 ]; then
-    log "win-dialogs: $bad failed (exit $code)"
+    log "$label: $bad failed (exit $code)"
     grep -v '^PASS ' "$log" | head -n 40 >&2
   fi
-  log "win-dialogs: $good passed"
+  log "$label: $good passed"
 }
 
 # The fuzz targets, a few seconds each from the seeds and the corpus of earlier runs: each
@@ -133,8 +133,14 @@ if [ -d "$BUILD/win/tests" ]; then
     [ -f "$program" ] && run_gtest "win-$(basename "$program" .exe)" wine "$program"
   done
   stop_wine_fixtures
+  # The Windows dialogs driven by tests/winui, alone and in the updater's run against emulated
+  # displays; screenshots of every dialog in both languages go to build/results/screenshots.
   if [ -f "$BUILD/win/tests/winui/winui.exe" ]; then
-    run_dialog_tests
+    rm -rf "$BUILD/results/screenshots"
+    run_screen_tests win-dialogs "$ROOT/tests/winui/dialog-tests.sh" "$BUILD/win" \
+      "$BUILD/results/screenshots"
+    run_screen_tests win-updater "$ROOT/tests/winui/updater-tests.sh" "$BUILD/win" \
+      "$BUILD/linux/emulator/quorlin-emulator" "$ROOT/examples/corlet" "$BUILD/results/screenshots"
   fi
 fi
 

@@ -6,16 +6,11 @@
 
 #include <string>
 
+#include "app/CommandLineFolder.h"
 #include "app/FirmwareUploadControler.h"
 #include "app/UiLanguage.h"
 #include "app/win/RegistryFolderSettings.h"
 #include "app/win/WinUpdaterUi.h"
-
-namespace {
-
-constexpr std::size_t kMaxFolder = 260;
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
@@ -29,9 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   QrApp::WinUpdaterUi ui;
   QrApp::RegistryFolderSettings settings;
   QrApp::FirmwareUploadControler controller(ui, settings, QrApp::parallelSearch(true));
-  // Neither split nor unquoted: the whole line is the folder.
-  const std::wstring folder =
-      std::wstring(commandLine != nullptr ? commandLine : L"").substr(0, kMaxFolder);
-  QrApp::updateFromCommandLine(controller, folder);
+  QrApp::updateFromCommandLine(
+      controller, QrApp::folderFromCommandLine(commandLine != nullptr ? commandLine : L""));
   return 1;
 }

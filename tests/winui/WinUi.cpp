@@ -16,6 +16,8 @@
 //   controls CAPTION           one line per control: id, class, text (tab-separated)
 //   text CAPTION ID            the text of control ID
 //   wait-text CAPTION ID TEXT  waits until control ID shows TEXT
+//   watch CAPTION ID           prints each text control ID shows, one a line, until the window
+//                              is gone (--timeout bounds the whole watch)
 //   items CAPTION ID           the entries of combo box ID: index, item data, "*" for the
 //                              selected one, text (tab-separated)
 //   select CAPTION ID INDEX    selects entry INDEX of combo box ID
@@ -196,6 +198,20 @@ int run(const std::wstring& command, const std::wstring& caption,
     if (waitFor(options, [&] { return windowText(item) == arguments[1]; })) return 0;
     return fail(L"control " + arguments[0] + L" shows \"" + windowText(item) + L"\", not \"" +
                 arguments[1] + L"\"");
+  }
+  if (command == L"watch") {
+    // Looks every kPoll ms: a text shown for less than that may be missed.
+    std::wstring last;
+    bool first = true;
+    const bool gone = waitFor(options, [&] {
+      const std::wstring text = windowText(item);
+      if (!IsWindow(window)) return true;  // what was read may come from the closing window
+      if (first || text != last) print(text);
+      first = false;
+      last = text;
+      return false;
+    });
+    return gone ? 0 : fail(L"\"" + caption + L"\" is still shown");
   }
   if (command == L"items") {
     const LRESULT count = ask(item, CB_GETCOUNT);
