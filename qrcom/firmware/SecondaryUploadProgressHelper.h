@@ -9,8 +9,8 @@ namespace QrCom {
 
 // Shows the two steps of a secondary-processor update on one scale: the file transfer to the
 // display as 0-50 %, the display reprogramming the processor as 50-100 %.
-class SecondaryUploadProgressHelper : public FileTransferSink,
-                                      public SecondaryFirmwareUploadProgressSink {
+class SecondaryUploadProgressHelper final : public FileTransferSink,
+                                            public SecondaryFirmwareUploadProgressSink {
  public:
   // `target` may be null: then nothing is reported. `kind`: 0 Braille processor, 1 USB
   // controller.

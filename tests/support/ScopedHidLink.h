@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "qrcom/port/HidDevice.h"
 #include "qrcom/port/ComPorts.h"
+#include "qrcom/port/HidDevice.h"
 
 namespace QrTest {
 
