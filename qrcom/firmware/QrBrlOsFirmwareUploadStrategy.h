@@ -21,6 +21,8 @@ class QrBrlOsFirmwareUploadStrategy : public FirmwareUploadStrategy {
   static constexpr size_t kMaxRecordLength = 99;
   // The longest a secondary processor may stay silent before the update counts as lost.
   static constexpr uint32_t kSecondarySilenceLimitMs = 300000;
+  // The longest a whole reprogramming may take, however busily the processor reports.
+  static constexpr uint32_t kSecondaryOverallLimitMs = 1800000;
 
   explicit QrBrlOsFirmwareUploadStrategy(QuorlinDevice* device);
 

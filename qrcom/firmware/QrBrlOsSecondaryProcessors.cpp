@@ -82,8 +82,13 @@ void QrBrlOsFirmwareUploadStrategy::updateSecondaryProcessor(
   port.purge();
 
   const uint32_t slice = kind == kUsbController ? kUsbControllerFrameWaitMs : kFrameWaitMs;
+  const uint32_t started = clock().tick();
   for (;;) {
-    // The processor may work long between frames, but not silently for ever.
+    // The processor may work long between frames, but not silently for ever, and a display
+    // that keeps reporting progress must still finish some time.
+    if (clock().tick() - started >= kSecondaryOverallLimitMs) {
+      throw ErrorWhileLoadingHexFileException(compose(kPrefix, kNotFinished));
+    }
     const uint32_t silentSince = clock().tick();
     uint8_t last = 0;
     while (!waitForFrameStart(port, slice, last)) {

@@ -32,6 +32,23 @@ class SecondaryDisplayPort : public QrTest::ScriptedPort {
   int purges_ = 0;
 };
 
+// A processor that reports the same progress every second and never finishes.
+class EndlessProgressPort : public SecondaryDisplayPort {
+ public:
+  explicit EndlessProgressPort(QrTest::VirtualClock* clock)
+      : SecondaryDisplayPort(clock), clock_(clock) {}
+  uint8_t readByte() override {
+    if (pending() == 0 && !frames.empty() && written().size() > 0) {
+      clock_->advance(1000);
+      deliver(frames);
+    }
+    return SecondaryDisplayPort::readByte();
+  }
+
+ private:
+  QrTest::VirtualClock* clock_;
+};
+
 class SecondarySink : public SecondaryFirmwareUploadProgressSink {
  public:
   void onSecondaryProgress(QuorlinDevice*, int kind, const std::wstring& fileName,
@@ -206,6 +223,20 @@ TEST_F(QrBrlOsDeviceCommandsTest, RefusedStartAndEndlessSilenceFail) {
             prefix + L"Cannot finish updating secondary processor.");
   EXPECT_GE(clock_->now() - start, QrBrlOsFirmwareUploadStrategy::kSecondarySilenceLimitMs);
   EXPECT_LE(clock_->now() - start, QrBrlOsFirmwareUploadStrategy::kSecondarySilenceLimitMs + 10000);
+}
+
+TEST_F(QrBrlOsDeviceCommandsTest, EndlessProgressFailsAfterTheOverallLimit) {
+  EndlessProgressPort port(&*clock_);
+  QrTest::Conversation talk(port);
+  talk.step("79 54 0A 5A 01 38 30 35 31 2E 68 65 78 16", kAck);
+  port.frames = hex("79 54 03 5B 00 0A 16");
+  const uint64_t start = clock_->now();
+  EXPECT_EQ(QrTest::failureOf(
+                [&] { strategy_->updateSecondaryProcessor(port, 0, L"8051.hex", nullptr); }),
+            L"QrBrlOsFirmwareUploadStrategy::updateSecondaryProcessor -- Cannot finish updating "
+            L"secondary processor.");
+  EXPECT_GE(clock_->now() - start, QrBrlOsFirmwareUploadStrategy::kSecondaryOverallLimitMs);
+  EXPECT_LE(clock_->now() - start, QrBrlOsFirmwareUploadStrategy::kSecondaryOverallLimitMs + 10000);
 }
 
 }  // namespace
