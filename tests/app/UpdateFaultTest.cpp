@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/FirmwareUploadControler.h"
+#include "emulator/modules/FileTransfer.h"
 #include "tests/app/UpdateHarness.h"
 
 namespace QrApp {
@@ -183,6 +184,44 @@ TEST_P(UpdateFaultTest, AnOlderDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers)
 
 TEST_P(UpdateFaultTest, ACurrentDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers) {
   failAtEveryStep([this]() -> QrEmu::Display& { return currentDisplayWithPackage(); });
+}
+
+// A refused confirmation (NAK) at each exchange of the file transfers in turn: the update either
+// gets over it and the display holds every file whole, or ends with the failure message; and
+// the next update succeeds.
+TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
+  for (uint32_t confirmation = 1;; ++confirmation) {
+    SCOPED_TRACE("refusal at confirmation " + std::to_string(confirmation));
+    displays.clear();
+    QrEmu::Display& display = currentDisplayWithPackage();
+    auto* transfer = display.find<QrEmu::FileTransfer>();
+    ASSERT_NE(transfer, nullptr);
+    {
+      auto guard = display.lock();
+      transfer->faults().nakAt = confirmation;
+      transfer->faults().nakCode = 0x21;
+    }
+    ui.messages.clear();
+    ui.retryAnswers = {false};
+    const UpdateOutcome outcome = run(folder.path());
+    auto guard = display.lock();
+    if (transfer->faults().nakAt > 0) break;  // the transfers had fewer confirmations
+    if (outcome == UpdateOutcome::Succeeded) {
+      EXPECT_EQ(ui.messageTexts(), success());
+      const auto& files = transfer->files().everyFile();
+      ASSERT_EQ(files.size(), 2u);
+      EXPECT_EQ(files.at("/QRSYS/CONFIG.QSF").content.size(), 300u);
+      EXPECT_EQ(files.at("/QRSYS/LANGUAGE/de.QSF").content.size(), 300u);
+    } else {
+      EXPECT_EQ(outcome, UpdateOutcome::Failed);
+      EXPECT_EQ(ui.messageTexts(), failure());
+    }
+    guard.unlock();
+    ui.messages.clear();
+    ui.retryAnswers.clear();
+    EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
+    if (HasFailure()) break;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, UpdateFaultTest,
