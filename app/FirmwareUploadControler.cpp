@@ -200,13 +200,15 @@ void FirmwareUploadControler::collectPackageFiles() {
 }
 
 UpdateOutcome FirmwareUploadControler::upload() {
+  // Asked of the display before the worker starts: the worker replaces what the display knows
+  // of itself while it runs.
+  const std::wstring target =
+      deviceDescription(deviceLabel(*device_, uiLanguage().languageId), uiLanguage().languageId);
   int result = -1;
   {
     JoinOnExit join(worker_);
     worker_ = std::thread(&FirmwareUploadControler::uploadThread, this);
-    result = ui_.showUploadDialog(
-        deviceDescription(deviceLabel(*device_, uiLanguage().languageId), uiLanguage().languageId),
-        *this);
+    result = ui_.showUploadDialog(target, *this);
   }
   // Only now: the worker has let go of the display, whether it finished or was cancelled.
   if (result == 0) {

@@ -57,6 +57,12 @@ void Display::addModule(std::unique_ptr<Module> module) {
 void Display::receive(const uint8_t* data, size_t length) {
   auto guard = lock();
   if (length == 0) return;
+  ++hostWrites_;
+  if (scheduledFaults_ && scheduledFaults_->first == hostWrites_) {
+    const Faults faults = scheduledFaults_->second;
+    scheduledFaults_.reset();
+    setFaults(faults);
+  }
   if (trace_) trace_({TraceEvent::FromHost, Bytes(data, data + length)});
   for (size_t i = 0; i < length; ++i) {
     // Checked per byte: a module may pull the plug in the middle of what the host wrote.
@@ -256,6 +262,16 @@ void Display::plugIn() {
   auto guard = lock();
   faults_.unplugged = false;
   changed();
+}
+
+uint32_t Display::hostWrites() const {
+  auto guard = lock();
+  return hostWrites_;
+}
+
+void Display::setFaultsAtWrite(uint32_t write, const Faults& faults) {
+  auto guard = lock();
+  scheduledFaults_.emplace(write, faults);
 }
 
 void Display::leaveUsb(std::optional<uint32_t> awayMs) {

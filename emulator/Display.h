@@ -123,6 +123,11 @@ class Display {
   // The link is gone until plugIn(); the dialogue in progress and pending answers are lost.
   void unplug();
   void plugIn();
+  // The host's writes the display has heard of so far (a write counts once, whatever its length).
+  uint32_t hostWrites() const;
+  // `faults` take the place of the present ones when the host's write number `write` (as
+  // hostWrites() counts) arrives, before the display hears it: a fault at a chosen step.
+  void setFaultsAtWrite(uint32_t write, const Faults& faults);
 
   // --- USB: a display that restarts leaves the bus and comes back as a new device
   // Leaves the bus now and returns `awayMs` later; nothing: it stays away.
@@ -150,6 +155,8 @@ class Display {
   std::unique_ptr<Expectation> step_;
   std::deque<Pending> pending_;
   Faults faults_;
+  uint32_t hostWrites_ = 0;
+  std::optional<std::pair<uint32_t, Faults>> scheduledFaults_;
   uint32_t hostLineRate_ = 0;
   std::optional<uint32_t> usbReturn_;
   uint32_t usbLeft_ = 0;

@@ -117,6 +117,15 @@ class RecordingUi : public QrApp::UpdaterUi, public QrApp::UploadProgress {
     changed_.notify_all();
   }
 
+  // The user presses the progress dialog's Cancel, from the worker's thread; it returns once the
+  // dialog has closed, so the worker goes on cancelled.
+  void pressCancel() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    cancelPressed_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return closed_; });
+  }
+
   // A new run gets a new dialog.
   void newDialog() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -331,8 +340,14 @@ class UpdateRun : public ::testing::Test {
       calls.clear();
       for (size_t number = 1; number <= displays.size(); ++number) calls.emplace_back();
       for (size_t number = 1; number <= displays.size(); ++number) {
-        auto device =
-            std::make_unique<ScriptedDevice>(static_cast<int>(number), faked, calls[number - 1]);
+        // A display that does not identify itself is not found, as in the program's search.
+        std::unique_ptr<ScriptedDevice> device;
+        try {
+          device =
+              std::make_unique<ScriptedDevice>(static_cast<int>(number), faked, calls[number - 1]);
+        } catch (const QrCom::QrException&) {
+          continue;
+        }
         if (configure) configure(*device);
         list.insertSorted(std::move(device));
       }

@@ -150,6 +150,32 @@ TEST(DisplayTest, UnplugLosesTheDialogueUntilPluggedBackIn) {
   EXPECT_TRUE(display.takeDue().empty());
 }
 
+TEST(DisplayTest, FaultsScheduledForAWriteStartWithIt) {
+  QrTest::ScopedVirtualClock clock;
+  Display display(0x54, 0x0103);
+  display.add<EchoModule>(0xAE, Mode::Normal);
+  Faults silent;
+  silent.silent = true;
+  display.setFaultsAtWrite(3, silent);
+  display.receive(hex("AE"));
+  display.receive(hex("01"));
+  EXPECT_EQ(display.takeDue(), hex("01"));
+  display.receive(hex("AE 02"));  // the third write is not heard any more
+  EXPECT_TRUE(display.takeDue().empty());
+  EXPECT_EQ(display.hostWrites(), 3u);
+
+  display.setFaults({});
+  display.receive(hex("AE 04"));
+  EXPECT_EQ(display.takeDue(), hex("04"));  // a schedule fires once
+
+  Faults unplugged;
+  unplugged.unplugged = true;
+  display.setFaultsAtWrite(5, unplugged);
+  display.receive(hex("AE 05"));
+  EXPECT_TRUE(display.faults().unplugged);
+  EXPECT_TRUE(display.takeDue().empty());
+}
+
 TEST(DisplayTest, TraceSeesWhatCrossesTheLine) {
   QrTest::ScopedVirtualClock clock;
   Display display(0x54, 0x0103);

@@ -1,0 +1,235 @@
+// Faults across a whole update on the emulator: a clean update is counted in the host's writes,
+// then each write in turn is where the display falls silent, is unplugged, garbles its answers
+// or the user presses Cancel. Every such run must end with the failure message in bounded time,
+// leave the package folder as it was, and let a later update of the same display succeed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/FirmwareUploadControler.h"
+#include "emulator/modules/FileTransfer.h"
+#include "tests/app/UpdateHarness.h"
+
+namespace QrApp {
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+// Longest a failed update may take on the virtual clock. The slowest, a file on a silent display
+// retried twenty times before the user is asked, takes about two minutes.
+constexpr uint64_t kBoundMs = 5 * 60 * 1000;
+
+enum class Fault { Silence, Unplug, GarbledAnswers, Cancel };
+
+const char* faultName(Fault fault) {
+  switch (fault) {
+    case Fault::Silence:
+      return "Silence";
+    case Fault::Unplug:
+      return "Unplug";
+    case Fault::GarbledAnswers:
+      return "GarbledAnswers";
+    case Fault::Cancel:
+      return "Cancel";
+  }
+  return "";
+}
+
+// The first lines of a sample bank and its end record: a short but real firmware image.
+std::string shortBank(int bank) {
+  std::ifstream in(std::filesystem::path(QR_TEST_DATA "/firmware") /
+                   ("SAMPLE.H0" + std::to_string(bank)));
+  std::ostringstream image;
+  std::string line;
+  for (int count = 0; count < 3 && std::getline(in, line); ++count) image << line << "\n";
+  image << ":00000001FF\n";
+  return image.str();
+}
+
+std::set<std::filesystem::path> folderContents(const std::filesystem::path& folder) {
+  std::set<std::filesystem::path> paths;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    paths.insert(entry.path());
+  }
+  return paths;
+}
+
+class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInterface<Fault> {
+ protected:
+  UpdateFaultTest() { faked = {}; }
+
+  // An older display and its package: EPROM firmware in three banks, a system file and a
+  // Braille table.
+  QrEmu::Display& olderDisplayWithPackage() {
+    QrEmu::DisplayIdentity identity;
+    identity.serialNumber = "COR-22-00417";
+    QrEmu::Display& display = attach(114, 3, identity);
+    for (int bank = 0; bank < 3; ++bank) {
+      folder.write(L"COR.H0" + std::to_wstring(bank), shortBank(bank));
+    }
+    folder.write(L"MSG.QSF", std::string(300, 'm'));
+    folder.write(L"German.asc", "German\n1\n12\n");
+    return display;
+  }
+
+  // A current display and its folder package: a configuration file and system files.
+  QrEmu::Display& currentDisplayWithPackage() {
+    QrEmu::Display& display = attach(84, 0x0103);
+    // Its main firmware goes to the IAP loader over USB only, and its restart on a COM port
+    // reports failure however the display answers: both stay out of the count.
+    faked = {"loadFirmware", "restartSystem"};
+    folder.write(L"VAN.H00", ":00000001FF\r\n");
+    folder.write(L"CONFIG.QSF", std::string(300, 'c'));
+    folder.write(L"de.QSF", std::string(300, 'd'));
+    return display;
+  }
+
+  // The user clears the fault and switches the display off and on: a display left in its boot
+  // loader or in the middle of a dialogue starts its firmware afresh.
+  static void switchOffAndOn(QrEmu::Display& display) {
+    display.setFaults({});
+    display.endDialogue();
+    display.setMode(QrEmu::Mode::Normal);
+  }
+
+  // The host's writes of a run, and how many of them the controller's own thread made before
+  // the worker took over.
+  struct Count {
+    uint32_t writes = 0;
+    uint32_t beforeUpload = 0;
+  };
+
+  // Runs the update with a trace that counts the writes; `atWrite` sees each write's number.
+  UpdateOutcome countedRun(QrEmu::Display& display, Count& count,
+                           const std::function<void(uint32_t)>& atWrite = {}) {
+    const std::thread::id controller = std::this_thread::get_id();
+    bool workerStarted = false;
+    // The trace runs under the display's lock: one write at a time, whichever thread wrote.
+    display.setTrace([&](const QrEmu::TraceEvent& event) {
+      if (event.kind != QrEmu::TraceEvent::FromHost) return;
+      ++count.writes;
+      if (std::this_thread::get_id() != controller) workerStarted = true;
+      if (!workerStarted) ++count.beforeUpload;
+      if (atWrite) atWrite(count.writes);
+    });
+    const UpdateOutcome outcome = run(folder.path());
+    display.setTrace({});
+    return outcome;
+  }
+
+  // Counts a clean update of a new display that `setUp` attaches with its package, then fails
+  // the update of another new one at each of its writes in turn.
+  void failAtEveryStep(const std::function<QrEmu::Display&()>& setUp) {
+    Count clean;
+    ASSERT_EQ(countedRun(setUp(), clean), UpdateOutcome::Succeeded);
+    ASSERT_EQ(ui.messageTexts(), success());
+    ASSERT_GT(clean.writes, clean.beforeUpload);
+    const std::set<std::filesystem::path> package = folderContents(QrTest::toFsPath(folder.path()));
+
+    const Fault fault = GetParam();
+    // Cancel exists only while the progress dialog is open.
+    const uint32_t firstStep = fault == Fault::Cancel ? clean.beforeUpload + 1 : 1;
+    for (uint32_t step = firstStep; step <= clean.writes; ++step) {
+      SCOPED_TRACE(std::string(faultName(fault)) + " at write " + std::to_string(step) + " of " +
+                   std::to_string(clean.writes));
+      // A display as new each time, so that each run takes the clean run's steps.
+      displays.clear();
+      QrEmu::Display& display = setUp();
+      ui.messages.clear();
+      ui.retryAnswers = {false};  // a file that keeps failing is given up at the first question
+      QrEmu::Faults faults;
+      faults.silent = fault == Fault::Silence;
+      faults.unplugged = fault == Fault::Unplug;
+      faults.wrongAnswers = fault == Fault::GarbledAnswers;
+      if (fault != Fault::Cancel) display.setFaultsAtWrite(step, faults);
+      const uint64_t start = clock->now();
+      Count faulty;
+      const UpdateOutcome outcome = countedRun(display, faulty, [&](uint32_t write) {
+        if (fault == Fault::Cancel && write == step) ui.pressCancel();
+      });
+      EXPECT_GE(faulty.writes, step);
+      EXPECT_LE(clock->now() - start, kBoundMs);
+      if (step > clean.beforeUpload) {
+        EXPECT_EQ(outcome, UpdateOutcome::Failed);
+        EXPECT_EQ(ui.messageTexts(), failure());
+      } else {
+        // Before the upload the display is not recognised: no update is started at all.
+        EXPECT_NE(outcome, UpdateOutcome::Succeeded);
+        EXPECT_EQ(ui.messages.size(), 1u);
+      }
+      EXPECT_EQ(folderContents(QrTest::toFsPath(folder.path())), package);
+
+      switchOffAndOn(display);
+      ui.messages.clear();
+      ui.retryAnswers.clear();
+      EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
+      EXPECT_EQ(ui.messageTexts(), success());
+      if (HasFailure()) break;  // one step's report is enough to read
+    }
+  }
+
+  Texts failure() const { return {L"Error during sending firmware data. File transfer aborted. "}; }
+  Texts success() const { return {L"Sending firmware data complete."}; }
+};
+
+TEST_P(UpdateFaultTest, AnOlderDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers) {
+  failAtEveryStep([this]() -> QrEmu::Display& { return olderDisplayWithPackage(); });
+}
+
+TEST_P(UpdateFaultTest, ACurrentDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers) {
+  failAtEveryStep([this]() -> QrEmu::Display& { return currentDisplayWithPackage(); });
+}
+
+// A refused confirmation (NAK) at each exchange of the file transfers in turn: the update either
+// gets over it and the display holds every file whole, or ends with the failure message; and
+// the next update succeeds.
+TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
+  for (uint32_t confirmation = 1;; ++confirmation) {
+    SCOPED_TRACE("refusal at confirmation " + std::to_string(confirmation));
+    displays.clear();
+    QrEmu::Display& display = currentDisplayWithPackage();
+    auto* transfer = display.find<QrEmu::FileTransfer>();
+    ASSERT_NE(transfer, nullptr);
+    {
+      auto guard = display.lock();
+      transfer->faults().nakAt = confirmation;
+      transfer->faults().nakCode = 0x21;
+    }
+    ui.messages.clear();
+    ui.retryAnswers = {false};
+    const UpdateOutcome outcome = run(folder.path());
+    auto guard = display.lock();
+    if (transfer->faults().nakAt > 0) break;  // the transfers had fewer confirmations
+    if (outcome == UpdateOutcome::Succeeded) {
+      EXPECT_EQ(ui.messageTexts(), success());
+      const auto& files = transfer->files().everyFile();
+      ASSERT_EQ(files.size(), 2u);
+      EXPECT_EQ(files.at("/QRSYS/CONFIG.QSF").content.size(), 300u);
+      EXPECT_EQ(files.at("/QRSYS/LANGUAGE/de.QSF").content.size(), 300u);
+    } else {
+      EXPECT_EQ(outcome, UpdateOutcome::Failed);
+      EXPECT_EQ(ui.messageTexts(), failure());
+    }
+    guard.unlock();
+    ui.messages.clear();
+    ui.retryAnswers.clear();
+    EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
+    if (HasFailure()) break;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UpdateFaultTest,
+                         ::testing::Values(Fault::Silence, Fault::Unplug, Fault::GarbledAnswers,
+                                           Fault::Cancel),
+                         [](const ::testing::TestParamInfo<Fault>& info) {
+                           return std::string(faultName(info.param));
+                         });
+
+}  // namespace
+}  // namespace QrApp
