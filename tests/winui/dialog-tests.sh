@@ -30,6 +30,10 @@ mkdir -p "$FOLDER"
 
 winui() { wine "$BIN/winui.exe" "$@"; }
 
+# shellcheck source=tests/winui/cases.sh
+source "$(dirname "$0")/cases.sh"
+CASE_CLEANUP=stop_demo
+
 # start_demo LOCALE MODE [ARGUMENT]: dialogdemo in the background, its input on descriptor 7.
 start_demo() {
   local locale=$1
@@ -84,48 +88,12 @@ no_line() {
   fi
 }
 
-expect_equal() {
-  [ "$1" == "$2" ] && return 0
-  printf 'expected "%s", found "%s"\n' "$1" "$2"
-  return 1
-}
-
 # has_style STYLE HEXMASK: STYLE (as winui prints it) has all bits of the mask.
 has_style() {
   local style=${1%% *}
   (((0x$style & $2) == $2)) && return 0
   echo "style $style lacks $2"
   return 1
-}
-
-# shot NAME MARGIN WINDOW...: a screenshot of the window (as winui names it) with MARGIN pixels
-# around it.
-shot() {
-  local name=$1 margin=$2
-  shift 2
-  local x y width height
-  read -r x y width height < <(winui rect "$@") || return 1
-  import -window root -crop "$((width + 2 * margin))x$((height + 2 * margin))+$((x - margin))+$((y - margin))" \
-    +repage "$SHOTS/$name.png"
-}
-
-passed=0
-failed=0
-
-# run_case NAME FUNCTION: one case in a subshell of its own; a failing case stops its demo.
-run_case() {
-  local name=$1
-  local output
-  if output=$(
-    trap stop_demo EXIT
-    "$2" 2>&1
-  ); then
-    echo "PASS $name"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name: $(tr '\n' ' ' <<<"$output")"
-    failed=$((failed + 1))
-  fi
 }
 
 SELECTION="Select Quorlin device"
@@ -322,5 +290,4 @@ run_case german_selection german_selection
 run_case german_progress_and_retry_question german_progress_and_retry_question
 run_case german_messages german_messages
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -46,6 +46,10 @@ VANTRA="model=84,version=0x0103,serial=VAN-17-00815,firmware=3.12"
 
 winui() { wine "$WIN/tests/winui/winui.exe" "$@"; }
 
+# shellcheck source=tests/winui/cases.sh
+source "$(dirname "$0")/cases.sh"
+CASE_CLEANUP=stop_all
+
 # start_displays SETTINGS...: one emulated display for each SETTINGS, on COM7, COM8, ...
 start_displays() {
   local arguments=() port=7 links=()
@@ -137,44 +141,10 @@ expect_statuses() {
   return 1
 }
 
-expect_equal() {
-  [ "$1" == "$2" ] && return 0
-  printf 'expected "%s", found "%s"\n' "$1" "$2"
-  return 1
-}
-
 expect_contains() {
   grep -qF -- "$2" <<<"$1" && return 0
   printf 'expected "%s" in: %s\n' "$2" "$(tr '\n' '|' <<<"$1")"
   return 1
-}
-
-# shot NAME WINDOW...: a screenshot of the window (as winui names it) with a margin.
-shot() {
-  local name=$1 margin=12
-  shift
-  local x y width height
-  read -r x y width height < <(winui rect "$@") || return 1
-  import -window root -crop "$((width + 2 * margin))x$((height + 2 * margin))+$((x - margin))+$((y - margin))" \
-    +repage "$SHOTS/$name.png"
-}
-
-passed=0
-failed=0
-
-run_case() {
-  local name=$1
-  local output
-  if output=$(
-    trap stop_all EXIT
-    "$2" 2>&1
-  ); then
-    echo "PASS $name"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name: $(tr '\n' ' ' <<<"$output")"
-    failed=$((failed + 1))
-  fi
 }
 
 CAPTION="Update Firmware"
@@ -192,10 +162,10 @@ one_display_is_updated() {
   watch_status "$CAPTION"
   expect_equal "Corlet (COR-22-00417) at COM7" "$(winui text "${PROGRESS[@]}" 1006)" || return 1
   winui --timeout 60000 wait-text "${PROGRESS[@]}" 1007 "Sending firmware data…" || return 1
-  shot updater-progress-en "${PROGRESS[@]}" || return 1
+  shot updater-progress-en 12 "${PROGRESS[@]}" || return 1
   expect_equal "Sending firmware data complete." \
     "$(winui --timeout 120000 text "${MESSAGE[@]}" 65535)" || return 1
-  shot updater-complete-en "${MESSAGE[@]}" || return 1
+  shot updater-complete-en 12 "${MESSAGE[@]}" || return 1
   expect_statuses "Looking for target device..." "Erasing flash memory..." \
     "Sending firmware data…" "Sending message file..." "Sending Braille table…" || return 1
   winui press "${MESSAGE[@]}" 1 || return 1
@@ -242,11 +212,11 @@ german_update_cancelled() {
   expect_equal "Corlet (COR-22-00417) an COM7" "$(winui text "${progress[@]}" 1006)" || return 1
   winui --timeout 30000 wait-text "${progress[@]}" 1007 "Flash-Speicher wird gelöscht..." ||
     return 1
-  shot updater-progress-de "${progress[@]}" || return 1
+  shot updater-progress-de 12 "${progress[@]}" || return 1
   winui press "${progress[@]}" 2 || return 1
   expect_equal "Fehler beim Senden der Firmwaredaten. Die Dateiübertragung wurde abgebrochen. " \
     "$(winui --timeout 60000 text "${message[@]}" 65535)" || return 1
-  shot updater-aborted-de "${message[@]}" || return 1
+  shot updater-aborted-de 12 "${message[@]}" || return 1
   expect_statuses "Zielgerät wird gesucht..." "Flash-Speicher wird gelöscht..." || return 1
   winui press "${message[@]}" 1 || return 1
   finish_updater
@@ -257,5 +227,4 @@ run_case two_displays_the_selected_one_is_taken_and_cancel_aborts \
   two_displays_the_selected_one_is_taken_and_cancel_aborts
 run_case german_update_cancelled german_update_cancelled
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
