@@ -106,15 +106,18 @@ run_fuzz_targets() {
 }
 
 # The integration tests wait mostly on the displays' own pauses and line time on real ptys,
-# hardly using the processor: the three configurations' runs wait side by side, while the unit
-# tests run one after the other.
+# hardly using the processor: the three configurations' runs, each cut into shards, wait side
+# by side, while the unit tests run one after the other.
+SHARDS=3
 integration=()
 for config in linux asan tsan; do
   program=$BUILD/$config/tests/integration_tests
-  if [ -x "$program" ]; then
-    run_program "$config-integration_tests" "$program" &
-    integration+=("$config-integration_tests")
-  fi
+  [ -x "$program" ] || continue
+  for ((shard = 0; shard < SHARDS; shard++)); do
+    label=$config-integration_tests-$shard
+    GTEST_TOTAL_SHARDS=$SHARDS GTEST_SHARD_INDEX=$shard run_program "$label" "$program" &
+    integration+=("$label")
+  done
 done
 for config in linux asan tsan; do
   for program in "$BUILD/$config"/tests/*_tests; do

@@ -75,7 +75,8 @@ start_displays() {
   done
 }
 
-# Ends the displays; prints what they received.
+# Ends the displays; prints what they received. Not in a subshell: only this shell can wait for
+# the emulator to have written its report.
 stop_displays() {
   [ -n "${DISPLAYS:-}" ] || return 0
   kill -INT "$DISPLAYS" 2>/dev/null
@@ -174,8 +175,9 @@ one_display_is_updated() {
     echo "the folder of the command line went into the registry"
     return 1
   fi
+  stop_displays >"$WORK/contents"
   local contents
-  contents=$(stop_displays)
+  contents=$(<"$WORK/contents")
   expect_contains "$contents" "  firmware: flash bank 0, 65 Intel HEX records" &&
     expect_contains "$contents" "  file: MSG.QSF, 125 bytes" &&
     expect_contains "$contents" '  Braille table: slot 1, "Example" (current)'
