@@ -3,9 +3,10 @@
 # build/results/bench.csv): EPROM upload time over its floor at 19200 baud, host CPU over wall
 # time during that upload, file-transfer throughput over the line's limit at 115200 baud (both
 # block sizes, both directions), discovery time for 1/8/32/64 silent candidates over one silent
-# probe, and the peak memory of an upload of a 4 MiB firmware file. Real ptys, real time: it
-# takes several minutes. BENCH_KIB sets the file-transfer size (default 256 KiB). Each bench's
-# own output is kept beside the CSV (build/results/bench-*.txt).
+# probe, the peak memory of an upload of a 4 MiB firmware file, and the in-application upload
+# over the emulated USB-HID bus (record rate over the protocol's rate, host CPU over wall
+# time). Real ptys, real time: it takes several minutes. BENCH_KIB sets the file-transfer size
+# (default 256 KiB). Each bench's own output is kept beside the CSV (build/results/bench-*.txt).
 #
 #   bench/run.sh
 set -u
@@ -18,7 +19,7 @@ kib=${BENCH_KIB:-256}
 configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 log "building the benchmarks"
 cmake --build "$BUILD/linux" --target eprom_bench file_transfer_bench discovery_bench \
-  firmware_memory_bench >"$BUILD/bench.build.log" 2>&1 || {
+  firmware_memory_bench iap_bench >"$BUILD/bench.build.log" 2>&1 || {
   tail -n 40 "$BUILD/bench.build.log" >&2
   exit 1
 }
@@ -65,5 +66,12 @@ row "peak memory of an upload of $(field "$memory" firmware) MiB HEX text" \
   "$(field "$memory" 'peak rss') MiB peak" "$(sed -n 's/.*(\([0-9.]*\) MiB before.*/\1/p' \
   <<<"$memory") MiB before" "growth $(field "$memory" growth) MiB"
 
-echo "IAP record rate over emulated HID: not measured (no emulated HID boot loader yet)"
+log "IAP upload over the emulated USB-HID bus"
+iap=$("$bin/iap_bench") || { echo "$iap" >&2; exit 1; }
+echo "$iap" >"$BUILD/results/bench-iap.txt"
+row "IAP record rate over emulated HID / protocol rate" \
+  "$(field "$iap" measured) records/s ($(sed -n 's/^measured.*(\([0-9.]*\) s.*/\1/p' <<<"$iap") s)" \
+  "$(field "$iap" floor) records/s" "$(field "$iap" ratio)"
+row "host CPU time / wall time during the IAP upload" "$(field "$iap" 'host cpu') s" \
+  "$(field "$iap" upload) s" "$(sed -n 's/^host cpu.*, \([0-9.]*\) of.*/\1/p' <<<"$iap")"
 awk -F, '{ printf "%-72s %-22s %-26s %s\n", $1, $2, $3, $4 }' "$csv"

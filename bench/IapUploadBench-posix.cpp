@@ -1,0 +1,159 @@
+// How close the in-application upload of a current display's firmware comes to the rate its
+// protocol allows: the library's device and HidPort against an emulated display on the emulated
+// USB-HID bus, on the real clock, through every restart, the erase and the record exchange.
+// Floor per record: the purge's 50 ms pause, then one 64-byte report each way (the bus: no delay).
+//
+//   iap_bench [records]   (data records of 16 bytes, default 300)
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/Catalog.h"
+#include "emulator/hid/EmulatedHidBus.h"
+#include "emulator/modules/IapLoader.h"
+#include "qrcom/base/Clock.h"
+#include "qrcom/base/QrException.h"
+#include "qrcom/base/Utf8.h"
+#include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/ProgressSinks.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Time = std::chrono::steady_clock::time_point;
+
+// The real clock, adding up the pauses it is asked for.
+class PauseCountingClock : public QrCom::Clock {
+ public:
+  void sleep(uint32_t milliseconds) override {
+    paused_ += milliseconds;
+    real_.sleep(milliseconds);
+  }
+  uint32_t tick() override { return real_.tick(); }
+  QrCom::CalendarTime localTime() override { return real_.localTime(); }
+  uint64_t paused() const { return paused_; }
+
+ private:
+  QrCom::RealClock real_;
+  std::atomic<uint64_t> paused_{0};
+};
+
+double processCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// An extended-address record, `count` data records of 16 bytes and the end record, CR LF ended.
+std::vector<std::string> firmwareRecords(int count) {
+  std::vector<std::string> records = {":020000040800F2"};
+  char buffer[8];
+  for (int index = 0; index < count; ++index) {
+    const unsigned address = static_cast<unsigned>(index * 16) & 0xFFFF;
+    unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
+    std::snprintf(buffer, sizeof buffer, "%04X", address);
+    std::string record = std::string(":10") + buffer + "00";
+    for (int i = 0; i < 16; ++i) {
+      const unsigned value = (index * 31 + i * 7) & 0xFF;
+      std::snprintf(buffer, sizeof buffer, "%02X", value);
+      record += buffer;
+      sum += value;
+    }
+    std::snprintf(buffer, sizeof buffer, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
+    records.push_back(record + buffer);
+  }
+  records.push_back(":00000001FF");
+  return records;
+}
+
+// Notes the time and the pauses so far at the first and the last progress report of the record
+// exchange: between them every record goes out and is acknowledged.
+class RecordPhase : public QrCom::FirmwareUploadProgressSink {
+ public:
+  explicit RecordPhase(const PauseCountingClock& clock) : clock_(clock) {}
+
+  void onProgress(QrCom::QuorlinDevice*, const std::wstring&, uint32_t, uint32_t, uint64_t,
+                  uint64_t, uint64_t, uint64_t) override {
+    last = std::chrono::steady_clock::now();
+    lastPaused = clock_.paused();
+    if (reports++ == 0) {
+      first = last;
+      firstPaused = lastPaused;
+    }
+  }
+  void onStage(QrCom::QuorlinDevice*, uint32_t) override {}
+
+  uint64_t reports = 0;
+  Time first, last;
+  uint64_t firstPaused = 0, lastPaused = 0;
+
+ private:
+  const PauseCountingClock& clock_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int dataRecords = argc > 1 ? std::atoi(argv[1]) : 300;
+  const std::vector<std::string> records = firmwareRecords(dataRecords);
+  std::string text;
+  for (const std::string& record : records) text += record + "\r\n";
+  QrTest::TempDir folder;
+  const std::wstring file = folder.write(L"MAIN.HEX", text);
+
+  // Installed before the bus and the display, which read the clock too.
+  PauseCountingClock clock;
+  QrCom::installClock(&clock);
+  int status = 0;
+  {
+    QrCom::RealClock real;
+    // A wait for input that finds nothing due takes its time for real, not as a protocol pause.
+    QrEmu::EmulatedHidBus bus([&real](uint32_t milliseconds) { real.sleep(milliseconds); });
+    std::unique_ptr<QrEmu::Display> display = QrEmu::makeDisplay(84, 0x0103);
+    bus.attach(*display);
+    QrCom::QuorlinDevice device(bus.pathOf(*display));
+
+    RecordPhase phase(clock);
+    const uint64_t pausedBefore = clock.paused();
+    const double cpuBefore = processCpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      device.loadFirmware(file, &phase);
+    } catch (const QrCom::QrException& error) {
+      std::fprintf(stderr, "upload failed: %s\n", QrCom::toUtf8(error.getMessage()).c_str());
+      return 1;
+    }
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = processCpuSeconds() - cpuBefore;
+    const double pauses = static_cast<double>(clock.paused() - pausedBefore) / 1000;
+
+    const double recordSeconds = std::chrono::duration<double>(phase.last - phase.first).count();
+    const double recordPauses = static_cast<double>(phase.lastPaused - phase.firstPaused) / 1000;
+    const double count = static_cast<double>(records.size());
+    bool flashed = false;
+    {
+      auto guard = display->lock();
+      flashed = display->find<QrEmu::IapLoader>()->flashed() == records;
+    }
+    std::printf("firmware     %zu records, %zu bytes of HEX text\n", records.size(), text.size());
+    std::printf("upload       %.2f s (pauses %.2f s)\n", wall, pauses);
+    std::printf("measured     %.2f records/s (%.2f s for the records)\n", count / recordSeconds,
+                recordSeconds);
+    std::printf("floor        %.2f records/s (pauses %.2f s, reports at once)\n",
+                count / recordPauses, recordPauses);
+    std::printf("ratio        %.4f of the protocol's rate\n", recordPauses / recordSeconds);
+    // The emulated display runs in this process: its work counts as the host's.
+    std::printf("host cpu     %.2f s, %.4f of the wall time\n", cpu, cpu / wall);
+    std::printf("flash        %s\n", flashed ? "matches the file" : "DIFFERS from the file");
+    status = flashed ? 0 : 1;
+  }
+  QrCom::installClock(nullptr);
+  return status;
+}
