@@ -21,6 +21,35 @@ SAMPLE = open(os.path.join(FIRMWARE, "SAMPLE.H00"), "rb").read()
 FIRST_RECORDS = b"".join(SAMPLE.splitlines(keepends=True)[:4])
 
 
+def iap(operation, cancel_at, firmware, behaviour, answers):
+    """An iap_fuzzer input: see fuzz/iap_fuzzer.cpp and fuzz/support/FuzzHidBus.h."""
+    return (bytes([operation, cancel_at]) + len(firmware).to_bytes(2, "big") + firmware +
+            len(behaviour).to_bytes(2, "big") + behaviour + answers)
+
+
+# One input report carrying ACK_84 (its length byte: 1 + 7 = 8 bytes), a refusal, and the six
+# bytes the loader answers to an abort.
+ACK_REPORT = bytes([7]) + h("01 06") + ACK_84
+REFUSAL_REPORT = bytes([7]) + h("01 06 79 54 02 07 00 16")
+ABORT_REPORT = bytes([7]) + h("01 06 00 00 00 00 00 00")
+# An open with 64-byte reports and writes that never fail, then the listings around a restart
+# (counts and indices into FuzzHidBus::kPaths) and the open of the path that came back.
+OPEN = bytes([0, 0, 0])
+
+
+def restart(before, after, opens=True):
+    return bytes([len(before)] + before + [len(after)] + after) + (OPEN if opens else b"")
+
+
+IAP_FIRMWARE = (b":020000040800F2\r\n:1000000000010203040506070809101112131415F4\r\n"
+                b":00000001FF\r\n")
+# Records of 99 characters (44 data bytes, the loader's limit) and of 101 (45 data bytes).
+RECORD_99 = b":2C000000" + b"00" * 44 + b"D4\r\n"
+RECORD_101 = b":2D000000" + b"00" * 45 + b"D3\r\n"
+# The whole upload: three restarts, each under a new path, and eleven acknowledgements.
+IAP_BEHAVIOUR = OPEN + restart([0], [1]) + restart([1], [0]) + restart([0], [1])
+
+
 def generations():
     # Index into fuzz/support/Strategies.h's kGenerations.
     return range(14)
@@ -62,6 +91,18 @@ SEEDS = {
                         ACK_84 * 8,
                         bytes([2, 0, 0]) + ACK_84 + h("79 54 04 5B 00 32 16 79 54 04 5C 00 00 16"),
                         bytes([3, 0, 0]) + ACK_84 + h("79 54 04 5C 00 02 16")],
+    "iap_fuzzer": [iap(0, 0, IAP_FIRMWARE, IAP_BEHAVIOUR, ACK_REPORT * 11),
+                   iap(0, 0, FIRST_RECORDS, IAP_BEHAVIOUR, ACK_REPORT * 12),
+                   iap(0, 0, RECORD_99 + RECORD_101, IAP_BEHAVIOUR, ACK_REPORT * 10),
+                   # cancelled at the second record: abort, restart into the firmware, refusal
+                   iap(1, 2, IAP_FIRMWARE, IAP_BEHAVIOUR + restart([1], [0]),
+                       ACK_REPORT * 6 + ABORT_REPORT + ACK_REPORT + REFUSAL_REPORT),
+                   # two displays: only the one in use is taken after the restart
+                   iap(2, 0, b"", OPEN + restart([0, 1], [1, 0]), ACK_REPORT),
+                   iap(3, 0, b"", OPEN + restart([0, 3, 4], [5, 0]), ACK_REPORT),
+                   # fewer displays after the restart than before, then a refused unlock
+                   iap(0, 0, IAP_FIRMWARE, OPEN + restart([0, 1], [0], False), ACK_REPORT),
+                   iap(0, 0, IAP_FIRMWARE, OPEN + restart([0], [1]), ACK_REPORT + REFUSAL_REPORT)],
     "hid_ring_fuzzer": [bytes([61]) + (bytes([0x80 | 64, 1, 62]) + bytes(range(62))) * 3 + h("7F"),
                         # more than the ring holds, then reads of every size
                         bytes([61]) + (bytes([0x80 | 64, 1, 62]) + bytes(range(62))) * 20 +
