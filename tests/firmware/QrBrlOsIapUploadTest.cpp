@@ -234,6 +234,27 @@ TEST_F(QrBrlOsIapUploadTest, ARecordTooLongForTheLoaderFailsInsteadOfOverflowing
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "4D"), 1);
 }
 
+TEST_F(QrBrlOsIapUploadTest, ARecordOfExactlyTheLoadersLimitGoesOutWhole) {
+  const std::string record = ":2C000000" + std::string(88, '0') + "D4";  // 99 characters
+  firmware_ = temp_.write(L"limit.txt", record + "\r\n:00000001FF\r\n");
+  ASSERT_EQ(load(), L"(no failure)");
+  EXPECT_EQ(display_.packets()[5].payload, text(record));
+  // 79 54 64 4D, the record and 16: 62 bytes in the first report, the other 42 in the next.
+  Bytes first = hex("02 3E 79 54 64 4D");
+  first.insert(first.end(), record.begin(), record.begin() + 58);
+  Bytes second = hex("02 2A");
+  second.insert(second.end(), record.begin() + 58, record.end());
+  second.push_back(0x16);
+  second.resize(64, 0);
+  const auto sent = display_.device()->sent();
+  const auto at = std::find_if(sent.begin(), sent.end(), [&](const QrTest::ScriptedHid::Report& r) {
+    return r.bytes == first;
+  });
+  ASSERT_NE(at, sent.end());
+  ASSERT_NE(at + 1, sent.end());
+  EXPECT_EQ(QrTest::toHex((at + 1)->bytes), QrTest::toHex(second));
+}
+
 TEST_F(QrBrlOsIapUploadTest, AFileLargerThanAnyFirmwareIsNotSent) {
   firmware_ = temp_.write(L"huge.txt", std::string(kMaxHexFileBytes + 1, ':'));
   EXPECT_EQ(load(), L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot upload hex file.");
