@@ -4,6 +4,7 @@
 
 #include "qrcom/base/NativeFile.h"
 #include "qrcom/base/QrException.h"
+#include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
 
 namespace QrCom {
@@ -15,19 +16,7 @@ const std::wstring kClass = L"WinFile";
 const std::wstring kClass = L"PosixFile";
 #endif
 
-std::wstring messageOf(const QrException& error) {
-  return error.getMessage();
-}
-
-template <typename Operation>
-std::wstring failureOf(Operation operation) {
-  try {
-    operation();
-  } catch (const FileException& error) {
-    return messageOf(error);
-  }
-  return L"(no failure)";
-}
+using QrTest::failureOf;
 
 class LocalFileTest : public ::testing::Test {
  protected:

@@ -77,8 +77,7 @@ TEST_F(DeviceConstructionTest, CurrentDisplayReadsSerialNumberAndVersion) {
   display.step("79 54 01 C2 16", "79 54 04 C2 03 0C 01 16");
   QuorlinDevice device(kDisplayPath);
   EXPECT_TRUE(display.finished());
-  EXPECT_EQ(opened, 1);
-  EXPECT_EQ(closed, 1);
+  EXPECT_EQ(opensAndCloses(), "1/1");
 
   EXPECT_EQ(device.getModelId(), 84);
   EXPECT_EQ(device.getModelName(nullptr), L"Vantra");
@@ -213,16 +212,16 @@ TEST_F(DeviceConstructionTest, PocketReaderIsNamedByTheCaller) {
 
 TEST_F(DeviceConstructionTest, NoDisplayLeavesNothingBehind) {
   display.step("FF", "00 54");
-  EXPECT_THROW(QuorlinDevice device(kDisplayPath), NoDeviceFoundException);
-  EXPECT_EQ(failureOf([&] { QuorlinDevice device(kDisplayPath); }), L"");
-  EXPECT_EQ(opened, 2);
-  EXPECT_EQ(closed, 2);
+  EXPECT_EQ(failure([&] { QuorlinDevice device(kDisplayPath); }), "NoDeviceFound: ");
+  EXPECT_EQ(opensAndCloses(), "1/1");
 }
 
 TEST_F(DeviceConstructionTest, PathsOutsideTheRuleAreNoDisplayAndNeverOpened) {
   const std::wstring secondInterface = L"\\\\?\\hid#vid_4c7a&pid_0054&mi_01#7&1&0000";
-  EXPECT_THROW(QuorlinDevice device(secondInterface), NoDeviceFoundException);
-  EXPECT_EQ(failureOf([&] { QuorlinDevice device(L"\\\\?\\hid#vid_046d&pid_0054#1"); }), L"");
+  for (const std::wstring& path :
+       {secondInterface, std::wstring(L"\\\\?\\hid#vid_046d&pid_0054#1")}) {
+    EXPECT_EQ(failure([&] { QuorlinDevice device(path); }), "NoDeviceFound: ");
+  }
   EXPECT_EQ(opened, 0);
 }
 

@@ -53,6 +53,11 @@ class ScriptedDisplayTest : public ::testing::Test {
     return device;
   }
 
+  // "2/1": two opens of the display's port and one close so far.
+  std::string opensAndCloses() const {
+    return std::to_string(opened) + "/" + std::to_string(closed);
+  }
+
   ScopedVirtualClock clock;
   ScriptedPort port{&*clock, ScriptedPort::Kind::Hid};
   Conversation display{port};

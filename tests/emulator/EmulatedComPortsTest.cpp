@@ -4,6 +4,7 @@
 
 #include "emulator/Catalog.h"
 #include "qrcom/base/QrException.h"
+#include "tests/support/Failures.h"
 #include "tests/support/VirtualClock.h"
 
 namespace QrEmu {
@@ -26,14 +27,9 @@ TEST(EmulatedComPortsTest, OpenComPortReachesTheAttachedDisplays) {
     EXPECT_EQ(port->readByte(), 0x22);
 
     EXPECT_THROW(QrCom::openComPort(4), QrCom::UnableToOpenPortException);
-    try {
-      QrCom::openComPort(9);
-      ADD_FAILURE() << "port 9 has no display";
-    } catch (const QrCom::ErrorOnInitializationException& error) {
-      EXPECT_STREQ(error.getMessage(),
-                   L"EmulatedPort::setPortParameters --  Error while reading Settings for Port "
-                   L"\"COM9\" ");
-    }
+    EXPECT_EQ(QrTest::failure([] { QrCom::openComPort(9); }),
+              "ErrorOnInitialization: EmulatedPort::setPortParameters --  Error while reading "
+              "Settings for Port \"COM9\" ");
     EXPECT_EQ(ports.openings(3), 1u);
     EXPECT_EQ(ports.openings(4), 1u);
     EXPECT_EQ(ports.openings(5), 0u);

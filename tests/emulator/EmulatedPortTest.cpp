@@ -4,6 +4,7 @@
 
 #include "emulator/Catalog.h"
 #include "qrcom/base/QrException.h"
+#include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
 
@@ -29,48 +30,40 @@ class Counter : public Module {
   uint32_t delay_;
 };
 
-std::wstring messageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const QrCom::QrException& error) {
-    return error.getMessage();
-  }
-  return L"(nothing thrown)";
-}
-
-TEST(EmulatedPortTest, TalksToTheDisplayInTheWritersCall) {
+class EmulatedPortTest : public ::testing::Test {
+ protected:
   QrTest::ScopedVirtualClock clock;
-  auto display = makeDisplay(0x54, 0x0103);
-  EmulatedPort port(*display, &*clock);
-  EXPECT_EQ(display->hostLineRate(), 19200u);
+  Display display{0x54, 0x0103};
+};
+
+TEST_F(EmulatedPortTest, TalksToTheDisplayInTheWritersCall) {
+  auto full = makeDisplay(0x54, 0x0103);
+  EmulatedPort port(*full, &*clock);
+  EXPECT_EQ(full->hostLineRate(), 19200u);
   port.writeByte(0xFF);
   EXPECT_EQ(port.readByte(), 0xFE);
   EXPECT_EQ(port.readByte(), 0x54);
   EXPECT_EQ(clock->now(), 0u);
   EXPECT_TRUE(clock->pauses().empty());
   port.setBaudRate(115200);
-  EXPECT_EQ(display->hostLineRate(), 115200u);
+  EXPECT_EQ(full->hostLineRate(), 115200u);
 }
 
-TEST(EmulatedPortTest, SilenceCostsTheComTimeOuts) {
-  QrTest::ScopedVirtualClock clock;
-  Display display(0x54, 0x0103);
+TEST_F(EmulatedPortTest, SilenceCostsTheComTimeOuts) {
   EmulatedPort port(display, &*clock);
-  EXPECT_EQ(messageOf([&port] { port.readByte(); }),
+  EXPECT_EQ(QrTest::failureOf([&port] { port.readByte(); }),
             L"EmulatedPort::readByte -- Error while reading from port \"emulated\". No Byte "
             L"arrived.");
   EXPECT_EQ(clock->now(), 2 * 1100u);
 
   EmulatedPort adapter(display, &*clock, QrCom::PortType::UsbSerialAdapter);
   uint8_t buffer[10];
-  EXPECT_EQ(messageOf([&adapter, &buffer] { adapter.readBuffer(buffer, 10); }),
+  EXPECT_EQ(QrTest::failureOf([&] { adapter.readBuffer(buffer, 10); }),
             L"EmulatedPort::readBuffer --  Error while reading from port \"emulated\".");
   EXPECT_EQ(clock->now(), 2200u + 2 * 4000u);
 }
 
-TEST(EmulatedPortTest, DelayedAnswersArriveWhileTheHostWaits) {
-  QrTest::ScopedVirtualClock clock;
-  Display display(0x54, 0x0103);
+TEST_F(EmulatedPortTest, DelayedAnswersArriveWhileTheHostWaits) {
   display.add<Counter>(1, 1500);
   EmulatedPort port(display, &*clock);
 
@@ -86,9 +79,7 @@ TEST(EmulatedPortTest, DelayedAnswersArriveWhileTheHostWaits) {
   EXPECT_EQ(clock->now(), 1500u + 4000u);
 }
 
-TEST(EmulatedPortTest, ShortReadsReturnTheCountAfterTheRetry) {
-  QrTest::ScopedVirtualClock clock;
-  Display display(0x54, 0x0103);
+TEST_F(EmulatedPortTest, ShortReadsReturnTheCountAfterTheRetry) {
   display.add<Counter>(4, 0);
   EmulatedPort port(display, &*clock);
   port.writeByte(0xAA);
@@ -102,9 +93,7 @@ TEST(EmulatedPortTest, ShortReadsReturnTheCountAfterTheRetry) {
   EXPECT_EQ(clock->now(), 3600u + 2000u);
 }
 
-TEST(EmulatedPortTest, PurgeDropsWhatArrivedButNotWhatIsOnItsWay) {
-  QrTest::ScopedVirtualClock clock;
-  Display display(0x54, 0x0103);
+TEST_F(EmulatedPortTest, PurgeDropsWhatArrivedButNotWhatIsOnItsWay) {
   display.add<Counter>(2, 0);
   EmulatedPort port(display, &*clock);
   port.writeByte(0xAA);
@@ -117,19 +106,17 @@ TEST(EmulatedPortTest, PurgeDropsWhatArrivedButNotWhatIsOnItsWay) {
   EXPECT_EQ(clock->now(), 300u);
 }
 
-TEST(EmulatedPortTest, UnpluggedAndBusyPorts) {
-  QrTest::ScopedVirtualClock clock;
-  Display display(0x54, 0x0103);
+TEST_F(EmulatedPortTest, UnpluggedAndBusyPorts) {
   display.setBusy(true);
-  EXPECT_EQ(messageOf([&display, &clock] { EmulatedPort port(display, &*clock); }),
+  EXPECT_EQ(QrTest::failureOf([&] { EmulatedPort port(display, &*clock); }),
             L"EmulatedPort::openPort --  Port \"emulated\" can't be opened.");
   display.setBusy(false);
 
   EmulatedPort port(display, &*clock, QrCom::PortType::NativeSerial, L"COM3");
   display.unplug();
-  EXPECT_EQ(messageOf([&port] { port.writeByte(0xFF); }),
+  EXPECT_EQ(QrTest::failureOf([&port] { port.writeByte(0xFF); }),
             L"EmulatedPort::writeBuffer -- Error while writing Buffer to port \"COM3\".");
-  EXPECT_EQ(messageOf([&port] { port.readByte(); }),
+  EXPECT_EQ(QrTest::failureOf([&port] { port.readByte(); }),
             L"EmulatedPort::readByte -- Error while reading from port \"COM3\".");
   uint8_t buffer[4];
   EXPECT_THROW(port.readBuffer(buffer, 4), QrCom::CannotReadFromPortException);

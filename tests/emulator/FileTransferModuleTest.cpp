@@ -173,11 +173,8 @@ TEST_F(LegacyFileSystemOnEmulator, MalformedListsAreRejected) {
 TEST_F(LegacyFileSystemOnEmulator, DownloadWithoutEndOfFileEndsWithThePortsTimeOut) {
   strategy_.receiveFile(port_, nullptr, dir_.write(L"up", "abc"), L"A", 0, 1, nullptr);
   display_.lock(), files_.faults().withholdEndOfFile = true;
-  try {
-    strategy_.sendFile(port_, nullptr, L"A", dir_.path(L"down"), 3, nullptr);
-    FAIL() << "no failure";
-  } catch (const QrCom::CannotReadFromPortException&) {
-  }
+  EXPECT_THROW(strategy_.sendFile(port_, nullptr, L"A", dir_.path(L"down"), 3, nullptr),
+               QrCom::CannotReadFromPortException);
   EXPECT_FALSE(dir_.exists(L"down"));
 }
 

@@ -267,16 +267,16 @@ TEST(EpromStrategyTest, ServesOnlyTheMainFirmware) {
   for (int other : {0, 12, 29, 30, 38}) EXPECT_FALSE(strategy.supportsService(other)) << other;
   EXPECT_TRUE(QrCom::QrBrlOsFirmwareUploadStrategy(nullptr).supportsService(29))
       << "the current displays' strategy serves the Braille processor";
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.loadBtFirmware(port, L"bt.rom", nullptr); },
-                                  L"NoFirmwareUploadStrategy::loadBtFirmware -- "));
-  EXPECT_TRUE(failsAsNotSupported(
-      [&] { strategy.executeBrailleFirmwareUpdate(port, L"8051.hex", nullptr); },
-      L"NoFirmwareUploadStrategy::executeBrailleFirmwareUpdate -- "));
-  EXPECT_TRUE(
-      failsAsNotSupported([&] { strategy.executeUsbFirmwareUpdate(port, L"vnc2.rom", nullptr); },
-                          L"NoFirmwareUploadStrategy::executeUsbFirmwareUpdate -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.restartSystem(port, true); },
-                                  L"EpromVersion11FirmwareUploadStrategy::restartSystem -- "));
+  EXPECT_TRUE(QrTest::eachFailsAsNotSupported({
+      {[&] { strategy.loadBtFirmware(port, L"bt.rom", nullptr); },
+       L"NoFirmwareUploadStrategy::loadBtFirmware -- "},
+      {[&] { strategy.executeBrailleFirmwareUpdate(port, L"8051.hex", nullptr); },
+       L"NoFirmwareUploadStrategy::executeBrailleFirmwareUpdate -- "},
+      {[&] { strategy.executeUsbFirmwareUpdate(port, L"vnc2.rom", nullptr); },
+       L"NoFirmwareUploadStrategy::executeUsbFirmwareUpdate -- "},
+      {[&] { strategy.restartSystem(port, true); },
+       L"EpromVersion11FirmwareUploadStrategy::restartSystem -- "},
+  }));
   EXPECT_NE(dynamic_cast<EpromVersion11FirmwareUploadStrategy*>(strategy.clone().get()), nullptr);
   EXPECT_TRUE(port.written().empty());
 }

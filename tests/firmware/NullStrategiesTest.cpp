@@ -12,23 +12,23 @@
 namespace QrCom {
 namespace {
 
+using QrTest::eachFailsAsNotSupported;
 using QrTest::failsAsNotSupported;
 
 TEST(FirmwareNullStrategiesTest, FirmwareUploadFailsEveryOperation) {
   QrTest::ScriptedPort port;
   NoFirmwareUploadStrategy none;
-  EXPECT_TRUE(failsAsNotSupported([&] { none.loadFirmware(port, L"a.h00", nullptr); },
-                                  L"NoFirmwareUploadStrategy::loadFirmware -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { none.loadBtFirmware(port, L"bt.rom", nullptr); },
-                                  L"NoFirmwareUploadStrategy::loadBtFirmware -- "));
-  EXPECT_TRUE(
-      failsAsNotSupported([&] { none.executeBrailleFirmwareUpdate(port, L"8051.hex", nullptr); },
-                          L"NoFirmwareUploadStrategy::executeBrailleFirmwareUpdate -- "));
-  EXPECT_TRUE(
-      failsAsNotSupported([&] { none.executeUsbFirmwareUpdate(port, L"vnc2.rom", nullptr); },
-                          L"NoFirmwareUploadStrategy::executeUsbFirmwareUpdate -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { none.restartSystem(port, true); },
-                                  L"NoFirmwareUploadStrategy::restartSystem -- "));
+  EXPECT_TRUE(eachFailsAsNotSupported({
+      {[&] { none.loadFirmware(port, L"a.h00", nullptr); },
+       L"NoFirmwareUploadStrategy::loadFirmware -- "},
+      {[&] { none.loadBtFirmware(port, L"bt.rom", nullptr); },
+       L"NoFirmwareUploadStrategy::loadBtFirmware -- "},
+      {[&] { none.executeBrailleFirmwareUpdate(port, L"8051.hex", nullptr); },
+       L"NoFirmwareUploadStrategy::executeBrailleFirmwareUpdate -- "},
+      {[&] { none.executeUsbFirmwareUpdate(port, L"vnc2.rom", nullptr); },
+       L"NoFirmwareUploadStrategy::executeUsbFirmwareUpdate -- "},
+      {[&] { none.restartSystem(port, true); }, L"NoFirmwareUploadStrategy::restartSystem -- "},
+  }));
   none.cancel();
   EXPECT_FALSE(none.supportsService(11));
   EXPECT_NE(dynamic_cast<NoFirmwareUploadStrategy*>(none.clone().get()), nullptr);
@@ -38,16 +38,16 @@ TEST(FirmwareNullStrategiesTest, FirmwareUploadFailsEveryOperation) {
 TEST(FirmwareNullStrategiesTest, IdentityQueriesFailEveryOperation) {
   QrTest::ScriptedPort port;
   NoSerialNumberRequestStrategy serial;
-  EXPECT_TRUE(failsAsNotSupported([&] { serial.getSerialNumber(); },
-                                  L"NoSerialNumberRequestStrategy::getSerialNumber -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { serial.setSerialNumber(port, L"AB-17"); },
-                                  L"NoSerialNumberRequestStrategy::setSerialNumber -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { serial.hasValidSerialNumber(); },
-                                  L"NoSerialNumberRequestStrategy::hasValidSerialNumber "));
-  EXPECT_TRUE(failsAsNotSupported([&] { serial.hasDefaultSerialNumber(); },
-                                  L"NoSerialNumberRequestStrategy::hasDefaultSerialNumber "));
-  EXPECT_TRUE(failsAsNotSupported([&] { serial.getDeliveryYear(); },
-                                  L"NoSerialNumberRequestStrategy::getDeliveryYear -- "));
+  EXPECT_TRUE(eachFailsAsNotSupported({
+      {[&] { serial.getSerialNumber(); }, L"NoSerialNumberRequestStrategy::getSerialNumber -- "},
+      {[&] { serial.setSerialNumber(port, L"AB-17"); },
+       L"NoSerialNumberRequestStrategy::setSerialNumber -- "},
+      {[&] { serial.hasValidSerialNumber(); },
+       L"NoSerialNumberRequestStrategy::hasValidSerialNumber "},
+      {[&] { serial.hasDefaultSerialNumber(); },
+       L"NoSerialNumberRequestStrategy::hasDefaultSerialNumber "},
+      {[&] { serial.getDeliveryYear(); }, L"NoSerialNumberRequestStrategy::getDeliveryYear -- "},
+  }));
   EXPECT_FALSE(serial.supportsService(12));
 
   NoFirmwareVersionRequestStrategy version;

@@ -199,11 +199,8 @@ TEST_F(QrBrlOsDeviceCommandsTest, FinishCodesAndStrangeFramesFail) {
   QrTest::Conversation talk(port);
   talk.step("79 54 0A 5A 01 38 30 35 31 2E 68 65 78 16", kAck);
   port.frames = hex("79 54 03 5C 00 02 16");
-  try {
-    strategy_->updateSecondaryProcessor(port, 0, L"8051.hex", nullptr);
-    ADD_FAILURE() << "no failure";
-  } catch (const NoHexFileFoundException&) {
-  }
+  EXPECT_THROW(strategy_->updateSecondaryProcessor(port, 0, L"8051.hex", nullptr),
+               NoHexFileFoundException);
 }
 
 TEST_F(QrBrlOsDeviceCommandsTest, RefusedStartAndEndlessSilenceFail) {

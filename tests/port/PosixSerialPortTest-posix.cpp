@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "qrcom/base/QrException.h"
+#include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
 
@@ -19,14 +20,10 @@ TEST(PosixSerialPortTest, APortThatFailsItsSetUpIsClosedAgain) {
   QrTest::ScopedVirtualClock clock;
   QrTest::TempDir folder;
   const std::wstring path = folder.write(L"not-a-tty", "");
-  try {
-    PosixSerialPort port(path, 3);
-    ADD_FAILURE() << "a plain file is no port";
-  } catch (const ErrorOnInitializationException& error) {
-    EXPECT_EQ(std::wstring(error.getMessage()),
-              L"PosixSerialPort::setPortParameters --  Error while reading Settings for Port \"" +
-                  path + L"\" ");
-  }
+  EXPECT_EQ(QrTest::failure([&] { PosixSerialPort port(path, 3); }),
+            "ErrorOnInitialization: PosixSerialPort::setPortParameters --  Error while reading "
+            "Settings for Port \"" +
+                QrTest::describe(path) + "\" ");
   const int other = open(QrTest::toFsPath(path).c_str(), O_RDWR);
   ASSERT_GE(other, 0);
   EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0) << "the failed port let go of its lock";

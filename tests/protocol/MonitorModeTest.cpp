@@ -81,32 +81,42 @@ std::string describe(const std::vector<Report>& reports) {
 
 const char kOk[] = "79 00 01 07 16";
 
-TEST(QrBrlOsMonitorModeTest, DisplayAndKeyReports) {
+// Runs monitor mode on a display that streams `stream` after the start and is stopped once the
+// stream is read; the reports of the first three cells.
+std::string streamed(const std::string& stream, std::vector<uint8_t>* keys = nullptr) {
   QrTest::ScopedVirtualClock clock;
   StreamPort port(&*clock);
   Conversation device(port);
   device.step("79 00 01 07 16", kOk)
-      .step("79 00 02 0B 01 16", std::string(kOk) +
-                                     // position 0xFF, cells A B
-                                     " 79 00 0B 1B FF 00 00 00 00 00 00 02 41 42 16"
-                                     // the same cells at position 4
-                                     " 79 00 0B 1B 04 00 00 00 00 00 00 02 41 42 16"
-                                     // a key
-                                     " 79 00 02 55 21 16"
-                                     // one cell changes
-                                     " 79 00 0A 1B 00 00 00 00 00 00 00 01 43 16"
-                                     // another model's report is dropped, with what follows
-                                     " 79 01 0B 1B 01 00 00 00 00 00 00 02 43 44 16"
-                                     " 79 00 0A 1B 00 00 00 00 00 00 00 01 44 16")
+      .step("79 00 02 0B 01 16", std::string(kOk) + stream)
       .step("79 00 02 0B 00 16", kOk);
   QrBrlOsMonitorModeStrategy strategy;
   port.onSilence = [&] { strategy.requestStop(); };
   RecordingSink sink(3);
   strategy.startMonitorMode(port, &sink, nullptr);
   EXPECT_TRUE(device.finished());
-  EXPECT_EQ(describe(sink.reports), "[41 42 00|0|1][41 42 00|5|0][43 42 00|1|1]");
-  EXPECT_EQ(sink.keys, std::vector<uint8_t>{0x21});
   EXPECT_FALSE(strategy.isActive());
+  if (keys != nullptr) *keys = sink.keys;
+  return describe(sink.reports);
+}
+
+TEST(QrBrlOsMonitorModeTest, DisplayAndKeyReports) {
+  std::vector<uint8_t> keys;
+  EXPECT_EQ(streamed(
+                // position 0xFF, cells A B
+                " 79 00 0B 1B FF 00 00 00 00 00 00 02 41 42 16"
+                // the same cells at position 4
+                " 79 00 0B 1B 04 00 00 00 00 00 00 02 41 42 16"
+                // a key
+                " 79 00 02 55 21 16"
+                // one cell changes
+                " 79 00 0A 1B 00 00 00 00 00 00 00 01 43 16"
+                // another model's report is dropped, with what follows
+                " 79 01 0B 1B 01 00 00 00 00 00 00 02 43 44 16"
+                " 79 00 0A 1B 00 00 00 00 00 00 00 01 44 16",
+                &keys),
+            "[41 42 00|0|1][41 42 00|5|0][43 42 00|1|1]");
+  EXPECT_EQ(keys, std::vector<uint8_t>{0x21});
 }
 
 TEST(QrBrlOsMonitorModeTest, ARefusedStartLeavesMonitorModeOff) {
@@ -123,21 +133,9 @@ TEST(QrBrlOsMonitorModeTest, ARefusedStartLeavesMonitorModeOff) {
 }
 
 TEST(QrBrlOsMonitorModeTest, ACellCountBeyondTheReportIsBounded) {
-  QrTest::ScopedVirtualClock clock;
-  StreamPort port(&*clock);
-  Conversation device(port);
-  device.step("79 00 01 07 16", kOk)
-      .step("79 00 02 0B 01 16", std::string(kOk) +
-                                     " 79 00 0B 1B 00 00 00 00 00 00 00 FF 41 42 16" +
-                                     " 79 00 05 1B 00 00 00 16")
-      .step("79 00 02 0B 00 16", kOk);
-  QrBrlOsMonitorModeStrategy strategy;
-  port.onSilence = [&] { strategy.requestStop(); };
-  RecordingSink sink(3);
-  strategy.startMonitorMode(port, &sink, nullptr);
-  EXPECT_TRUE(device.finished());
   // The short report is dropped.
-  EXPECT_EQ(describe(sink.reports), "[41 42 00|1|1]");
+  EXPECT_EQ(streamed(" 79 00 0B 1B 00 00 00 00 00 00 00 FF 41 42 16 79 00 05 1B 00 00 00 16"),
+            "[41 42 00|1|1]");
 }
 
 TEST(QrBrlOsMonitorModeTest, GlintIsAlwaysAddressedToModel54) {

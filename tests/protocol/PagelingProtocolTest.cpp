@@ -20,27 +20,6 @@ using QrTest::toHex;
 
 constexpr wchar_t kPrefix[] = L"Test::op -- ";
 
-std::string failureClass(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const NotEnoughMemoryException&) {
-    return "NotEnoughMemory";
-  } catch (const MaxNumberOfFilesLoadedException&) {
-    return "MaxNumberOfFilesLoaded";
-  } catch (const MaxNumberOfBrailleTablesLoadedException&) {
-    return "MaxNumberOfBrailleTablesLoaded";
-  } catch (const FileAlreadyExistsOnDeviceException&) {
-    return "FileAlreadyExistsOnDevice";
-  } catch (const ErrorOnDeviceException&) {
-    return "ErrorOnDevice";
-  } catch (const ErrorInProtocolException&) {
-    return "ErrorInProtocol";
-  } catch (const QrException&) {
-    return "other";
-  }
-  return "none";
-}
-
 struct Expected {
   int code;
   const char* pcFirst;
@@ -73,11 +52,9 @@ TEST(PagelingProtocolTest, EveryErrorCodeWithWhatThePcWritesFirst) {
     SCOPED_TRACE("code " + std::to_string(expected.code));
     ScriptedPort port;
     port.deliver({0x15, static_cast<uint8_t>(expected.code)});
-    const auto await = [&] { Pageling::awaitAnswer(port, kPrefix); };
-    EXPECT_EQ(failureClass(await), expected.failure);
+    EXPECT_EQ(QrTest::failure([&] { Pageling::awaitAnswer(port, kPrefix); }),
+              std::string(expected.failure) + ": Test::op -- " + QrTest::describe(expected.text));
     EXPECT_EQ(toHex(port.written()), expected.pcFirst);
-    port.deliver({0x15, static_cast<uint8_t>(expected.code)});
-    EXPECT_EQ(QrTest::failureOf(await), std::wstring(kPrefix) + expected.text);
   }
 }
 

@@ -33,7 +33,6 @@ TEST(QrBrlOsFileTransferPosixTest, HeaderWithoutFileTimeTakesTheCurrentTime) {
   QrBrlOsFileTransferStrategy strategy(0x54);
   strategy.receiveFile(port, nullptr, L"/dev/null", L"N", 0, 1, nullptr);
   EXPECT_TRUE(device.finished());
-  EXPECT_EQ(toHex(port.written()), toHex(device.hostBytes()));
 }
 
 }  // namespace

@@ -11,11 +11,14 @@
 #include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
+#include "tests/support/Services.h"
 
 namespace QrCom {
 namespace {
 
+using QrTest::claimedServices;
 using QrTest::Conversation;
+using QrTest::eachFailsAsNotSupported;
 using QrTest::failsAsNotSupported;
 using QrTest::failsWith;
 using QrTest::hex;
@@ -24,14 +27,6 @@ using QrTest::toHex;
 
 constexpr uint8_t kVantra = 0x54;
 const std::wstring kPrefix = L"QrBrlOsMaintenanceStrategy::";
-
-std::string services(const DeviceMaintenanceStrategy& strategy) {
-  std::string ids;
-  for (int id = 0; id < 64; ++id) {
-    if (strategy.supportsService(id)) ids += std::to_string(id) + " ";
-  }
-  return ids;
-}
 
 TEST(QrBrlOsMaintenanceTest, TableUploadHasTheCurrentHeaderWithoutTimeStamp) {
   uint8_t table[256] = {};
@@ -74,22 +69,22 @@ TEST(QrBrlOsMaintenanceTest, LegacyFlagSwitchesTheTableSlotsOff) {
   BrailleTablesNames names;
   ScriptedPort port;
   QrBrlOsMaintenanceStrategy strategy(kVantra, true);
-  EXPECT_TRUE(
-      failsAsNotSupported([&] { strategy.receiveBrailleTable(port, table, L"T", 1, false); },
-                          kPrefix + L"receiveBrailleTable -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.getUsedBrailleTables(port, a, a); },
-                                  kPrefix + L"getUsedBrailleTables -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.activateBrailleTable(port, 1); },
-                                  kPrefix + L"activateBrailleTable -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.getBrailleTablesNames(port, names); },
-                                  kPrefix + L"getBrailleTablesNames -- "));
+  EXPECT_TRUE(eachFailsAsNotSupported({
+      {[&] { strategy.receiveBrailleTable(port, table, L"T", 1, false); },
+       kPrefix + L"receiveBrailleTable -- "},
+      {[&] { strategy.getUsedBrailleTables(port, a, a); }, kPrefix + L"getUsedBrailleTables -- "},
+      {[&] { strategy.activateBrailleTable(port, 1); }, kPrefix + L"activateBrailleTable -- "},
+      {[&] { strategy.getBrailleTablesNames(port, names); },
+       kPrefix + L"getBrailleTablesNames -- "},
+  }));
   EXPECT_TRUE(port.calls().empty());
 
-  EXPECT_EQ(services(strategy), "23 24 25 26 27 28 ");
-  EXPECT_EQ(services(*strategy.clone()), "23 24 25 26 27 28 ");
-  EXPECT_EQ(services(QrBrlOsMaintenanceStrategy(kVantra, false)), "14 16 19 22 23 24 25 26 27 28 ");
-  EXPECT_EQ(services(QrBrlOsVersion103MaintenanceStrategy(kVantra)),
-            "14 16 19 22 23 24 25 26 27 28 34 ");
+  EXPECT_EQ(claimedServices(strategy), "23 24 25 26 27 28");
+  EXPECT_EQ(claimedServices(*strategy.clone()), "23 24 25 26 27 28");
+  EXPECT_EQ(claimedServices(QrBrlOsMaintenanceStrategy(kVantra, false)),
+            "14 16 19 22 23 24 25 26 27 28");
+  EXPECT_EQ(claimedServices(QrBrlOsVersion103MaintenanceStrategy(kVantra)),
+            "14 16 19 22 23 24 25 26 27 28 34");
   EXPECT_FALSE(QrBrlOsMaintenanceStrategy(kVantra, false).isMassStorageProtocolActive(port));
 }
 
@@ -336,7 +331,7 @@ TEST(FnxMaintenanceTest, TablesAndClockDoNothing) {
   EXPECT_TRUE(failsAsNotSupported([&] { strategy.deleteFlash(port); },
                                   L"BrailleSystemVersion2000MaintenanceStrategy::deleteFlash -- "));
   EXPECT_TRUE(strategy.usesLegacyTableSlots());
-  EXPECT_EQ(services(strategy), "23 24 25 26 ");
+  EXPECT_EQ(claimedServices(strategy), "23 24 25 26");
   const auto copy = strategy.clone();
   EXPECT_EQ(static_cast<FnxMaintenanceStrategy&>(*copy).modelId(), 0x84);
 }

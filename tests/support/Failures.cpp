@@ -1,5 +1,11 @@
 #include "tests/support/Failures.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
+#include <typeinfo>
+
 #include "qrcom/base/Utf8.h"
 
 namespace QrTest {
@@ -17,6 +23,23 @@ std::wstring failureOf(const std::function<void()>& operation) {
   return L"(no failure)";
 }
 
+std::string failure(const std::function<void()>& operation) {
+  try {
+    operation();
+  } catch (const QrCom::QrException& error) {
+    int status = 0;
+    const std::unique_ptr<char, void (*)(void*)> demangled(
+        abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status), std::free);
+    std::string name = demangled ? demangled.get() : typeid(error).name();
+    name = name.substr(name.rfind(':') + 1);
+    if (name.size() > 9 && name.compare(name.size() - 9, 9, "Exception") == 0) {
+      name.resize(name.size() - 9);
+    }
+    return name + ": " + QrCom::toUtf8(error.getMessage());
+  }
+  return "(no failure)";
+}
+
 ::testing::AssertionResult failsAsNotSupported(const std::function<void()>& operation,
                                                const std::wstring& prefix) {
   const std::wstring expected = prefix + QrCom::kServiceNotSupported;
@@ -32,6 +55,16 @@ std::wstring failureOf(const std::function<void()>& operation) {
   }
   return ::testing::AssertionFailure()
          << "no failure, expected \"" << QrCom::toUtf8(expected) << "\"";
+}
+
+::testing::AssertionResult eachFailsAsNotSupported(
+    const std::vector<std::pair<std::function<void()>, std::wstring>>& operations) {
+  for (const auto& [operation, prefix] : operations) {
+    const ::testing::AssertionResult result = failsAsNotSupported(operation, prefix);
+    if (!result)
+      return ::testing::AssertionFailure() << describe(prefix) << ": " << result.message();
+  }
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace QrTest

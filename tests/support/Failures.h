@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -15,10 +17,18 @@ std::string describe(const std::wstring& text);
 // The message of the QrException that `operation` throws, or "(no failure)".
 std::wstring failureOf(const std::function<void()>& operation);
 
+// "ErrorInProtocol: <message>" for the QrException that `operation` throws: its exact class
+// without namespace and "Exception", then its message (UTF-8); "(no failure)" when none.
+std::string failure(const std::function<void()>& operation);
+
 // True when `operation` throws WrongProtocolVersionException with `prefix` followed by the
 // not-supported text.
 ::testing::AssertionResult failsAsNotSupported(const std::function<void()>& operation,
                                                const std::wstring& prefix);
+
+// failsAsNotSupported for each operation with its prefix.
+::testing::AssertionResult eachFailsAsNotSupported(
+    const std::vector<std::pair<std::function<void()>, std::wstring>>& operations);
 
 // True when `operation` throws an `Expected` (or a subclass) whose message is `message`.
 template <typename Expected>
