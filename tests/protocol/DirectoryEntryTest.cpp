@@ -2,28 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace QrCom {
 namespace {
 
 constexpr EntryTime kTime = {2024, 5, 1, 14, 5, 33};
 
 TEST(DirectoryEntryTest, SplitsAtTheLastSlashOrElseTheLastBackslash) {
-  const DirectoryEntry nested(L"/QRSYS/LANGUAGE/de.lng", 0, kTime, 10);
-  EXPECT_EQ(nested.directory(), L"/QRSYS/LANGUAGE/");
-  EXPECT_EQ(nested.name(), L"de.lng");
-
-  const DirectoryEntry mixed(L"A\\B/C\\D.TXT", 0, kTime, 10);
-  EXPECT_EQ(mixed.directory(), L"A\\B/");
-  EXPECT_EQ(mixed.name(), L"C\\D.TXT");
-
-  const DirectoryEntry backslashes(L"A\\B\\C.TXT", 0, kTime, 10);
-  EXPECT_EQ(backslashes.directory(), L"A\\B\\");
-  EXPECT_EQ(backslashes.name(), L"C.TXT");
-
-  const DirectoryEntry flat(L"A.TXT", 0, kTime, 10);
-  EXPECT_EQ(flat.directory(), L"");
-  EXPECT_EQ(flat.name(), L"A.TXT");
-  EXPECT_EQ(flat.path(), L"A.TXT");
+  for (const auto& [path, directory, name] :
+       {std::tuple{L"/QRSYS/LANGUAGE/de.lng", L"/QRSYS/LANGUAGE/", L"de.lng"},
+        {L"A\\B/C\\D.TXT", L"A\\B/", L"C\\D.TXT"},
+        {L"A\\B\\C.TXT", L"A\\B\\", L"C.TXT"},
+        {L"A.TXT", L"", L"A.TXT"}}) {
+    const DirectoryEntry entry(path, 0, kTime, 10);
+    EXPECT_EQ(entry.directory(), directory);
+    EXPECT_EQ(entry.name(), name);
+    EXPECT_EQ(entry.path(), path);
+  }
 }
 
 TEST(DirectoryEntryTest, FolderHasASlashBeforeItsNameAndNoSizeText) {

@@ -27,6 +27,11 @@ std::string block(size_t size, uint8_t fill) {
          toHex(Bytes(size, fill)) + " 16";
 }
 
+// The request for A.TXT and its answer (06 16 03: blocks follow).
+Conversation& requestATxt(Conversation& device, const std::string& answer = "06 16 03") {
+  return device.step("21", "06 21").step("06 00 41 2E 54 58 54 21 16", answer);
+}
+
 class LegacyDownloadTest : public ::testing::Test {
  protected:
   // Runs the download of A.TXT into "a.txt" and expects it to fail with `message` as `E`.
@@ -46,10 +51,7 @@ class LegacyDownloadTest : public ::testing::Test {
 };
 
 TEST_F(LegacyDownloadTest, ATxtHoldingAbc) {
-  device_.step("21", "06 21")
-      .step("06 00 41 2E 54 58 54 21 16", "06 16 03")
-      .step("06 03", "03 00 61 62 63 16")
-      .step("06 16", "04");
+  requestATxt(device_).step("06 03", "03 00 61 62 63 16").step("06 16", "04");
   strategy_.sendFile(port_, nullptr, L"A.TXT", target_, 3, &sink_);
   EXPECT_TRUE(device_.finished());
   EXPECT_EQ(dir_.read(L"a.txt"), "abc");
@@ -60,8 +62,7 @@ TEST_F(LegacyDownloadTest, ATxtHoldingAbc) {
 }
 
 TEST_F(LegacyDownloadTest, BlocksOfEightyBytesAndEmptyBlocks) {
-  device_.step("21", "06 21")
-      .step("06 00 41 2E 54 58 54 21 16", "06 16 03")
+  requestATxt(device_)
       .step("06 03", block(80, 'p') + " 03")
       .step("06 16")
       .step("06 03", block(0, 0) + " 03")
@@ -74,8 +75,7 @@ TEST_F(LegacyDownloadTest, BlocksOfEightyBytesAndEmptyBlocks) {
 }
 
 TEST_F(LegacyDownloadTest, BlockOfEightyOneBytesIsRefused) {
-  device_.step("21", "06 21")
-      .step("06 00 41 2E 54 58 54 21 16", "06 16 03")
+  requestATxt(device_)
       .step("06 03", block(80, 'p') + " 03")
       .step("06 16")
       .step("06 03", block(81, 'p'));
@@ -86,7 +86,7 @@ TEST_F(LegacyDownloadTest, BlockOfEightyOneBytesIsRefused) {
 
 TEST_F(LegacyDownloadTest, ProgressOnTheFirstBlockAndAboutEveryFiftyBlocks) {
   // (8000 - done) / 80 + 2 is a multiple of 50 at done 160 and 4160; 80 is the first block.
-  device_.step("21", "06 21").step("06 00 41 2E 54 58 54 21 16", "06 16 03");
+  requestATxt(device_);
   for (int i = 0; i < 100; ++i) device_.step("06 03", block(80, 'r') + " 03").step("06 16");
   device_.step("06 03", block(0, 0)).step("06 16", "04");
   strategy_.sendFile(port_, nullptr, L"A.TXT", target_, 8000, &sink_);
@@ -95,11 +95,7 @@ TEST_F(LegacyDownloadTest, ProgressOnTheFirstBlockAndAboutEveryFiftyBlocks) {
 }
 
 TEST_F(LegacyDownloadTest, CancelOnThePcRefusesTheNextBlock) {
-  device_.step("21", "06 21")
-      .step("06 00 41 2E 54 58 54 21 16", "06 16 03")
-      .step("06 03", block(3, 'a') + " 03")
-      .step("06 16")
-      .step("15 17");
+  requestATxt(device_).step("06 03", block(3, 'a') + " 03").step("06 16").step("15 17");
   sink_.onReport = [&](uint64_t done) {
     if (done > 0) strategy_.cancel();
   };
@@ -109,11 +105,7 @@ TEST_F(LegacyDownloadTest, CancelOnThePcRefusesTheNextBlock) {
 }
 
 TEST_F(LegacyDownloadTest, CancelOnTheDeviceIsAcknowledged) {
-  device_.step("21", "06 21")
-      .step("06 00 41 2E 54 58 54 21 16", "06 16 03")
-      .step("06 03", block(3, 'a') + " 43")
-      .step("06 16")
-      .step("06 43");
+  requestATxt(device_).step("06 03", block(3, 'a') + " 43").step("06 16").step("06 43");
   expectFailure<TransmissionCanceledByUserException>(
       std::wstring(kDownload) + L"Transmission canceled by user (device side).");
   EXPECT_TRUE(device_.finished());
@@ -128,22 +120,20 @@ TEST_F(LegacyDownloadTest, MalformedBlocks) {
                           Case{"03 00 61 62", L"Wrong number of data bytes(page frame error)."}}) {
     ScriptedPort port;
     Conversation device(port);
-    device.step("21", "06 21")
-        .step("06 00 41 2E 54 58 54 21 16", "06 16 03")
-        .step("06 03", bad.device);
+    requestATxt(device).step("06 03", bad.device);
     EXPECT_TRUE(failsWith<ErrorInProtocolException>(
         [&] { strategy_.sendFile(port, nullptr, L"A.TXT", target_, 3, nullptr); },
         std::wstring(kDownload) + bad.text));
     EXPECT_FALSE(dir_.exists(L"a.txt"));
   }
-  device_.step("21", "06 21").step("06 00 41 2E 54 58 54 21 16", "06 16 05");
+  requestATxt(device_, "06 16 05");
   expectFailure<ErrorInProtocolException>(std::wstring(kDownload) +
                                           L"Missing RECEIVE_DATA_BLOCK or CANCEL_UPLOAD.");
   EXPECT_TRUE(device_.finished());
 }
 
 TEST_F(LegacyDownloadTest, DeviceErrorsEraseTheTargetFile) {
-  device_.step("21", "06 21").step("06 00 41 2E 54 58 54 21 16", "15 18");
+  requestATxt(device_, "15 18");
   expectFailure<FileNotFoundOnDeviceException>(std::wstring(kDownload) +
                                                L"File not found on device.");
   EXPECT_TRUE(device_.finished());
@@ -153,7 +143,7 @@ TEST_F(LegacyDownloadTest, SilentDeviceIsThePortsFailure) {
   QrTest::ScopedVirtualClock clock;
   ScriptedPort port(&*clock);
   Conversation device(port);
-  device.step("21", "06 21").step("06 00 41 2E 54 58 54 21 16", "06 16 03").step("06 03", "03");
+  requestATxt(device).step("06 03", "03");
   EXPECT_THROW(strategy_.sendFile(port, nullptr, L"A.TXT", target_, 3, nullptr),
                CannotReadFromPortException);
   EXPECT_FALSE(dir_.exists(L"a.txt"));

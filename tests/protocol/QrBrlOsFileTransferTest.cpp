@@ -50,6 +50,11 @@ std::string stampOf(const std::wstring& path) {
 
 class QrBrlOsFileTransferTest : public ::testing::Test {
  protected:
+  // The disk-space exchange and the acknowledged `header` frame of an upload.
+  void opens(const std::string& header) {
+    device_.step("25", kDiskSpace).step("06 16").step("03", "06 03").step(header, "06 16");
+  }
+
   QrTest::TempDir dir_;
   ScriptedPort port_;
   Conversation device_{port_};
@@ -61,13 +66,8 @@ class QrBrlOsFileTransferTest : public ::testing::Test {
 
 TEST_F(QrBrlOsFileTransferTest, UploadHeaderCarriesTheFileTime) {
   const std::wstring source = dir_.write(L"hello", "hello");
-  device_.step("25", kDiskSpace)
-      .step("06 16")
-      .step("03", "06 03")
-      .step("10 00 1C 41 2E 54 58 54 05 " + stampOf(source) + " 01 0F 16", "06 16")
-      .step("03", "06 03")
-      .step("05 00 68 65 6C 6C 6F 16", "06 16")
-      .step("04", "06 04");
+  opens("10 00 1C 41 2E 54 58 54 05 " + stampOf(source) + " 01 0F 16");
+  device_.step("03", "06 03").step("05 00 68 65 6C 6C 6F 16", "06 16").step("04", "06 04");
   strategy_.receiveFile(port_, nullptr, source, L"A.TXT", 0, 1, nullptr);
   EXPECT_TRUE(device_.finished());
 }
@@ -75,10 +75,7 @@ TEST_F(QrBrlOsFileTransferTest, UploadHeaderCarriesTheFileTime) {
 TEST_F(QrBrlOsFileTransferTest, UploadBlocksOf512WithProgressAfterEach) {
   const std::wstring source = dir_.write(L"f", std::string(1100, 'z'));
   const std::string stamp = stampOf(source);
-  device_.step("25", kDiskSpace)
-      .step("06 16")
-      .step("03", "06 03")
-      .step("0C 00 1C 46 05 " + stamp + " 01 0F 16", "06 16");
+  opens("0C 00 1C 46 05 " + stamp + " 01 0F 16");
   for (size_t size : {512, 512, 76}) {
     device_.step("03", "06 03")
         .step(lengthOf(size) + " " + toHex(Bytes(size, 'z')) + " 16", "06 16");
@@ -91,11 +88,8 @@ TEST_F(QrBrlOsFileTransferTest, UploadBlocksOf512WithProgressAfterEach) {
 
 TEST_F(QrBrlOsFileTransferTest, CancelFromTheUserInterfaceThread) {
   const std::wstring source = dir_.write(L"f", std::string(1100, 'z'));
-  device_.step("25", kDiskSpace)
-      .step("06 16")
-      .step("03", "06 03")
-      .step("0C 00 1C 46 05 " + stampOf(source) + " 01 0F 16", "06 16")
-      .step("03", "06 03")
+  opens("0C 00 1C 46 05 " + stampOf(source) + " 01 0F 16");
+  device_.step("03", "06 03")
       .step(lengthOf(512) + " " + toHex(Bytes(512, 'z')) + " 16", "06 16")
       .step("43", "06 43");
   // The worker stops after its first block until the other thread has cancelled.
@@ -135,11 +129,8 @@ TEST_F(QrBrlOsFileTransferTest, NamesUpTo260Characters) {
                                                         prefix + L"SourceFileName is empty."));
   EXPECT_TRUE(port_.written().empty());
 
-  device_.step("25", kDiskSpace)
-      .step("06 16")
-      .step("03", "06 03")
-      .step("0F 01 1C " + toHex(Bytes(260, 'N')) + " 05 " + stampOf(source) + " 01 0F 16", "06 16")
-      .step("04", "06 04");
+  opens("0F 01 1C " + toHex(Bytes(260, 'N')) + " 05 " + stampOf(source) + " 01 0F 16");
+  device_.step("04", "06 04");
   strategy_.receiveFile(port_, nullptr, source, L" " + std::wstring(260, L'N'), 0, 1, nullptr);
   EXPECT_TRUE(device_.finished());
 }
