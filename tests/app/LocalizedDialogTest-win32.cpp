@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwctype>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "app/UiLanguage.h"
@@ -86,18 +87,15 @@ class TemplateReader {
   }
 
  private:
-  WORD word() {
-    WORD value;
+  template <typename T>
+  T next() {
+    T value;
     std::memcpy(&value, base_ + at_, sizeof value);
     at_ += sizeof value;
     return value;
   }
-  DWORD dword() {
-    DWORD value;
-    std::memcpy(&value, base_ + at_, sizeof value);
-    at_ += sizeof value;
-    return value;
-  }
+  WORD word() { return next<WORD>(); }
+  DWORD dword() { return next<DWORD>(); }
   int16_t coordinate() { return static_cast<int16_t>(word()); }
   // A string, or "#n" for a number.
   std::wstring nameOrNumber() {
@@ -140,75 +138,70 @@ constexpr DWORD kField = kChild | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL;
 constexpr DWORD kList = kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 constexpr DWORD kBar = kChild | WS_BORDER;
 
-void expectFrame(const Dialog& found, int16_t width, int16_t height) {
-  EXPECT_EQ(found.style, kDialogStyle);
-  EXPECT_EQ(found.width, width);
-  EXPECT_EQ(found.height, height);
-  EXPECT_EQ(found.pointSize, 8);
-  EXPECT_EQ(found.font, L"MS Shell Dlg");
-}
+struct DialogCase {
+  struct {
+    const char* name;
+    uint16_t id;
+    uint16_t language;
+    int16_t width, height;
+    const wchar_t* caption;
+  } frame;
+  std::vector<Control> controls;
+};
 
-TEST(LocalizedDialogTest, EnglishProgressDialog) {
-  const Dialog found = dialog(QR_IDD_UPLOAD_PROCESS, kLanguageEnglish);
-  expectFrame(found, 249, 80);
-  EXPECT_EQ(found.caption, L"Update Firmware");
-  // Each label right before its field; the tab order Cancel, target device, status.
-  const std::vector<Control> expected = {
-      {IDCANCEL, L"button", L"&Cancel", 192, 59, 50, 14, kDefaultButton},
+// Each label right before its field; the tab order starts at the default button.
+const DialogCase kDialogs[] = {
+    {{"EnglishProgressDialog", QR_IDD_UPLOAD_PROCESS, kLanguageEnglish, 249, 80,
+      L"Update Firmware"},
+     {{IDCANCEL, L"button", L"&Cancel", 192, 59, 50, 14, kDefaultButton},
       {-1, L"static", L"Target device:", 7, 9, 50, 8, kLabel},
       {QR_IDC_TARGET_DEVICE, L"edit", L"", 57, 9, 185, 12, kField},
       {-1, L"static", L"Status:", 7, 22, 24, 9, kLabel},
       {QR_IDC_STATUS, L"edit", L"", 57, 22, 185, 16, kField},
-      {QR_IDC_PROGRESS_BAR, L"msctls_progress32", L"", 7, 38, 235, 14, kBar},
-  };
-  EXPECT_EQ(found.controls, expected);
-}
-
-TEST(LocalizedDialogTest, GermanProgressDialog) {
-  const Dialog found = dialog(QR_IDD_UPLOAD_PROCESS, kLanguageGerman);
-  expectFrame(found, 249, 80);
-  EXPECT_EQ(found.caption, L"Firmware \u00fcbertragen");
-  const std::vector<Control> expected = {
-      {IDCANCEL, L"button", L"A&bbbrechen", 192, 59, 50, 14, kDefaultButton},
+      {QR_IDC_PROGRESS_BAR, L"msctls_progress32", L"", 7, 38, 235, 14, kBar}}},
+    {{"GermanProgressDialog", QR_IDD_UPLOAD_PROCESS, kLanguageGerman, 249, 80,
+      L"Firmware \u00fcbertragen"},
+     {{IDCANCEL, L"button", L"A&bbbrechen", 192, 59, 50, 14, kDefaultButton},
       {-1, L"static", L"Zielger\u00e4t:", 7, 9, 32, 8, kLabel},
       {QR_IDC_TARGET_DEVICE, L"edit", L"", 45, 9, 197, 12, kField},
       {-1, L"static", L"Status:", 7, 22, 24, 9, kLabel},
       {QR_IDC_STATUS, L"edit", L"", 45, 22, 197, 16, kField},
-      {QR_IDC_PROGRESS_BAR, L"msctls_progress32", L"", 7, 38, 235, 14, kBar},
-  };
-  EXPECT_EQ(found.controls, expected);
-}
-
-TEST(LocalizedDialogTest, EnglishDeviceSelection) {
-  const Dialog found = dialog(QR_IDD_DEVICE_SELECTION, kLanguageEnglish);
-  expectFrame(found, 257, 71);
-  EXPECT_EQ(found.caption, L"Select Quorlin device");
-  const std::vector<Control> expected = {
-      {IDCANCEL, L"button", L"&Finish", 202, 50, 48, 14, kDefaultButton},
+      {QR_IDC_PROGRESS_BAR, L"msctls_progress32", L"", 7, 38, 235, 14, kBar}}},
+    {{"EnglishDeviceSelection", QR_IDD_DEVICE_SELECTION, kLanguageEnglish, 257, 71,
+      L"Select Quorlin device"},
+     {{IDCANCEL, L"button", L"&Finish", 202, 50, 48, 14, kDefaultButton},
       {-1, L"static",
        L"More than one Quorlin device found. Please select the device, you want to update. ", 7, 7,
        243, 17, kLabel},
       {QR_IDC_DEVICE_LIST, L"combobox", L"", 7, 31, 243, 106, kList},
-      {IDOK, L"button", L"&Continue", 148, 50, 50, 14, kButton},
-  };
-  EXPECT_EQ(found.controls, expected);
-}
-
-TEST(LocalizedDialogTest, GermanDeviceSelection) {
-  const Dialog found = dialog(QR_IDD_DEVICE_SELECTION, kLanguageGerman);
-  expectFrame(found, 257, 71);
-  EXPECT_EQ(found.caption, L"Quorlin Ger\u00e4t ausw\u00e4hlen");
-  const std::vector<Control> expected = {
-      {IDCANCEL, L"button", L"B&eenden", 202, 50, 48, 14, kDefaultButton},
+      {IDOK, L"button", L"&Continue", 148, 50, 50, 14, kButton}}},
+    {{"GermanDeviceSelection", QR_IDD_DEVICE_SELECTION, kLanguageGerman, 257, 71,
+      L"Quorlin Ger\u00e4t ausw\u00e4hlen"},
+     {{IDCANCEL, L"button", L"B&eenden", 202, 50, 48, 14, kDefaultButton},
       {-1, L"static",
        L"Es wurden mehrere Quorlin Ger\u00e4te an Ihrem PC gefunden. Bitte w\u00e4hlen Sie das "
        L"Ger\u00e4t aus, f\u00fcr das Sie die Firmware aktualiesieren m\u00f6chten:",
        7, 7, 243, 17, kLabel},
       {QR_IDC_DEVICE_LIST, L"combobox", L"", 7, 31, 243, 106, kList},
-      {IDOK, L"button", L"&Weiter", 148, 50, 50, 14, kButton},
-  };
-  EXPECT_EQ(found.controls, expected);
+      {IDOK, L"button", L"&Weiter", 148, 50, 50, 14, kButton}}},
+};
+
+class LocalizedDialogLayoutTest : public ::testing::TestWithParam<DialogCase> {};
+
+TEST_P(LocalizedDialogLayoutTest, TemplateIsExact) {
+  const auto& expected = GetParam().frame;
+  const Dialog found = dialog(expected.id, expected.language);
+  EXPECT_EQ(found.style, kDialogStyle);
+  EXPECT_EQ(found.width, expected.width);
+  EXPECT_EQ(found.height, expected.height);
+  EXPECT_EQ(found.pointSize, 8);
+  EXPECT_EQ(found.font, L"MS Shell Dlg");
+  EXPECT_EQ(found.caption, expected.caption);
+  EXPECT_EQ(found.controls, GetParam().controls);
 }
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, LocalizedDialogLayoutTest, ::testing::ValuesIn(kDialogs),
+                         [](const auto& info) { return std::string(info.param.frame.name); });
 
 TEST(LocalizedDialogTest, OtherLanguagesFallBackToTheirPrimaryLanguageThenEnglish) {
   const std::wstring german = L"Firmware \u00fcbertragen";
