@@ -94,6 +94,12 @@ class EpromFixture : public ::testing::Test {
     return failureOfClass<E>([&] { load(path, model, cells); });
   }
 
+  // A new script on a clean port, for a test's next case.
+  void restart() {
+    script = BootLoaderScript();
+    port.clearLog();
+  }
+
   // Up to the bank count: found at once, message shown, EPROM mode entered.
   void reachEpromMode(uint8_t model = kModel, const Bytes& message = kMessage40) {
     script.probe(model).uploadMessage(message).epromSwitch();

@@ -75,8 +75,7 @@ TEST_F(EpromSwitchesTest, UploadMessageDependsOnTheModel) {
     EXPECT_TRUE(script.done());
     EXPECT_EQ(toHex(port.written()), "FF AE");
   }
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   {
     SCOPED_TRACE("16 cells show the first 16 characters");
     script.probe(50).uploadMessage(hex("01 4B 0A 17 0D 3A 01 17 11 00 65 0F 07 15 01 19 28"));
@@ -92,16 +91,14 @@ TEST_F(EpromSwitchesTest, AddressBitFailures) {
   expectFailure(L"EpromVersion11FirmwareUploadStrategy::setAddressBit--Cannot start INFO mode.",
                 failureOf<QrCom::CannotSwitchFlashBanksException>(path));
 
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   reachEpromMode();
   script.host({0xAE}, {0x4F}).host(ascii("INFO "), ascii("INFOX"));
   expectFailure(
       L"EpromVersion11FirmwareUploadStrategy::setAddressBit--Invalid confirmation of INFO command",
       failureOf<QrCom::CannotSwitchFlashBanksException>(path));
 
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   reachEpromMode();
   script.addressBit(0x36, 0x36).addressBit(0x36, 0x00);  // 8 banks, then bank 0 refused
   expectFailure(
@@ -113,8 +110,7 @@ TEST_F(EpromSwitchesTest, AddressBitFailures) {
 TEST_F(EpromSwitchesTest, EraseFailures) {
   const std::wstring prefix = L"EpromVersion11FirmwareUploadStrategy::deleteFlashMemory--";
   auto reachErase = [&] {
-    script = BootLoaderScript();
-    port.clearLog();
+    restart();
     reachEpromMode();
     script.addressBit(0x36, 0x00).addressBit(0x33, 0x33);  // 4 banks
     script.addressBit(0x33, 0x33).addressBit(0x55, 0x75);  // bank 0
@@ -162,16 +158,14 @@ TEST_F(EpromSwitchesTest, BeginUploadAndFlashSwitchFailures) {
       L"BEGIN_UPLOAD",
       failureOf<QrCom::ErrorWhileLoadingHexFileException>(path));
 
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   reachTwoBanks();
   script.uploadMessage(kMessage40).addressBit(0x55, 0x75).beginUpload().record(kEndRecord);
   script.host({0xAE}, {0x00});
   expectFailure(L"EpromVersion11FirmwareUploadStrategy::switchToFlashMode--Cannot start INFO mode.",
                 failureOf<QrCom::CannotSwitchToFlashException>(path));
 
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   reachTwoBanks();
   script.uploadMessage(kMessage40).addressBit(0x55, 0x75).beginUpload().record(kEndRecord);
   script.host({0xAE}, {0x4F}).host(ascii("FLASHUmschaltung "), ascii("FLASHUmschaltungX"));
@@ -206,8 +200,7 @@ class RvnSwitchTest : public EpromSwitchesTest {
   };
 
   void reachRvnSwitch(size_t failAt) {
-    script = BootLoaderScript();
-    port.clearLog();
+    restart();
     reachEpromMode(kRvn, kMessage64);
     script.host({0xFF}, {0x00}).host({0xFF}, {0xFE}).host({0xFF});
     for (size_t i = 0; i < steps.size() && i <= failAt; ++i) {

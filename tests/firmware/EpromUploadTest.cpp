@@ -117,8 +117,7 @@ TEST_F(EpromUploadTest, BankCountDecidesTheErase) {
     EXPECT_TRUE(script.done());
     EXPECT_EQ(std::count(sink.stages.begin(), sink.stages.end(), 4u), 0);
   }
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   sink.stages.clear();
   {
     SCOPED_TRACE("four banks: bank 0 selected, erased");
@@ -158,8 +157,7 @@ TEST_F(EpromUploadTest, RecordIsSentUpToFourTimes) {
     load(path);
     EXPECT_TRUE(script.done());
   }
-  script = BootLoaderScript();
-  port.clearLog();
+  restart();
   {
     SCOPED_TRACE("four refusals");
     reachEpromMode();
