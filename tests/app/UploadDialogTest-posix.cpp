@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "app/LocalizedStrings.h"
@@ -30,7 +31,23 @@ class Notifier : public QrCom::UploadProcessDialogNotifier {
   std::thread::id thread;
 };
 
-TEST(UploadDialogTest, PlainLinesForEachStatusAndEachTenPercent) {
+// The English dialog on pipes.
+class UploadDialogTest : public ::testing::Test {
+ protected:
+  // Shows the dialog while `work` runs on a worker thread; the dialog's result.
+  int show(const std::function<void(UploadProgress&)>& work) {
+    std::thread worker([&] { work(ui.uploadProgress()); });
+    const int result = ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier);
+    worker.join();
+    return result;
+  }
+
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui{ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish};
+  Notifier notifier;
+};
+
+TEST(ProgressRendererTest, PlainLinesForEachStatusAndEachTenPercent) {
   ProgressRenderer renderer(false);
   std::string output;
   for (unsigned percent = 0; percent <= 100; ++percent) {
@@ -52,7 +69,7 @@ TEST(UploadDialogTest, PlainLinesForEachStatusAndEachTenPercent) {
             "Sending help file\xE2\x80\xA6 100 %\n");
 }
 
-TEST(UploadDialogTest, OneLineRewrittenInPlaceOnATerminal) {
+TEST(ProgressRendererTest, OneLineRewrittenInPlaceOnATerminal) {
   ProgressRenderer renderer(true);
   EXPECT_EQ(renderer.update(L"", 0), "\r0 %\x1b[K");
   EXPECT_EQ(renderer.update(L"Sending", 1), "\rSending 1 %\x1b[K");
@@ -63,10 +80,7 @@ TEST(UploadDialogTest, OneLineRewrittenInPlaceOnATerminal) {
   EXPECT_EQ(renderer.update(L"Sending", 1), "\rSending 1 %\x1b[K");
 }
 
-TEST(UploadDialogTest, ShowsWhatTheWorkerReportedBeforeAndEndsWithItsResult) {
-  TerminalEnds ends = TerminalEnds::pipes();
-  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  Notifier notifier;
+TEST_F(UploadDialogTest, ShowsWhatTheWorkerReportedBeforeAndEndsWithItsResult) {
   UploadProgress& progress = ui.uploadProgress();
   progress.setStatus(L"Sending message file...");
   for (unsigned percent : {5, 12, 19, 20}) progress.setPercent(percent);
@@ -82,7 +96,7 @@ TEST(UploadDialogTest, ShowsWhatTheWorkerReportedBeforeAndEndsWithItsResult) {
                                "Sending help file\xE2\x80\xA6 100 %\n");
 }
 
-TEST(UploadDialogTest, InPlaceOnAPseudoTerminal) {
+TEST(UploadDialogPtyTest, InPlaceOnAPseudoTerminal) {
   TerminalEnds ends = TerminalEnds::pty();
   TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageGerman);
   Notifier notifier;
@@ -104,39 +118,30 @@ TEST(UploadDialogTest, InPlaceOnAPseudoTerminal) {
             std::string::npos);
 }
 
-TEST(UploadDialogTest, AMessageOfTheWorkerComesBetweenItsReports) {
-  TerminalEnds ends = TerminalEnds::pipes();
-  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  Notifier notifier;
-  std::thread worker([&] {
-    UploadProgress& progress = ui.uploadProgress();
-    progress.setStatus(L"Sending Braille table\u2026");
-    progress.showMessage(L"No space for the new Braille table.", MessageKind::Information);
-    progress.setStatus(L"Sending help file\u2026");
-    progress.end(0);
-  });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
-  worker.join();
+TEST_F(UploadDialogTest, AMessageOfTheWorkerComesBetweenItsReports) {
+  EXPECT_EQ(show([](UploadProgress& progress) {
+              progress.setStatus(L"Sending Braille table\u2026");
+              progress.showMessage(L"No space for the new Braille table.",
+                                   MessageKind::Information);
+              progress.setStatus(L"Sending help file\u2026");
+              progress.end(0);
+            }),
+            0);
   EXPECT_EQ(ends.output(), kHeader +
                                "Sending Braille table\xE2\x80\xA6 0 %\n"
                                "No space for the new Braille table.\n"
                                "Sending help file\xE2\x80\xA6 0 %\n");
 }
 
-TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
-  TerminalEnds ends = TerminalEnds::pipes();
-  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  Notifier notifier;
+TEST_F(UploadDialogTest, RetryQuestionAskedForTheWorker) {
   ends.type("again\nr\nc\n");
-  std::thread worker([&] {
-    UploadProgress& progress = ui.uploadProgress();
-    progress.setStatus(L"Sending help file\u2026");
-    const bool first = progress.askRetry();
-    const bool second = progress.askRetry();
-    progress.end(first && !second ? 0 : -1);
-  });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
-  worker.join();
+  EXPECT_EQ(show([](UploadProgress& progress) {
+              progress.setStatus(L"Sending help file\u2026");
+              const bool first = progress.askRetry();
+              const bool second = progress.askRetry();
+              progress.end(first && !second ? 0 : -1);
+            }),
+            0);
   EXPECT_EQ(notifier.cancels, 0);
   const std::string question =
       "Error while sending. Please check, if the target device is showing an error message. If "
@@ -146,45 +151,31 @@ TEST(UploadDialogTest, RetryQuestionAskedForTheWorker) {
                                "Please answer with one of the choices.\n" + question + question);
 }
 
-TEST(UploadDialogTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
-  TerminalEnds ends = TerminalEnds::pipes();
-  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  Notifier notifier;
+TEST_F(UploadDialogTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
   ends.endInput();
-  std::thread worker([&] { ui.uploadProgress().end(ui.uploadProgress().askRetry() ? 0 : -1); });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), -1);
-  worker.join();
+  EXPECT_EQ(show([](UploadProgress& progress) { progress.end(progress.askRetry() ? 0 : -1); }), -1);
 }
 
-TEST(UploadDialogTest, AClosedOutputDoesNotStopTheUpdate) {
-  TerminalEnds ends = TerminalEnds::pipes();
-  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  Notifier notifier;
+TEST_F(UploadDialogTest, AClosedOutputDoesNotStopTheUpdate) {
   ends.closeOutput();
-  std::thread worker([&] {
-    ui.uploadProgress().setStatus(L"Sending firmware data\u2026");
-    ui.uploadProgress().end(0);
-  });
-  EXPECT_EQ(ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier), 0);
-  worker.join();
+  EXPECT_EQ(show([](UploadProgress& progress) {
+              progress.setStatus(L"Sending firmware data\u2026");
+              progress.end(0);
+            }),
+            0);
 }
 
-TEST(UploadDialogTest, CtrlCIsCancel) {
-  TerminalEnds ends = TerminalEnds::pipes();
-  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish);
-  Notifier notifier;
+TEST_F(UploadDialogTest, CtrlCIsCancel) {
   std::atomic<bool> retried{true};
-  std::thread worker([&] {
-    ui.uploadProgress().setStatus(L"Sending firmware data\u2026");
-    ends.waitForOutput("Press Ctrl+C to cancel.\n");
-    kill(getpid(), SIGINT);
-    // The dialog closes after the cancel: the worker's question is answered with Cancel.
-    retried = ui.uploadProgress().askRetry();
-    ui.uploadProgress().end(0);
-  });
-  const int result = ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier);
-  worker.join();
-  EXPECT_EQ(result, -1);
+  EXPECT_EQ(show([&](UploadProgress& progress) {
+              progress.setStatus(L"Sending firmware data\u2026");
+              ends.waitForOutput("Press Ctrl+C to cancel.\n");
+              kill(getpid(), SIGINT);
+              // The dialog closes after the cancel: the worker's question is answered with Cancel.
+              retried = progress.askRetry();
+              progress.end(0);
+            }),
+            -1);
   EXPECT_EQ(notifier.cancels, 1);
   EXPECT_EQ(notifier.thread, std::this_thread::get_id());
   EXPECT_FALSE(retried);
