@@ -34,14 +34,8 @@ std::string contentOf(const std::string& name) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Bytes ascii(const std::string& text) {
-  return Bytes(text.begin(), text.end());
-}
-
-Bytes operator+(Bytes left, const Bytes& right) {
-  left.insert(left.end(), right.begin(), right.end());
-  return left;
-}
+using QrTest::ascii;
+using QrTest::operator+;
 
 class EpromBootLoaderTest : public ::testing::Test {
  protected:

@@ -12,9 +12,7 @@ namespace {
 
 using QrTest::hex;
 
-Bytes ascii(const std::string& text) {
-  return Bytes(text.begin(), text.end());
-}
+using QrTest::ascii;
 
 class IdentityQueryModulesTest : public ::testing::Test {
  protected:

@@ -13,15 +13,6 @@
 
 namespace QrTest::Eprom {
 
-inline Bytes ascii(const std::string& text) {
-  return Bytes(text.begin(), text.end());
-}
-
-inline Bytes operator+(Bytes left, const Bytes& right) {
-  left.insert(left.end(), right.begin(), right.end());
-  return left;
-}
-
 class BootLoaderScript {
  public:
   BootLoaderScript& host(const Bytes& written, const Bytes& answer = {}) {

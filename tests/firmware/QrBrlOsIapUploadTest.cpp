@@ -13,6 +13,7 @@
 namespace QrCom {
 namespace {
 
+using QrTest::ascii;
 using QrTest::Bytes;
 using QrTest::hex;
 using Packet = QrTest::ScriptedHidDisplay::Packet;
@@ -25,10 +26,6 @@ const char kFirmware[] =
 std::wstring pathOf(int instance) {
   return L"\\\\?\\hid#vid_4c7a&pid_0054&mi_00#7&" + std::to_wstring(instance) +
          L"&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-}
-
-Bytes text(const std::string& characters) {
-  return Bytes(characters.begin(), characters.end());
 }
 
 class RecordingSink : public FirmwareUploadProgressSink {
@@ -126,9 +123,9 @@ TEST_F(QrBrlOsIapUploadTest, UploadsTheFirmwareThroughTheLoader) {
   EXPECT_EQ(commands(), (std::vector<std::string>{"99 01", "4A 00", "99 01", "4B", "4C", "4D", "4D",
                                                   "4D", "4E", "4A 01", "99 00"}));
   const auto packets = display_.packets();
-  EXPECT_EQ(packets[5].payload, text(":020000040800F2"));
-  EXPECT_EQ(packets[6].payload, text(":1000000000010203040506070809101112131415F4"));
-  EXPECT_EQ(packets[7].payload, text(":00000001FF"));
+  EXPECT_EQ(packets[5].payload, ascii(":020000040800F2"));
+  EXPECT_EQ(packets[6].payload, ascii(":1000000000010203040506070809101112131415F4"));
+  EXPECT_EQ(packets[7].payload, ascii(":00000001FF"));
   EXPECT_EQ(sink.stages, (std::vector<uint32_t>{2, 4, 6, 6, 5}));
   const uint64_t size = sizeof kFirmware - 1;
   EXPECT_EQ(sink.total, size);
@@ -142,7 +139,7 @@ TEST_F(QrBrlOsIapUploadTest, UploadsTheFirmwareThroughTheLoader) {
 TEST_F(QrBrlOsIapUploadTest, ARecordTravelsAsItsTextInOnePacket) {
   ASSERT_EQ(load(), L"(no failure)");
   Bytes expected = hex("02 14 79 54 10 4D");
-  const Bytes record = text(":020000040800F2");
+  const Bytes record = ascii(":020000040800F2");
   expected.insert(expected.end(), record.begin(), record.end());
   expected.push_back(0x16);
   expected.resize(64, 0);
@@ -238,7 +235,7 @@ TEST_F(QrBrlOsIapUploadTest, ARecordOfExactlyTheLoadersLimitGoesOutWhole) {
   const std::string record = ":2C000000" + std::string(88, '0') + "D4";  // 99 characters
   firmware_ = temp_.write(L"limit.txt", record + "\r\n:00000001FF\r\n");
   ASSERT_EQ(load(), L"(no failure)");
-  EXPECT_EQ(display_.packets()[5].payload, text(record));
+  EXPECT_EQ(display_.packets()[5].payload, ascii(record));
   // 79 54 64 4D, the record and 16: 62 bytes in the first report, the other 42 in the next.
   Bytes first = hex("02 3E 79 54 64 4D");
   first.insert(first.end(), record.begin(), record.begin() + 58);
@@ -266,8 +263,8 @@ TEST_F(QrBrlOsIapUploadTest, RecordsWithUnixLineEndsOrNoneKeepTheirLastCharacter
   firmware_ = temp_.write(L"unix.txt", ":020000040800F2\n:00000001FF");
   EXPECT_EQ(load(), L"(no failure)");
   const auto packets = display_.packets();
-  EXPECT_EQ(packets[5].payload, text(":020000040800F2"));
-  EXPECT_EQ(packets[6].payload, text(":00000001FF"));
+  EXPECT_EQ(packets[5].payload, ascii(":020000040800F2"));
+  EXPECT_EQ(packets[6].payload, ascii(":00000001FF"));
 }
 
 }  // namespace

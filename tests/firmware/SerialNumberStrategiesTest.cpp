@@ -19,9 +19,7 @@ using QrTest::failureOf;
 using QrTest::hex;
 using QrTest::ScriptedPort;
 
-Bytes ascii(const std::string& text) {
-  return Bytes(text.begin(), text.end());
-}
+using QrTest::ascii;
 
 // The serial-number answer 79 id L 41 <text> 16.
 Bytes serialAnswer(uint8_t start, uint8_t modelId, uint8_t type, const std::string& text) {

@@ -49,10 +49,7 @@ Bytes block(const Bytes& content) {
   return padded;
 }
 
-Bytes operator+(Bytes left, const Bytes& right) {
-  left.insert(left.end(), right.begin(), right.end());
-  return left;
-}
+using QrTest::operator+;
 
 Bytes documentOf(size_t size) {
   Bytes document(size);

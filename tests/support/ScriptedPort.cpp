@@ -111,4 +111,13 @@ std::string toHex(const Bytes& bytes) {
   return text;
 }
 
+Bytes ascii(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes operator+(Bytes left, const Bytes& right) {
+  left.insert(left.end(), right.begin(), right.end());
+  return left;
+}
+
 }  // namespace QrTest

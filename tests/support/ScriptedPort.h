@@ -67,5 +67,8 @@ class ScriptedPort : public QrCom::SerialPort {
 // "79 22 01" -> {0x79, 0x22, 0x01}
 Bytes hex(const std::string& text);
 std::string toHex(const Bytes& bytes);
+// "INFO" -> its character codes.
+Bytes ascii(const std::string& text);
+Bytes operator+(Bytes left, const Bytes& right);
 
 }  // namespace QrTest
