@@ -6,7 +6,6 @@
 #include <string>
 
 #include "qrcom/base/QrException.h"
-#include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 
@@ -14,7 +13,6 @@ namespace QrCom {
 namespace {
 
 using QrTest::Bytes;
-using QrTest::Conversation;
 using QrTest::describe;
 using QrTest::failure;
 using QrTest::failureOf;
@@ -94,20 +92,6 @@ TEST(LegacyFramingTest, SilenceIsThePortsFailure) {
   ScriptedPort port(&clock);
   port.deliver(hex("06"));
   EXPECT_THROW(confirmCommand(port, 0x21, kPrefix), CannotReadFromPortException);
-}
-
-TEST(LegacyFramingTest, CommandsAndFramesOnTheWire) {
-  ScriptedPort port;
-  Conversation device(port);
-  device.step("03", "06 03")
-      .step("09 00 1C 41 2E 54 58 54 05 01 0F 16", "06 16")
-      .step("03", "06 03")
-      .step("03 00 61 62 63 16", "06 16");
-  sendCommand(port, 0x03, kPrefix);
-  sendFrame(port, legacyHeaderBody("A.TXT", 1), kPrefix);
-  const uint8_t abc[] = {'a', 'b', 'c'};
-  sendDataBlock(port, abc, 3, kPrefix);
-  EXPECT_TRUE(device.finished());
 }
 
 TEST(LegacyFramingTest, UploadHeaders) {
