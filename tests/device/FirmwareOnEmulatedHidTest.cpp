@@ -144,10 +144,7 @@ TEST_F(FirmwareOnEmulatedHidTest, ACurrentDisplayTakesItsWholeFirmwareSet) {
 
 TEST_F(FirmwareOnEmulatedHidTest, ADisplayThatDoesNotComeBackFailsTheRestart) {
   auto vantra = device();
-  {
-    auto guard = display->lock();
-    module<QrEmu::IapLoader>().noReenumeration = true;
-  }
+  display->lock(), module<QrEmu::IapLoader>().noReenumeration = true;
   EXPECT_EQ(
       failureOf([&] { vantra->loadFirmware(folder.write(L"M.HEX", ":00000001FF\r\n"), nullptr); }),
       L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot switch into IAP mode.");
@@ -169,10 +166,7 @@ TEST_F(FirmwareOnEmulatedHidTest, ARefusedRecordLeavesTheDisplayErasedInItsLoade
   auto vantra = device();
   const auto first = hexRecords(4, 0x01);
   vantra->loadFirmware(folder.write(L"A.HEX", hexText(first)), nullptr);
-  {
-    auto guard = display->lock();
-    module<QrEmu::IapLoader>().refuseRecordAt = 3;
-  }
+  display->lock(), module<QrEmu::IapLoader>().refuseRecordAt = 3;
   EXPECT_EQ(failureOf([&] {
               vantra->loadFirmware(folder.write(L"B.HEX", hexText(hexRecords(4, 0x02))), nullptr);
             }),
@@ -185,10 +179,7 @@ TEST_F(FirmwareOnEmulatedHidTest, ARefusedRecordLeavesTheDisplayErasedInItsLoade
 
 TEST_F(FirmwareOnEmulatedHidTest, SecondaryFailuresReachTheCallerAndTheImageIsDeleted) {
   auto vantra = device();
-  {
-    auto guard = display->lock();
-    module<QrEmu::SecondaryProcessors>().failWith = 3;
-  }
+  display->lock(), module<QrEmu::SecondaryProcessors>().failWith = 3;
   EXPECT_THROW(vantra->loadBrailleFirmware(folder.write(L"8051.hex", ":00000001FF\r\n"), nullptr),
                CannotSwitchToEpromException);
   auto guard = display->lock();
@@ -198,10 +189,7 @@ TEST_F(FirmwareOnEmulatedHidTest, SecondaryFailuresReachTheCallerAndTheImageIsDe
 
 TEST_F(FirmwareOnEmulatedHidTest, ABluetoothRecordRefusedFailsTheModuleUpdate) {
   auto vantra = device();
-  {
-    auto guard = display->lock();
-    module<QrEmu::BluetoothModule>().refuseRecordAt = 2;
-  }
+  display->lock(), module<QrEmu::BluetoothModule>().refuseRecordAt = 2;
   EXPECT_EQ(failureOf([&] {
               vantra->loadBtFirmware(folder.write(L"BT.HEX", hexText(hexRecords(3, 0))), nullptr);
             }),

@@ -116,17 +116,11 @@ TEST_F(EpromBootLoaderTest, LfOnlyFileArrivesWhole) {
 }
 
 TEST_F(EpromBootLoaderTest, RefusedRecordsAreSentAgain) {
-  {
-    auto guard = display.lock();
-    loader.refuseRecords(3);
-  }
+  display.lock(), loader.refuseRecords(3);
   upload("LFONLY.H00");
   EXPECT_EQ(difference(0, "LFONLY.H00"), "");
 
-  {
-    auto guard = display.lock();
-    loader.refuseRecords(4);
-  }
+  display.lock(), loader.refuseRecords(4);
   EXPECT_EQ(QrTest::failureOf([&] { upload("LFONLY.H00"); }),
             L"EpromVersion11FirmwareUploadStrategy::deleteFlashMemory--Firmware block not "
             L"confirmed");
@@ -186,10 +180,7 @@ TEST(EpromBootLoaderFaultsTest, FaultsEndTheUploadWithTheirFailure) {
 }
 
 TEST_F(EpromBootLoaderTest, UnpluggedMidUploadFailsOnThePort) {
-  {
-    auto guard = display.lock();
-    loader.unplugAfterRecords(10);
-  }
+  display.lock(), loader.unplugAfterRecords(10);
   EXPECT_THROW(upload("SAMPLE.H00"), QrCom::PortException);
   auto guard = display.lock();
   EXPECT_EQ(loader.flash().records(0).size(), 10u);
