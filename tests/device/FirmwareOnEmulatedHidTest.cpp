@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/firmware/ProgressSinks.h"
 #include "tests/support/Failures.h"
+#include "tests/support/HexText.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
 
@@ -26,34 +26,8 @@ namespace QrCom {
 namespace {
 
 using QrTest::failureOf;
-
-// `count` data records of 16 bytes from 0x08000000 on, each line ended by CR LF.
-std::vector<std::string> hexRecords(int count, uint8_t seed) {
-  std::vector<std::string> records = {":020000040800F2"};
-  for (int index = 0; index < count; ++index) {
-    const unsigned address = static_cast<unsigned>(index * 16);
-    unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, ":10%04X00", address);
-    std::string record = buffer;
-    for (int i = 0; i < 16; ++i) {
-      const unsigned value = (seed + index * 16 + i * 7) & 0xFF;
-      std::snprintf(buffer, sizeof buffer, "%02X", value);
-      record += buffer;
-      sum += value;
-    }
-    std::snprintf(buffer, sizeof buffer, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-    records.push_back(record + buffer);
-  }
-  records.push_back(":00000001FF");
-  return records;
-}
-
-std::string hexText(const std::vector<std::string>& records) {
-  std::string text;
-  for (const std::string& record : records) text += record + "\r\n";
-  return text;
-}
+using QrTest::hexRecords;
+using QrTest::hexText;
 
 class Progress : public FirmwareUploadProgressSink, public SecondaryFirmwareUploadProgressSink {
  public:
