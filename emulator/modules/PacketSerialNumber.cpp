@@ -14,12 +14,13 @@ constexpr size_t kMaxLength = 40;
 }  // namespace
 
 bool PacketSerialNumber::onPacket(Display& display, const Packet& packet) {
-  if (display.mode() != Mode::Normal) return false;
+  const bool loader = display.mode() == Mode::Iap;
+  if (display.mode() != Mode::Normal && !loader) return false;
   if (packet.type == kRead) {
     display.sendPacket(kRead, Bytes(serialNumber_.begin(), serialNumber_.end()));
     return true;
   }
-  if (packet.type != kSet) return false;
+  if (packet.type != kSet || loader) return false;
   // Checksum and text bytes sum to 0.
   uint8_t sum = 0;
   for (uint8_t byte : packet.payload) sum = static_cast<uint8_t>(sum + byte);

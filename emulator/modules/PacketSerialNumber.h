@@ -7,7 +7,8 @@
 namespace QrEmu {
 
 // The serial number over extended packets (current displays and the Fundo line): type 0x41
-// answers it, type 0x40 (checksum and text) stores a new one and is acknowledged.
+// answers it (the IAP loader too), type 0x40 (checksum and text) stores a new one and is
+// acknowledged.
 class PacketSerialNumber : public Module {
  public:
   explicit PacketSerialNumber(std::string serialNumber) : serialNumber_(std::move(serialNumber)) {}

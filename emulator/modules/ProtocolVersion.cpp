@@ -12,7 +12,8 @@ constexpr uint8_t kEnd = 0x16;
 
 bool ProtocolVersion::onByte(Display& display, uint8_t byte) {
   const uint16_t version = display.protocolVersion();
-  if (byte != kRequest || version == 0 || display.mode() != Mode::Normal) return false;
+  const bool answering = display.mode() == Mode::Normal || display.mode() == Mode::Iap;
+  if (byte != kRequest || version == 0 || !answering) return false;
   display.send({kAck, kRequest, static_cast<uint8_t>(version >> 8),
                 static_cast<uint8_t>(version & 0xFF), kEnd});
   awaitConfirmation(display, kAck);

@@ -73,6 +73,20 @@ TEST_F(IdentityQueryModulesTest, FirmwareVersionTellsWhichFirmwareRuns) {
   EXPECT_EQ(exchange(*display, "79 54 01 C2 16"), hex("79 54 04 C2 03 0C 00 16"));
 }
 
+// A display left in its IAP loader is still found: the loader tells its model, protocol
+// version and serial number, but takes no new serial number.
+TEST_F(IdentityQueryModulesTest, TheIapLoaderTellsWhoTheDisplayIs) {
+  DisplayIdentity identity;
+  identity.serialNumber = "VAN-1";
+  auto display = makeDisplay(0x54, 0x0103, identity);
+  display->setMode(Mode::Iap);
+  EXPECT_EQ(exchange(*display, "FF"), hex("FE 54"));
+  EXPECT_EQ(exchange(*display, "0C"), hex("06 0C 01 03 16"));
+  exchange(*display, "06 16");
+  EXPECT_EQ(exchange(*display, "79 54 01 41 16"), hex("79 54 06 41 56 41 4E 2D 31 16"));
+  EXPECT_TRUE(exchange(*display, "79 54 07 40 E8 41 42 2D 31 37 16").empty());
+}
+
 TEST_F(IdentityQueryModulesTest, BluetoothVariantOfTheFundo) {
   DisplayIdentity identity;
   identity.bluetooth = true;
