@@ -118,6 +118,11 @@ std::optional<uint32_t> Display::nextRelease() const {
   return pending_.front().release;
 }
 
+bool Display::answerDue() const {
+  auto guard = lock();
+  return !pending_.empty() && reached(now(), pending_.front().release);
+}
+
 void Display::setListener(std::function<void()> listener) {
   auto guard = lock();
   listener_ = std::move(listener);

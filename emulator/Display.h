@@ -82,6 +82,8 @@ class Display {
   Bytes takeDue();
   // The release tick of the earliest answer still held back.
   std::optional<uint32_t> nextRelease() const;
+  // Whether takeDue would bring something now.
+  bool answerDue() const;
   // Called whenever answers were queued or a fault changed (a transport's wake-up).
   void setListener(std::function<void()> listener);
   // Sees every byte the display consumes, every byte released to the host and every time the
