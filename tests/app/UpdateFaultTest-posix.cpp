@@ -1,7 +1,9 @@
 // Faults across a whole update on the emulator: a clean update is counted in the host's writes,
 // then each write in turn is where the display falls silent, is unplugged, garbles its answers
 // or the user presses Cancel. Every such run must end with the failure message in bounded time,
-// leave the package folder as it was, and let a later update of the same display succeed.
+// leave the package folder as it was, and let a later update of the same display succeed. The
+// displays sit on COM ports, or on USB-HID where the main firmware goes by IAP with its restarts
+// and the port is replaced at each of them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,8 +15,12 @@
 #include <vector>
 
 #include "app/FirmwareUploadControler.h"
+#include "emulator/modules/BluetoothModule.h"
 #include "emulator/modules/FileTransfer.h"
+#include "emulator/modules/IapLoader.h"
+#include "emulator/modules/SecondaryProcessors.h"
 #include "tests/app/UpdateHarness.h"
+#include "tests/support/HexText.h"
 
 namespace QrApp {
 namespace {
@@ -90,12 +96,48 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
     return display;
   }
 
+  // A current display on USB and its package: the main firmware, the Braille processor's, the
+  // USB controller's, the Bluetooth module's, and a system file, whose arrival makes the update
+  // end with a restart.
+  QrEmu::Display& currentUsbDisplayWithPackage() {
+    QrEmu::Display& display = attachHid(84, 0x0103);
+    const std::string image = QrTest::hexText(QrTest::hexRecords(0, 0));  // two records
+    folder.write(L"VAN.H00", image);
+    folder.write(L"8051.hex", image);
+    folder.write(L"vnc2.rom", std::string(16, '\xA5'));
+    folder.write(L"bluetooth.rom", image);
+    folder.write(L"de.QSF", std::string(30, 'd'));
+    return display;
+  }
+
+  // Whether a display on USB runs the whole package of currentUsbDisplayWithPackage.
+  static void holdsUsbPackage(QrEmu::Display& display) {
+    const std::vector<std::string> records = QrTest::hexRecords(0, 0);
+    const std::string image = QrTest::hexText(records);
+    auto guard = display.lock();
+    EXPECT_EQ(display.mode(), QrEmu::Mode::Normal);
+    EXPECT_EQ(display.find<QrEmu::IapLoader>()->flashed(), records);
+    const auto* processors = display.find<QrEmu::SecondaryProcessors>();
+    EXPECT_EQ(processors->brailleProcessor(), QrEmu::Bytes(image.begin(), image.end()));
+    EXPECT_EQ(processors->usbController(), QrEmu::Bytes(16, 0xA5));
+    EXPECT_EQ(display.find<QrEmu::BluetoothModule>()->firmware(), records);
+    const auto& files = display.find<QrEmu::FileTransfer>()->files().everyFile();
+    ASSERT_EQ(files.count("/QRSYS/LANGUAGE/de.QSF"), 1u);
+    EXPECT_EQ(files.at("/QRSYS/LANGUAGE/de.QSF").content.size(), 30u);
+  }
+
   // The user clears the fault and switches the display off and on: a display left in its boot
-  // loader or in the middle of a dialogue starts its firmware afresh.
-  static void switchOffAndOn(QrEmu::Display& display) {
+  // loader or in the middle of a dialogue starts its firmware afresh. A display on USB is only
+  // plugged back in: one left in its IAP loader stays there, and the next update starts from it;
+  // one that was restarting is back on the bus by the time the user starts that update.
+  void switchOffAndOn(QrEmu::Display& display) {
     display.setFaults({});
     display.endDialogue();
-    display.setMode(QrEmu::Mode::Normal);
+    if (onHid.count(&display) == 0) {
+      display.setMode(QrEmu::Mode::Normal);
+    } else {
+      clock->advance(QrEmu::IapLoader::kAwayMs);
+    }
   }
 
   // The host's writes of a run, and how many of them the controller's own thread made before
@@ -103,6 +145,8 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
   struct Count {
     uint32_t writes = 0;
     uint32_t beforeUpload = 0;
+    // Those before the worker's closing restart of the display (all when there is none).
+    uint32_t beforeRestart = 0;
   };
 
   // Runs the update with a trace that counts the writes; `atWrite` sees each write's number.
@@ -116,6 +160,7 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
       ++count.writes;
       if (std::this_thread::get_id() != controller) workerStarted = true;
       if (!workerStarted) ++count.beforeUpload;
+      if (calls.at(0).count(L"restartSystem") == 0) ++count.beforeRestart;
       if (atWrite) atWrite(count.writes);
     });
     const UpdateOutcome outcome = run(folder.path());
@@ -124,11 +169,18 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
   }
 
   // Counts a clean update of a new display that `setUp` attaches with its package, then fails
-  // the update of another new one at each of its writes in turn.
-  void failAtEveryStep(const std::function<QrEmu::Display&()>& setUp) {
+  // the update of another new one at each of its writes in turn. `holdsPackage`, when given,
+  // checks the display after every update that reports success.
+  void failAtEveryStep(const std::function<QrEmu::Display&()>& setUp,
+                       const std::function<void(QrEmu::Display&)>& holdsPackage = {}) {
+    const auto check = [&](QrEmu::Display& display) {
+      if (holdsPackage) holdsPackage(display);
+    };
     Count clean;
-    ASSERT_EQ(countedRun(setUp(), clean), UpdateOutcome::Succeeded);
+    QrEmu::Display& first = setUp();
+    ASSERT_EQ(countedRun(first, clean), UpdateOutcome::Succeeded);
     ASSERT_EQ(ui.messageTexts(), success());
+    check(first);
     ASSERT_GT(clean.writes, clean.beforeUpload);
     const std::set<std::filesystem::path> package = folderContents(QrTest::toFsPath(folder.path()));
 
@@ -139,7 +191,7 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
       SCOPED_TRACE(std::string(faultName(fault)) + " at write " + std::to_string(step) + " of " +
                    std::to_string(clean.writes));
       // A display as new each time, so that each run takes the clean run's steps.
-      displays.clear();
+      removeDisplays();
       QrEmu::Display& display = setUp();
       ui.messages.clear();
       ui.retryAnswers = {false};  // a file that keeps failing is given up at the first question
@@ -155,7 +207,12 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
       });
       EXPECT_GE(faulty.writes, step);
       EXPECT_LE(clock->now() - start, kBoundMs);
-      if (step > clean.beforeUpload) {
+      if (step > clean.beforeRestart && fault != Fault::Cancel) {
+        // Whether the closing restart worked is not asked: everything had arrived.
+        EXPECT_EQ(outcome, UpdateOutcome::Succeeded);
+        EXPECT_EQ(ui.messageTexts(), success());
+        check(display);
+      } else if (step > clean.beforeUpload) {
         EXPECT_EQ(outcome, UpdateOutcome::Failed);
         EXPECT_EQ(ui.messageTexts(), failure());
       } else {
@@ -170,6 +227,7 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
       ui.retryAnswers.clear();
       EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
       EXPECT_EQ(ui.messageTexts(), success());
+      check(display);
       if (HasFailure()) break;  // one step's report is enough to read
     }
   }
@@ -186,13 +244,18 @@ TEST_P(UpdateFaultTest, ACurrentDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers
   failAtEveryStep([this]() -> QrEmu::Display& { return currentDisplayWithPackage(); });
 }
 
+TEST_P(UpdateFaultTest, ACurrentDisplaysUpdateOverUsbFailsCleanlyAtEveryStepAndRecovers) {
+  failAtEveryStep([this]() -> QrEmu::Display& { return currentUsbDisplayWithPackage(); },
+                  holdsUsbPackage);
+}
+
 // A refused confirmation (NAK) at each exchange of the file transfers in turn: the update either
 // gets over it and the display holds every file whole, or ends with the failure message; and
 // the next update succeeds.
 TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
   for (uint32_t confirmation = 1;; ++confirmation) {
     SCOPED_TRACE("refusal at confirmation " + std::to_string(confirmation));
-    displays.clear();
+    removeDisplays();
     QrEmu::Display& display = currentDisplayWithPackage();
     auto* transfer = display.find<QrEmu::FileTransfer>();
     ASSERT_NE(transfer, nullptr);

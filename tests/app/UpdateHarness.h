@@ -2,7 +2,8 @@
 
 // What the tests of the update controller and its worker run against: a user interface that
 // answers from a script and records what it was shown, and a display whose operations can be
-// faked while its identity comes from an emulated display on an in-process COM port.
+// faked while its identity comes from an emulated display on an in-process COM port or on the
+// emulated USB-HID bus.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include "app/UpdaterUi.h"
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedComPorts.h"
+#include "emulator/hid/EmulatedHidBus.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
@@ -172,13 +174,15 @@ class CallLog {
   std::vector<std::wstring> entries_;
 };
 
-// A display on COM port `number` of an emulated display. Operations named in `faked` do not
-// reach the display: they are logged and succeed, or fail as scripted. Every operation the
-// worker calls is logged, faked or not, in the order called.
+// A display on COM port `number`, or on the USB-HID interface `hidPath`, of an emulated display.
+// Operations named in `faked` do not reach the display: they are logged and succeed, or fail as
+// scripted. Every operation the worker calls is logged, faked or not, in the order called.
 class ScriptedDevice : public QrCom::QuorlinDevice {
  public:
   ScriptedDevice(int number, std::set<std::string> faked, CallLog& log)
       : QuorlinDevice(number), faked_(std::move(faked)), log_(log) {}
+  ScriptedDevice(const std::wstring& hidPath, std::set<std::string> faked, CallLog& log)
+      : QuorlinDevice(hidPath), faked_(std::move(faked)), log_(log) {}
 
   // Scripted answers and failures of the faked operations.
   std::set<int> extraServices;
@@ -259,7 +263,9 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   }
   void loadBrailleFirmware(const std::wstring& source,
                            QrCom::SecondaryFirmwareUploadProgressSink* sink) override {
-    run("loadBrailleFirmware", L"loadBrailleFirmware");
+    if (!run("loadBrailleFirmware", L"loadBrailleFirmware")) {
+      return QuorlinDevice::loadBrailleFirmware(source, sink);
+    }
     if (brailleFailures > 0) {
       --brailleFailures;
       throw QrCom::ErrorInProtocolException(L"scripted");
@@ -268,15 +274,17 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   }
   void loadUsbFirmware(const std::wstring& source,
                        QrCom::SecondaryFirmwareUploadProgressSink* sink) override {
-    run("loadUsbFirmware", L"loadUsbFirmware");
+    if (!run("loadUsbFirmware", L"loadUsbFirmware")) {
+      return QuorlinDevice::loadUsbFirmware(source, sink);
+    }
     if (usbFailures > 0) {
       --usbFailures;
       throw QrCom::ErrorInProtocolException(L"scripted");
     }
     sink->onSecondaryProgress(this, 1, source, 100);
   }
-  void loadBtFirmware(const std::wstring&, QrCom::FirmwareUploadProgressSink*) override {
-    run("loadBtFirmware", L"loadBtFirmware");
+  void loadBtFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {
+    if (!run("loadBtFirmware", L"loadBtFirmware")) return QuorlinDevice::loadBtFirmware(path, sink);
     if (bluetoothFails) throw QrCom::ErrorInProtocolException(L"scripted");
   }
   bool restartSystem(bool normalMode) override {
@@ -318,10 +326,12 @@ class MemorySettings : public QrApp::FolderSettings {
 
 // Every operation that changes a display, faked.
 inline const std::set<std::string> kFakeUpload = {
-    "loadFirmware",        "updateDeviceProperties", "receiveFile",  "getBrailleTablesNames",
-    "receiveBrailleTable", "activateBrailleTable",   "restartSystem"};
+    "loadFirmware",        "updateDeviceProperties", "receiveFile",         "getBrailleTablesNames",
+    "receiveBrailleTable", "activateBrailleTable",   "loadBrailleFirmware", "loadUsbFirmware",
+    "loadBtFirmware",      "restartSystem"};
 
-// Whole runs of the controller against emulated displays on COM ports 1, 2, ... in English.
+// Whole runs of the controller against emulated displays on COM ports 1, 2, ... or on the
+// emulated USB-HID bus, in English.
 class UpdateRun : public ::testing::Test {
  protected:
   UpdateRun() { QrApp::uiLanguage().languageId = QrApp::kLanguageEnglish; }
@@ -333,6 +343,21 @@ class UpdateRun : public ::testing::Test {
     ports.attach(static_cast<int>(displays.size()), *displays.back());
     return *displays.back();
   }
+  // A display on the emulated USB-HID bus.
+  QrEmu::Display& attachHid(uint8_t modelId, uint16_t version,
+                            QrEmu::DisplayIdentity identity = {}) {
+    displays.push_back(QrEmu::makeDisplay(modelId, version, identity));
+    if (!hidBus) hidBus = std::make_unique<QrEmu::EmulatedHidBus>(&*clock);
+    hidBus->attach(*displays.back());
+    onHid.insert(displays.back().get());
+    return *displays.back();
+  }
+  // Takes every display away (the bus goes with them: it refers to its displays).
+  void removeDisplays() {
+    hidBus.reset();
+    onHid.clear();
+    displays.clear();
+  }
 
   QrApp::UpdateOutcome run(const std::wstring& commandLine = L"") {
     ui.newDialog();
@@ -342,9 +367,13 @@ class UpdateRun : public ::testing::Test {
       for (size_t number = 1; number <= displays.size(); ++number) {
         // A display that does not identify itself is not found, as in the program's search.
         std::unique_ptr<ScriptedDevice> device;
+        const QrEmu::Display& display = *displays[number - 1];
         try {
-          device =
-              std::make_unique<ScriptedDevice>(static_cast<int>(number), faked, calls[number - 1]);
+          device = onHid.count(&display) > 0
+                       ? std::make_unique<ScriptedDevice>(hidBus->pathOf(display), faked,
+                                                          calls[number - 1])
+                       : std::make_unique<ScriptedDevice>(static_cast<int>(number), faked,
+                                                          calls[number - 1]);
         } catch (const QrCom::QrException&) {
           continue;
         }
@@ -361,6 +390,8 @@ class UpdateRun : public ::testing::Test {
   ScopedVirtualClock clock;
   QrEmu::EmulatedComPorts ports{&*clock};
   std::vector<std::unique_ptr<QrEmu::Display>> displays;
+  std::unique_ptr<QrEmu::EmulatedHidBus> hidBus;  // made with the first display on it
+  std::set<const QrEmu::Display*> onHid;
   std::set<std::string> faked = kFakeUpload;
   std::function<void(ScriptedDevice&)> configure;
   std::deque<CallLog> calls;  // one per display, of the last run
