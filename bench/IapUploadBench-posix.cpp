@@ -22,6 +22,7 @@
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/firmware/ProgressSinks.h"
+#include "tests/support/HexText.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -48,28 +49,6 @@ double processCpuSeconds() {
   timespec now{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-// An extended-address record, `count` data records of 16 bytes and the end record, CR LF ended.
-std::vector<std::string> firmwareRecords(int count) {
-  std::vector<std::string> records = {":020000040800F2"};
-  char buffer[8];
-  for (int index = 0; index < count; ++index) {
-    const unsigned address = static_cast<unsigned>(index * 16) & 0xFFFF;
-    unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
-    std::snprintf(buffer, sizeof buffer, "%04X", address);
-    std::string record = std::string(":10") + buffer + "00";
-    for (int i = 0; i < 16; ++i) {
-      const unsigned value = (index * 31 + i * 7) & 0xFF;
-      std::snprintf(buffer, sizeof buffer, "%02X", value);
-      record += buffer;
-      sum += value;
-    }
-    std::snprintf(buffer, sizeof buffer, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-    records.push_back(record + buffer);
-  }
-  records.push_back(":00000001FF");
-  return records;
 }
 
 // Notes the time and the pauses so far at the first and the last progress report of the record
@@ -101,9 +80,8 @@ class RecordPhase : public QrCom::FirmwareUploadProgressSink {
 
 int main(int argc, char** argv) {
   const int dataRecords = argc > 1 ? std::atoi(argv[1]) : 300;
-  const std::vector<std::string> records = firmwareRecords(dataRecords);
-  std::string text;
-  for (const std::string& record : records) text += record + "\r\n";
+  const std::vector<std::string> records = QrTest::hexRecords(dataRecords, 0);
+  const std::string text = QrTest::hexText(records);
   QrTest::TempDir folder;
   const std::wstring file = folder.write(L"MAIN.HEX", text);
 

@@ -8,11 +8,12 @@
 namespace QrTest {
 
 // An extended-address record for 0x08000000, `count` data records of 16 bytes drawn from
-// `seed`, and the end record: a small image an IAP loader or the Bluetooth module takes.
+// `seed` (their offsets wrap at 64 KiB), and the end record: an image an IAP loader or the
+// Bluetooth module takes.
 inline std::vector<std::string> hexRecords(int count, uint8_t seed) {
   std::vector<std::string> records = {":020000040800F2"};
   for (int index = 0; index < count; ++index) {
-    const unsigned address = static_cast<unsigned>(index * 16);
+    const unsigned address = static_cast<unsigned>(index * 16) & 0xFFFF;
     unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, ":10%04X00", address);
