@@ -166,6 +166,9 @@ TEST_F(UploadDialogTest, AClosedOutputDoesNotStopTheUpdate) {
 }
 
 TEST_F(UploadDialogTest, CtrlCIsCancel) {
+  // Started in the background by a script, the tests inherit an ignored SIGINT.
+  struct sigaction before {};
+  sigaction(SIGINT, nullptr, &before);
   std::atomic<bool> retried{true};
   EXPECT_EQ(show([&](UploadProgress& progress) {
               progress.setStatus(L"Sending firmware data\u2026");
@@ -180,10 +183,10 @@ TEST_F(UploadDialogTest, CtrlCIsCancel) {
   EXPECT_EQ(notifier.thread, std::this_thread::get_id());
   EXPECT_FALSE(retried);
   EXPECT_NE(ends.output().find("Cancelling\xE2\x80\xA6\n"), std::string::npos);
-  // Ctrl+C has its usual meaning again.
-  struct sigaction action {};
-  sigaction(SIGINT, nullptr, &action);
-  EXPECT_EQ(action.sa_handler, SIG_DFL);
+  // Ctrl+C has its earlier meaning again.
+  struct sigaction after {};
+  sigaction(SIGINT, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 }  // namespace
