@@ -4,7 +4,6 @@
 // every byte of the dialogue needs on the line; the ratio shows what the host adds.
 //
 //   eprom_bench [folder]   (without a folder the firmware is generated into a temporary one)
-#include <time.h>
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +14,7 @@
 #include <iterator>
 #include <string>
 
+#include "bench/BenchClock.h"
 #include "emulator/Display.h"
 #include "emulator/modules/EpromBootLoader.h"
 #include "emulator/modules/Identification.h"
@@ -35,27 +35,7 @@ constexpr int kFirmwareBytes = 1456 * 16;
 constexpr double kBaud = 19200;
 constexpr double kBitsPerByte = 11;
 
-// The real clock, adding up the pauses it is asked for.
-class PauseCountingClock : public QrCom::Clock {
- public:
-  void sleep(uint32_t milliseconds) override {
-    paused_ += milliseconds;
-    real_.sleep(milliseconds);
-  }
-  uint32_t tick() override { return real_.tick(); }
-  QrCom::CalendarTime localTime() override { return real_.localTime(); }
-  uint64_t paused() const { return paused_; }
-
- private:
-  QrCom::RealClock real_;
-  std::atomic<uint64_t> paused_{0};
-};
-
-double threadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+using QrBench::PauseCountingClock;
 
 std::string contentOf(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -107,7 +87,7 @@ int main(int argc, char** argv) {
   const uint64_t bytesBefore = lineBytes;
 
   QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
-  const double cpuBefore = threadCpuSeconds();
+  const double cpuBefore = QrBench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   const auto start = std::chrono::steady_clock::now();
   try {
     strategy.loadFirmware(port, QrCom::fromUtf8(first.string()), nullptr);
@@ -117,7 +97,7 @@ int main(int argc, char** argv) {
   }
   const double measured =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double cpu = threadCpuSeconds() - cpuBefore;
+  const double cpu = QrBench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuBefore;
 
   int wrong = 0;
   {

@@ -4,9 +4,7 @@
 // Floor per record: the purge's 50 ms pause, then one 64-byte report each way (the bus: no delay).
 //
 //   iap_bench [records]   (data records of 16 bytes, default 300)
-#include <time.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "emulator/Catalog.h"
 #include "emulator/hid/EmulatedHidBus.h"
 #include "emulator/modules/IapLoader.h"
@@ -29,27 +28,7 @@ namespace {
 
 using Time = std::chrono::steady_clock::time_point;
 
-// The real clock, adding up the pauses it is asked for.
-class PauseCountingClock : public QrCom::Clock {
- public:
-  void sleep(uint32_t milliseconds) override {
-    paused_ += milliseconds;
-    real_.sleep(milliseconds);
-  }
-  uint32_t tick() override { return real_.tick(); }
-  QrCom::CalendarTime localTime() override { return real_.localTime(); }
-  uint64_t paused() const { return paused_; }
-
- private:
-  QrCom::RealClock real_;
-  std::atomic<uint64_t> paused_{0};
-};
-
-double processCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+using QrBench::PauseCountingClock;
 
 // Notes the time and the pauses so far at the first and the last progress report of the record
 // exchange: between them every record goes out and is acknowledged.
@@ -99,7 +78,7 @@ int main(int argc, char** argv) {
 
     RecordPhase phase(clock);
     const uint64_t pausedBefore = clock.paused();
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = QrBench::cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     const auto start = std::chrono::steady_clock::now();
     try {
       device.loadFirmware(file, &phase);
@@ -109,7 +88,7 @@ int main(int argc, char** argv) {
     }
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double cpu = processCpuSeconds() - cpuBefore;
+    const double cpu = QrBench::cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore;
     const double pauses = static_cast<double>(clock.paused() - pausedBefore) / 1000;
 
     const double recordSeconds = std::chrono::duration<double>(phase.last - phase.first).count();
