@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "fuzz/support/CurrentDisplay.h"
 #include "fuzz/support/FuzzPort.h"
 #include "fuzz/support/TempFiles.h"
 #include "qrcom/base/QrException.h"
@@ -11,25 +12,8 @@
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
-#include "tests/support/ScriptedHidDisplay.h"
-#include "tests/support/VirtualClock.h"
 
 namespace {
-
-const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#1#{guid}";
-
-// A current display (model 84) for the strategies that ask their device for its model id,
-// identified once over a scripted HID link.
-QrCom::QuorlinDevice& currentDisplay() {
-  static QrCom::QuorlinDevice* device = [] {
-    QrTest::ScopedVirtualClock clock;
-    QrTest::ScriptedHidBus bus;
-    QrTest::ScriptedHidDisplay display(*clock, 84, 0x0103);
-    bus.attach(kPath, display.device());
-    return new QrCom::QuorlinDevice(kPath);
-  }();
-  return *device;
-}
 
 class ProgressSink : public QrCom::SecondaryFirmwareUploadProgressSink {
  public:
@@ -39,7 +23,7 @@ class ProgressSink : public QrCom::SecondaryFirmwareUploadProgressSink {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  currentDisplay();
+  QrFuzz::currentDisplay();
   return 0;
 }
 
@@ -62,12 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       case 1: {
         QrFuzz::FuzzPort hid(*clock, data, size, operation | QrFuzz::FuzzPort::kHid);
-        QrCom::QrBrlOsFirmwareUploadStrategy strategy(&currentDisplay());
+        QrCom::QrBrlOsFirmwareUploadStrategy strategy(&QrFuzz::currentDisplay());
         strategy.loadBtFirmware(hid, file, nullptr);
         break;
       }
       default: {
-        QrCom::QrBrlOsFirmwareUploadStrategy strategy(&currentDisplay());
+        QrCom::QrBrlOsFirmwareUploadStrategy strategy(&QrFuzz::currentDisplay());
         ProgressSink sink;
         strategy.updateSecondaryProcessor(port, operation & 1, L"8051.hex", &sink);
         break;

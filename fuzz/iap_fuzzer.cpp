@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "fuzz/support/CurrentDisplay.h"
 #include "fuzz/support/FuzzHidBus.h"
 #include "fuzz/support/FuzzPort.h"
 #include "fuzz/support/TempFiles.h"
@@ -12,25 +13,8 @@
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
-#include "tests/support/ScriptedHidDisplay.h"
-#include "tests/support/VirtualClock.h"
 
 namespace {
-
-const std::wstring kIdentifiedPath = L"\\\\?\\hid#vid_4c7a&pid_0054#1#{guid}";
-
-// A current display (model 84), identified once over a scripted HID link; each run works on a
-// copy, which has no port open.
-const QrCom::QuorlinDevice& currentDisplay() {
-  static const QrCom::QuorlinDevice* device = [] {
-    QrTest::ScopedVirtualClock clock;
-    QrTest::ScriptedHidBus bus;
-    QrTest::ScriptedHidDisplay display(*clock, 84, 0x0103);
-    bus.attach(kIdentifiedPath, display.device());
-    return new QrCom::QuorlinDevice(kIdentifiedPath);
-  }();
-  return *device;
-}
 
 // Cancels the upload at the n-th progress report (0: never).
 class CancellingSink : public QrCom::FirmwareUploadProgressSink {
@@ -52,7 +36,7 @@ class CancellingSink : public QrCom::FirmwareUploadProgressSink {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  currentDisplay();
+  QrFuzz::currentDisplay();
   return 0;
 }
 
@@ -72,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QrFuzz::FuzzHidBus bus(*clock, QrFuzz::ByteStream(data, behaviourSize),
                          QrFuzz::ByteStream(data + behaviourSize, size - behaviourSize));
   // Declared after the bus: its port closes first.
-  QrCom::QuorlinDevice device(currentDisplay());
+  QrCom::QuorlinDevice device(QrFuzz::currentDisplay());
   QrCom::QrBrlOsFirmwareUploadStrategy strategy(&device);
   CancellingSink sink(strategy, cancelAt);
   try {
