@@ -68,19 +68,35 @@ int fail(const std::wstring& message) {
   return 1;
 }
 
-LRESULT ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+// Not SMTO_ABORTIFHUNG: a thread that has just shown a window after a long wait without
+// looking at its queue (the updater's after the worker has ended) counts as hung until its
+// modal loop starts, and the answer would be lost.
+std::optional<LRESULT> tryAsk(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeout, &result);
+  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeout,
+                          &result) == 0) {
+    return std::nullopt;
+  }
   return static_cast<LRESULT>(result);
 }
 
-std::wstring windowText(HWND window) {
-  const LRESULT length = ask(window, WM_GETTEXTLENGTH);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT copied =
-      ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(copied));
+LRESULT ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return tryAsk(window, message, wParam, lParam).value_or(0);
+}
+
+std::optional<std::wstring> tryWindowText(HWND window) {
+  const std::optional<LRESULT> length = tryAsk(window, WM_GETTEXTLENGTH);
+  if (!length) return std::nullopt;
+  std::wstring text(static_cast<std::size_t>(*length) + 1, L'\0');
+  const std::optional<LRESULT> copied =
+      tryAsk(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  if (!copied) return std::nullopt;
+  text.resize(static_cast<std::size_t>(*copied));
   return text;
+}
+
+std::wstring windowText(HWND window) {
+  return tryWindowText(window).value_or(std::wstring());
 }
 
 std::wstring className(HWND window) {
@@ -191,7 +207,9 @@ int run(const std::wstring& command, const std::wstring& caption,
   if (item == nullptr) return fail(L"no control " + arguments[0] + L" in \"" + caption + L"\"");
 
   if (command == L"text") {
-    print(windowText(item));
+    const std::optional<std::wstring> text = tryWindowText(item);
+    if (!text) return fail(L"control " + arguments[0] + L" did not answer");
+    print(*text);
     return 0;
   }
   if (command == L"wait-text" && argumentCount(2)) {
