@@ -23,7 +23,7 @@ const std::wstring kThird = L"\\\\?\\hid#vid_4c7a&pid_0054#7&3&0000#{hid}";
 const std::wstring kBusy = L"\\\\?\\hid#vid_4c7a&pid_0054#7&4&0000#{hid}";
 
 // Serial number, version and service information answered by a current display (84).
-const Script kVantra = identifyingDisplay("54", "06 0C 01 03 16");
+const Script kVantraDisplay = identifyingDisplay("54", "06 0C 01 03 16");
 // A Tilbry (68) that ignores the version request: service information only.
 const Script kTilbry = identifyingDisplay("44", "");
 // Model 133: a display without any service.
@@ -44,7 +44,7 @@ class DeviceListTest : public ::testing::Test {
 };
 
 TEST_F(DeviceListTest, KeepsTheDisplaysThatOfferAFilteredService) {
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   bus.addForeign(L"\\\\?\\hid#vid_4c7a&pid_0054&mi_01#7&9&0001#{hid}");
   bus.addForeign(L"\\\\?\\hid#vid_046d&pid_c077#7&9&0002#{hid}");
   bus.add(kSecond, kTilbry);
@@ -60,7 +60,7 @@ TEST_F(DeviceListTest, KeepsTheDisplaysThatOfferAFilteredService) {
 }
 
 TEST_F(DeviceListTest, OnlyTheRequestedLinkKindsAreSearched) {
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   SearchRequest request = hidRequest();
   request.linkKinds = {SearchRequest::kComPorts};
   list.search(request);
@@ -75,7 +75,7 @@ TEST_F(DeviceListTest, OnlyTheRequestedLinkKindsAreSearched) {
 }
 
 TEST_F(DeviceListTest, AnEmptyServiceFilterKeepsNothing) {
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   bus.add(kSecond, kTilbry);
   list.search(hidRequest({}));
   EXPECT_EQ(list.count(), 0u);
@@ -84,7 +84,7 @@ TEST_F(DeviceListTest, AnEmptyServiceFilterKeepsNothing) {
 
 TEST_F(DeviceListTest, ABusyPortIsProbedOnceMoreAfterAllOthersThenLeftOut) {
   bus.addBusy(kBusy);
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   bus.add(kSecond, kTilbry);
   list.search(hidRequest());
   EXPECT_EQ(list.count(), 2u);
@@ -95,7 +95,7 @@ TEST_F(DeviceListTest, ABusyPortIsProbedOnceMoreAfterAllOthersThenLeftOut) {
 }
 
 TEST_F(DeviceListTest, IndexesOutsideTheListThrow) {
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   list.search(hidRequest());
   EXPECT_THROW(list.at(-1), std::out_of_range);
   EXPECT_THROW(list.at(static_cast<int>(list.count())), std::out_of_range);
@@ -112,7 +112,7 @@ TEST_F(DeviceListTest, ASecondSearchDeletesTheDevicesOfTheFirst) {
     ~Watched() override { gone_ = true; }
     std::atomic<bool>& gone_;
   };
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   list.search(hidRequest());
   ASSERT_EQ(list.count(), 1u);
   std::atomic<bool> gone{false};
@@ -139,7 +139,7 @@ TEST_F(DeviceListTest, EverySearchTellsTheObserver) {
 TEST_F(DeviceListTest, SequentialSearchesProbeInTurnAndDoNotRetry) {
   bus.add(kThird, kUnknown);
   bus.addBusy(kBusy);
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   bus.add(kSecond, kTilbry);
   list.searchSequential(hidRequest());
   EXPECT_EQ(list.count(), 2u);
@@ -152,7 +152,7 @@ TEST_F(DeviceListTest, SequentialSearchesProbeInTurnAndDoNotRetry) {
 }
 
 TEST_F(DeviceListTest, RemovedDevicesGoBackToTheCaller) {
-  bus.add(kFirst, kVantra);
+  bus.add(kFirst, kVantraDisplay);
   bus.add(kSecond, kTilbry);
   list.search(hidRequest());
   QuorlinDevice* first = &list.at(0);

@@ -15,7 +15,7 @@ namespace {
 
 using namespace QrTest;
 
-const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#7&1&0000#{hid}";
+const std::wstring kEmulatedPath = L"\\\\?\\hid#vid_4c7a&pid_0054#7&1&0000#{hid}";
 
 // The library's device against an emulated display behind the HID link.
 class DeviceOnEmulatorTest : public ::testing::Test {
@@ -36,7 +36,7 @@ TEST_F(DeviceOnEmulatorTest, ACurrentDisplayTellsWhoItIs) {
   identity.serialNumber = "VAN-17-00815";
   identity.firmwareMinor = 12;
   attach(84, 0x0103, identity);
-  QuorlinDevice device(kPath);
+  QuorlinDevice device(kEmulatedPath);
   EXPECT_EQ(device.getModelName(nullptr), L"Vantra");
   EXPECT_EQ(device.getSerialNumber(), L"VAN-17-00815");
   EXPECT_EQ(device.getFirmwareVersion(), L"3.12_normal_mode");
@@ -48,7 +48,7 @@ TEST_F(DeviceOnEmulatorTest, AFundoTellsItsVariant) {
   QrEmu::DisplayIdentity identity;
   identity.bluetooth = true;
   attach(147, 0x0103, identity);
-  QuorlinDevice device(kPath);
+  QuorlinDevice device(kEmulatedPath);
   EXPECT_EQ(device.getModelName(nullptr), L"Fundo Plus 32");
   EXPECT_TRUE(device.isFundoFamily());
   EXPECT_TRUE(device.isBluetoothVersion());
@@ -58,21 +58,21 @@ TEST_F(DeviceOnEmulatorTest, AFundoTellsItsVariant) {
 
 TEST_F(DeviceOnEmulatorTest, OlderAndPocketDisplaysAnswerTheirOwnWay) {
   attach(68, 0);
-  EXPECT_EQ(QuorlinDevice(kPath).getSerialNumber(), L"TIL-22-00417");
+  EXPECT_EQ(QuorlinDevice(kEmulatedPath).getSerialNumber(), L"TIL-22-00417");
   attach(144, 0);
-  EXPECT_EQ(QuorlinDevice(kPath).getSerialNumber(), L"PG220417");
+  EXPECT_EQ(QuorlinDevice(kEmulatedPath).getSerialNumber(), L"PG220417");
 }
 
 TEST_F(DeviceOnEmulatorTest, OlderDisplaysLoadTheirFirmwareThroughTheBootLoader) {
   attach(54, 0);
-  QuorlinDevice device(kPath);
+  QuorlinDevice device(kEmulatedPath);
   EXPECT_TRUE(device.isServiceSupported(11));
   EXPECT_FALSE(device.getSerialNumber().empty());
 }
 
 TEST_F(DeviceOnEmulatorTest, ServiceInformationGoesBothWays) {
   attach(84, 0x0103);
-  QuorlinDevice device(kPath);
+  QuorlinDevice device(kEmulatedPath);
   ServiceInfo info;
   std::wstring serial;
   device.getServiceInformationAndSerialNumber(info, serial);
@@ -92,7 +92,7 @@ TEST_F(DeviceOnEmulatorTest, ServiceInformationGoesBothWays) {
 
 TEST_F(DeviceOnEmulatorTest, ANewSerialNumberStaysAfterUpdatingTheProperties) {
   attach(84, 0x0102);
-  QuorlinDevice device(kPath);
+  QuorlinDevice device(kEmulatedPath);
   device.setSerialNumber(L"VAN-23-00001");
   display->setProtocolVersion(0x0103);
   device.updateDeviceProperties();
@@ -107,7 +107,7 @@ TEST_F(DeviceOnEmulatorTest, ADisplayWithoutRecordSaysSo) {
   QrEmu::DisplayIdentity identity;
   identity.serviceRecord.reset();
   attach(129, 0x0103, identity);
-  QuorlinDevice device(kPath);
+  QuorlinDevice device(kEmulatedPath);
   ServiceInfo info;
   EXPECT_THROW(device.sendServiceInformation(info), ServiceInfoNotReceived);
 }

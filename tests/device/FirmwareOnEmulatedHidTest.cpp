@@ -29,7 +29,8 @@ using QrTest::failureOf;
 using QrTest::hexRecords;
 using QrTest::hexText;
 
-class Progress : public FirmwareUploadProgressSink, public SecondaryFirmwareUploadProgressSink {
+class UploadProgress : public FirmwareUploadProgressSink,
+                       public SecondaryFirmwareUploadProgressSink {
  public:
   void onProgress(QuorlinDevice*, const std::wstring&, uint32_t, uint32_t, uint64_t totalBytes,
                   uint64_t, uint64_t doneBytes, uint64_t) override {
@@ -73,7 +74,7 @@ TEST_F(FirmwareOnEmulatedHidTest, ACurrentDisplayTakesItsWholeFirmwareSet) {
   auto vantra = device();
   const std::wstring firstPath = bus.pathOf(*display);
 
-  Progress mainProgress;
+  UploadProgress mainProgress;
   vantra->loadFirmware(folder.write(L"MAIN.HEX", hexText(main)), &mainProgress);
   {
     auto guard = display->lock();
@@ -90,11 +91,11 @@ TEST_F(FirmwareOnEmulatedHidTest, ACurrentDisplayTakesItsWholeFirmwareSet) {
 
   // The device goes on under the display's new path.
   vantra->updateDeviceProperties();
-  Progress brailleProgress;
+  UploadProgress brailleProgress;
   vantra->loadBrailleFirmware(folder.write(L"8051.hex", braille), &brailleProgress);
-  Progress usbProgress;
+  UploadProgress usbProgress;
   vantra->loadUsbFirmware(folder.write(L"vnc2.rom", usb), &usbProgress);
-  Progress bluetoothProgress;
+  UploadProgress bluetoothProgress;
   vantra->loadBtFirmware(folder.write(L"BT.HEX", hexText(bluetooth)), &bluetoothProgress);
 
   auto guard = display->lock();

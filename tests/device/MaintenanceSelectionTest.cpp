@@ -23,25 +23,25 @@ template <typename Expected, typename Strategy>
 }
 
 template <typename Expected>
-::testing::AssertionResult selects(uint8_t modelId, uint16_t version) {
+::testing::AssertionResult selectsMaintenance(uint8_t modelId, uint16_t version) {
   return isExactly<Expected>(selectMaintenance(modelId, version))
          << " for model " << int{modelId} << " version 0x" << std::hex << version;
 }
 
 TEST(MaintenanceSelectionTest, LegacyLineByVersion) {
   for (uint8_t model : {5, 114, 116, 120}) {
-    EXPECT_TRUE(selects<BrailleSystemVersion2005MaintenanceStrategy>(model, 1));
-    EXPECT_TRUE(selects<BrailleSystemVersion20010MaintenanceStrategy>(model, 2));
-    EXPECT_TRUE(selects<BrailleSystemVersion428MaintenanceStrategy>(model, 3));
-    EXPECT_TRUE(selects<BrailleSystemVersion2000MaintenanceStrategy>(model, 0));
-    EXPECT_TRUE(selects<BrailleSystemVersion2000MaintenanceStrategy>(model, 4));
-    EXPECT_TRUE(selects<BrailleSystemVersion2000MaintenanceStrategy>(model, 0x0103));
+    EXPECT_TRUE(selectsMaintenance<BrailleSystemVersion2005MaintenanceStrategy>(model, 1));
+    EXPECT_TRUE(selectsMaintenance<BrailleSystemVersion20010MaintenanceStrategy>(model, 2));
+    EXPECT_TRUE(selectsMaintenance<BrailleSystemVersion428MaintenanceStrategy>(model, 3));
+    EXPECT_TRUE(selectsMaintenance<BrailleSystemVersion2000MaintenanceStrategy>(model, 0));
+    EXPECT_TRUE(selectsMaintenance<BrailleSystemVersion2000MaintenanceStrategy>(model, 4));
+    EXPECT_TRUE(selectsMaintenance<BrailleSystemVersion2000MaintenanceStrategy>(model, 0x0103));
   }
 }
 
 TEST(MaintenanceSelectionTest, CurrentLineWithTheLegacyFlagForVersionZero) {
   for (uint8_t model : {84, 85, 97, 100}) {
-    EXPECT_TRUE(selects<QrBrlOsVersion103MaintenanceStrategy>(model, 0x0103));
+    EXPECT_TRUE(selectsMaintenance<QrBrlOsVersion103MaintenanceStrategy>(model, 0x0103));
     for (uint16_t version : {0, 1, 0x0100, 0x0102, 0x0104}) {
       const auto strategy = selectMaintenance(model, version);
       ASSERT_TRUE(isExactly<QrBrlOsMaintenanceStrategy>(strategy));
@@ -67,11 +67,11 @@ TEST(MaintenanceSelectionTest, FundoLineAndModel51) {
 }
 
 TEST(MaintenanceSelectionTest, PocketReaderAndEveryOtherDisplay) {
-  EXPECT_TRUE(selects<PagelingMaintenanceStrategy>(144, 0));
-  EXPECT_TRUE(selects<PagelingMaintenanceStrategy>(144, 3));
+  EXPECT_TRUE(selectsMaintenance<PagelingMaintenanceStrategy>(144, 0));
+  EXPECT_TRUE(selectsMaintenance<PagelingMaintenanceStrategy>(144, 3));
   for (uint8_t model : {1, 4, 50, 53, 54, 56, 58, 68, 133}) {
-    EXPECT_TRUE(selects<NoDeviceMaintenanceStrategy>(model, 3));
-    EXPECT_TRUE(selects<NoDeviceMaintenanceStrategy>(model, 0x0103));
+    EXPECT_TRUE(selectsMaintenance<NoDeviceMaintenanceStrategy>(model, 3));
+    EXPECT_TRUE(selectsMaintenance<NoDeviceMaintenanceStrategy>(model, 0x0103));
   }
 }
 

@@ -29,7 +29,7 @@ using QrTest::hex;
 
 const std::string kSamples = QR_TEST_DATA "/firmware/";
 
-std::string contentOf(const std::string& name) {
+std::string sampleContent(const std::string& name) {
   std::ifstream in(kSamples + name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -53,7 +53,7 @@ class EpromBootLoaderTest : public ::testing::Test {
 
   std::string difference(int bank, const std::string& file) {
     auto guard = display.lock();
-    return loader.flash().differenceFrom(bank, contentOf(file));
+    return loader.flash().differenceFrom(bank, sampleContent(file));
   }
 
   QrTest::ScopedVirtualClock clock;
@@ -145,7 +145,7 @@ TEST(EpromBootLoaderBanksTest, EveryBankCountAndTheSecondSwitchOver) {
     QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, test.model, test.cells);
     strategy.loadFirmware(port, QrCom::fromUtf8(kSamples + "LFONLY.H00"), nullptr);
     auto guard = display.lock();
-    EXPECT_EQ(loader.flash().differenceFrom(0, contentOf("LFONLY.H00")), "");
+    EXPECT_EQ(loader.flash().differenceFrom(0, sampleContent("LFONLY.H00")), "");
     EXPECT_EQ(loader.erases(), test.erases);
     EXPECT_TRUE(loader.runsNewFirmware());
   }

@@ -29,7 +29,7 @@ std::string pattern(size_t size) {
   return content;
 }
 
-std::string contentOf(const DeviceFile* file) {
+std::string fileContent(const DeviceFile* file) {
   return file == nullptr ? "(missing)" : std::string(file->content.begin(), file->content.end());
 }
 
@@ -65,7 +65,7 @@ TEST_F(LegacyFileSystemOnEmulator, FilesGoAndComeBackByContent) {
   strategy_.receiveFile(port_, nullptr, dir_.write(L"up", content), L"A.TXT", 0, 1, nullptr);
   {
     auto guard = display_.lock();
-    EXPECT_EQ(contentOf(files_.files().find("A.TXT")), content);
+    EXPECT_EQ(fileContent(files_.files().find("A.TXT")), content);
     EXPECT_EQ(files_.files().find("A.TXT")->attribute, 1);
   }
   strategy_.sendFile(port_, nullptr, L"A.TXT", dir_.path(L"down"), content.size(), nullptr);
@@ -204,7 +204,7 @@ TEST_F(CurrentFileSystemOnEmulator, DirectoriesPathsAndTimeStamps) {
   strategy_.sendFile(port_, nullptr, L"/QRSYS/LANGUAGE/de.lng", dir_.path(L"down"), 2000, nullptr);
   EXPECT_EQ(dir_.read(L"down"), pattern(2000));
   auto guard = display_.lock();
-  EXPECT_EQ(contentOf(files_.files().find("/QRSYS/LANGUAGE/de.lng")), pattern(2000));
+  EXPECT_EQ(fileContent(files_.files().find("/QRSYS/LANGUAGE/de.lng")), pattern(2000));
   EXPECT_TRUE(files_.files().isFolder("/QRSYS/TUTORIALS"));
 }
 

@@ -14,7 +14,7 @@ namespace {
 using QrTest::Bytes;
 using QrTest::hex;
 
-const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#1#{guid}";
+const std::wstring kVantraPath = L"\\\\?\\hid#vid_4c7a&pid_0054#1#{guid}";
 const char kAck[] = "79 54 02 07 7E 16";
 const char kRefused[] = "79 54 02 07 00 16";
 
@@ -65,8 +65,8 @@ class SecondarySink : public SecondaryFirmwareUploadProgressSink {
 class QrBrlOsDeviceCommandsTest : public ::testing::Test {
  protected:
   QrBrlOsDeviceCommandsTest() : display_(*clock_, 84, 0x0103) {
-    bus_.attach(kPath, display_.device());
-    device_ = std::make_unique<QuorlinDevice>(kPath);
+    bus_.attach(kVantraPath, display_.device());
+    device_ = std::make_unique<QuorlinDevice>(kVantraPath);
     strategy_ = std::make_unique<QrBrlOsFirmwareUploadStrategy>(device_.get());
   }
 

@@ -23,12 +23,12 @@ const char kFirmware[] =
     ":1000000000010203040506070809101112131415F4\r\n"
     ":00000001FF\r\n";
 
-std::wstring pathOf(int instance) {
+std::wstring instancePath(int instance) {
   return L"\\\\?\\hid#vid_4c7a&pid_0054&mi_00#7&" + std::to_wstring(instance) +
          L"&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 }
 
-class RecordingSink : public FirmwareUploadProgressSink {
+class IapProgressRecorder : public FirmwareUploadProgressSink {
  public:
   void onProgress(QuorlinDevice*, const std::wstring&, uint32_t, uint32_t, uint64_t totalBytes,
                   uint64_t, uint64_t doneBytes, uint64_t) override {
@@ -49,11 +49,11 @@ class RecordingSink : public FirmwareUploadProgressSink {
 class QrBrlOsIapUploadTest : public ::testing::Test {
  protected:
   QrBrlOsIapUploadTest() : display_(*clock_, 84, 0x0103) {
-    bus_.attach(pathOf(1), display_.device());
+    bus_.attach(instancePath(1), display_.device());
     display_.setHandler([this](const Packet& packet) { return answer(packet); });
-    device_ = std::make_unique<QuorlinDevice>(pathOf(1));
+    device_ = std::make_unique<QuorlinDevice>(instancePath(1));
     display_.forgetPackets();  // the serial-number and version queries of the construction
-    port_ = &device_->reopenHidPort(pathOf(1));
+    port_ = &device_->reopenHidPort(instancePath(1));
     strategy_ = std::make_unique<QrBrlOsFirmwareUploadStrategy>(device_.get());
     firmware_ = temp_.write(L"firmware.txt", kFirmware);
   }
@@ -65,7 +65,7 @@ class QrBrlOsIapUploadTest : public ::testing::Test {
         bus_.detach(path_);
       } else if (!keepPath_) {
         bus_.detach(path_);
-        path_ = pathOf(++instance_);
+        path_ = instancePath(++instance_);
         bus_.attach(path_, display_.device());
       }
     }
@@ -96,7 +96,7 @@ class QrBrlOsIapUploadTest : public ::testing::Test {
     return result;
   }
 
-  std::wstring load(RecordingSink* sink = nullptr) {
+  std::wstring load(IapProgressRecorder* sink = nullptr) {
     return QrTest::failureOf([&] { strategy_->loadFirmware(*port_, firmware_, sink); });
   }
 
@@ -108,7 +108,7 @@ class QrBrlOsIapUploadTest : public ::testing::Test {
   SerialPort* port_ = nullptr;
   std::unique_ptr<QrBrlOsFirmwareUploadStrategy> strategy_;
   std::wstring firmware_;
-  std::wstring path_ = pathOf(1);
+  std::wstring path_ = instancePath(1);
   int instance_ = 1;
   bool iap_ = false;
   bool comesBack_ = true;
@@ -118,7 +118,7 @@ class QrBrlOsIapUploadTest : public ::testing::Test {
 };
 
 TEST_F(QrBrlOsIapUploadTest, UploadsTheFirmwareThroughTheLoader) {
-  RecordingSink sink;
+  IapProgressRecorder sink;
   EXPECT_EQ(load(&sink), L"(no failure)");
   EXPECT_EQ(commands(), (std::vector<std::string>{"99 01", "4A 00", "99 01", "4B", "4C", "4D", "4D",
                                                   "4D", "4E", "4A 01", "99 00"}));
@@ -161,7 +161,7 @@ TEST_F(QrBrlOsIapUploadTest, ASerialPortIsRefusedBeforeAnythingIsSent) {
 }
 
 TEST_F(QrBrlOsIapUploadTest, WithTwoDisplaysOnlyTheOldPathIsTaken) {
-  bus_.attach(pathOf(100), std::make_shared<QrTest::ScriptedHid>(*clock_));
+  bus_.attach(instancePath(100), std::make_shared<QrTest::ScriptedHid>(*clock_));
   keepPath_ = true;
   EXPECT_TRUE(strategy_->restartSystem(*port_, false));
 
@@ -213,7 +213,7 @@ TEST_F(QrBrlOsIapUploadTest, ARecordTheLoaderRefusesEndsTheUpload) {
 }
 
 TEST_F(QrBrlOsIapUploadTest, CancelAbortsAndRestartsTheDisplayIntoItsFirmware) {
-  RecordingSink sink;
+  IapProgressRecorder sink;
   sink.onEachProgress = [&] {
     if (sink.done.size() == 2) strategy_->cancel();  // after the first record
   };

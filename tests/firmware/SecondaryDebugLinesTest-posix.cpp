@@ -18,7 +18,7 @@
 namespace QrCom {
 namespace {
 
-const std::wstring kPath = L"\\\\?\\hid#vid_4c7a&pid_0054#1#{guid}";
+const std::wstring kHidPath = L"\\\\?\\hid#vid_4c7a&pid_0054#1#{guid}";
 
 // Everything `operation` writes to file descriptor 2.
 std::string standardErrorOf(const std::function<void()>& operation) {
@@ -55,8 +55,8 @@ class FramesAfterPurge : public QrTest::ScriptedPort {
 class SecondaryDebugLinesTest : public ::testing::Test {
  protected:
   SecondaryDebugLinesTest() : display_(*clock_, 84, 0x0103) {
-    bus_.attach(kPath, display_.device());
-    device_ = std::make_unique<QuorlinDevice>(kPath);
+    bus_.attach(kHidPath, display_.device());
+    device_ = std::make_unique<QuorlinDevice>(kHidPath);
   }
   ~SecondaryDebugLinesTest() override { setVerboseDebugOutput(false); }
 

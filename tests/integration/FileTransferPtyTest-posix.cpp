@@ -14,6 +14,7 @@
 #include "qrcom/protocol/BrailleSystemVersion2005FileTransferStrategy.h"
 #include "qrcom/protocol/DirectoryEntry.h"
 #include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
+#include "tests/support/Elapsed.h"
 #include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
@@ -22,6 +23,7 @@ namespace QrCom {
 namespace {
 
 using QrEmu::Generation;
+using QrTest::millisecondsSince;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
@@ -29,10 +31,6 @@ std::string pattern(size_t size) {
   std::string content(size, '\0');
   for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
   return content;
-}
-
-long long millisecondsSince(steady_clock::time_point start) {
-  return std::chrono::duration_cast<milliseconds>(steady_clock::now() - start).count();
 }
 
 // A display with a file system on a real pty, reached through the real serial port. Protocol

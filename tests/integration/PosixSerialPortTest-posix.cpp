@@ -14,6 +14,7 @@
 #include "emulator/pty/PtyServer.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
+#include "tests/support/Elapsed.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
 
@@ -22,6 +23,7 @@ namespace {
 
 using QrTest::Bytes;
 using QrTest::hex;
+using QrTest::millisecondsSince;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
@@ -55,10 +57,6 @@ class PosixSerialPortTest : public ::testing::Test {
       return error.getMessage();
     }
     return L"(nothing thrown)";
-  }
-
-  static long long millisecondsSince(steady_clock::time_point start) {
-    return std::chrono::duration_cast<milliseconds>(steady_clock::now() - start).count();
   }
 
   QrTest::ScopedVirtualClock clock;

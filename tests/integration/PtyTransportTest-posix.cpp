@@ -11,6 +11,7 @@
 
 #include "emulator/Catalog.h"
 #include "emulator/pty/PtyServer.h"
+#include "tests/support/Elapsed.h"
 #include "tests/support/RawTty.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
@@ -19,13 +20,10 @@ namespace QrEmu {
 namespace {
 
 using QrTest::hex;
+using QrTest::millisecondsSince;
 using QrTest::RawTty;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
-
-long long millisecondsSince(steady_clock::time_point start) {
-  return std::chrono::duration_cast<milliseconds>(steady_clock::now() - start).count();
-}
 
 // Polls `condition` every 10 ms for up to a second.
 template <typename Condition>

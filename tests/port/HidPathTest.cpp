@@ -5,11 +5,11 @@
 namespace QrCom {
 namespace {
 
-const wchar_t kPrefix[] = L"\\\\?\\hid#vid_4c7a&pid_0054";
+const wchar_t kVantraPrefix[] = L"\\\\?\\hid#vid_4c7a&pid_0054";
 const wchar_t kSuffix[] = L"#7&2b1f3a5&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 std::wstring path(const std::wstring& middle) {
-  return kPrefix + middle + kSuffix;
+  return kVantraPrefix + middle + kSuffix;
 }
 
 TEST(HidPathTest, OnlyTheFirstInterfaceOfACompositeDevice) {

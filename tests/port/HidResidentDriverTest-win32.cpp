@@ -16,12 +16,14 @@ namespace {
 using QrTest::Message;
 using QrTest::TestDriver;
 
-const std::wstring kDisplay =
+const std::wstring kResidentPath =
     L"\\\\?\\hid#vid_4c7a&pid_0054#7&2b1f3a5&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 class HidResidentDriverTest : public ::testing::Test {
  protected:
-  void SetUp() override { bus.attach(kDisplay, std::make_shared<QrTest::ScriptedHid>(*clock)); }
+  void SetUp() override {
+    bus.attach(kResidentPath, std::make_shared<QrTest::ScriptedHid>(*clock));
+  }
 
   const UINT server = RegisterWindowMessageW(L"Quorlin_Server");
   QrTest::ScopedVirtualClock clock;
@@ -31,9 +33,9 @@ class HidResidentDriverTest : public ::testing::Test {
 TEST_F(HidResidentDriverTest, ADriverOnNoComPortLetsGoAndTakesTheDisplayBackAfterwards) {
   TestDriver driver(TestDriver::DisplayServer, 0);
   ASSERT_TRUE(driver.exists()) << "windows need an X server (DISPLAY)";
-  bus.deny(kDisplay, 1);
+  bus.deny(kResidentPath, 1);
   {
-    HidPort port(kDisplay);
+    HidPort port(kResidentPath);
     EXPECT_EQ(driver.messages, (std::vector<Message>{{server, 1, 2}, {server, 100, 1}}));
     // Release, purge, settling.
     EXPECT_EQ(clock->pauses(), (std::vector<uint32_t>{1500, 50, 300}));
@@ -45,16 +47,16 @@ TEST_F(HidResidentDriverTest, ADriverOnNoComPortLetsGoAndTakesTheDisplayBackAfte
 TEST_F(HidResidentDriverTest, TheWebBrailleDriverOnNoComPortIsAskedWithItsOwnMessages) {
   TestDriver driver(TestDriver::WebBraille, 0);
   ASSERT_TRUE(driver.exists());
-  bus.deny(kDisplay, 1);
-  { HidPort port(kDisplay); }
+  bus.deny(kResidentPath, 1);
+  { HidPort port(kResidentPath); }
   EXPECT_EQ(driver.messages, (std::vector<Message>{{0x472, 0, 0}, {0x471, 0, 0}, {0x472, 0, 0}}));
 }
 
 TEST_F(HidResidentDriverTest, ADriverServingAComPortIsNeverAskedToLetGo) {
   TestDriver driver(TestDriver::DisplayServer, 5);
   ASSERT_TRUE(driver.exists());
-  bus.deny(kDisplay, 11);
-  EXPECT_EQ(QrTest::failureOf([&] { HidPort port(kDisplay); }),
+  bus.deny(kResidentPath, 11);
+  EXPECT_EQ(QrTest::failureOf([&] { HidPort port(kResidentPath); }),
             L"HidPort::openPort --  Port \"USB-HID\" can't be opened.");
   std::vector<Message> rounds;
   for (int i = 0; i < 10; ++i) {

@@ -19,7 +19,7 @@ using QrTest::failsWith;
 using QrTest::ScriptedPort;
 using QrTest::toHex;
 
-constexpr wchar_t kDownload[] = L"BrailleSystemVersion2000FileTransferStrategy::sendFile -- ";
+constexpr wchar_t kLegacyDownload[] = L"BrailleSystemVersion2000FileTransferStrategy::sendFile -- ";
 
 // One data block as the device sends it, after the PC acknowledged its announcement.
 std::string block(size_t size, uint8_t fill) {
@@ -79,7 +79,7 @@ TEST_F(LegacyDownloadTest, BlockOfEightyOneBytesIsRefused) {
       .step("06 03", block(80, 'p') + " 03")
       .step("06 16")
       .step("06 03", block(81, 'p'));
-  expectFailure<ErrorInProtocolException>(std::wstring(kDownload) +
+  expectFailure<ErrorInProtocolException>(std::wstring(kLegacyDownload) +
                                           L"Requested package size exceeds maximum size.");
   EXPECT_TRUE(device_.finished());
 }
@@ -99,7 +99,7 @@ TEST_F(LegacyDownloadTest, CancelOnThePcRefusesTheNextBlock) {
   sink_.onReport = [&](uint64_t done) {
     if (done > 0) strategy_.cancel();
   };
-  expectFailure<TransmissionCanceledByUserException>(std::wstring(kDownload) +
+  expectFailure<TransmissionCanceledByUserException>(std::wstring(kLegacyDownload) +
                                                      L"Transmission canceled by user (PC side).");
   EXPECT_TRUE(device_.finished());
 }
@@ -107,7 +107,7 @@ TEST_F(LegacyDownloadTest, CancelOnThePcRefusesTheNextBlock) {
 TEST_F(LegacyDownloadTest, CancelOnTheDeviceIsAcknowledged) {
   requestATxt(device_).step("06 03", block(3, 'a') + " 43").step("06 16").step("06 43");
   expectFailure<TransmissionCanceledByUserException>(
-      std::wstring(kDownload) + L"Transmission canceled by user (device side).");
+      std::wstring(kLegacyDownload) + L"Transmission canceled by user (device side).");
   EXPECT_TRUE(device_.finished());
 }
 
@@ -123,18 +123,18 @@ TEST_F(LegacyDownloadTest, MalformedBlocks) {
     requestATxt(device).step("06 03", bad.device);
     EXPECT_TRUE(failsWith<ErrorInProtocolException>(
         [&] { strategy_.sendFile(port, nullptr, L"A.TXT", target_, 3, nullptr); },
-        std::wstring(kDownload) + bad.text));
+        std::wstring(kLegacyDownload) + bad.text));
     EXPECT_FALSE(dir_.exists(L"a.txt"));
   }
   requestATxt(device_, "06 16 05");
-  expectFailure<ErrorInProtocolException>(std::wstring(kDownload) +
+  expectFailure<ErrorInProtocolException>(std::wstring(kLegacyDownload) +
                                           L"Missing RECEIVE_DATA_BLOCK or CANCEL_UPLOAD.");
   EXPECT_TRUE(device_.finished());
 }
 
 TEST_F(LegacyDownloadTest, DeviceErrorsEraseTheTargetFile) {
   requestATxt(device_, "15 18");
-  expectFailure<FileNotFoundOnDeviceException>(std::wstring(kDownload) +
+  expectFailure<FileNotFoundOnDeviceException>(std::wstring(kLegacyDownload) +
                                                L"File not found on device.");
   EXPECT_TRUE(device_.finished());
 }
@@ -154,12 +154,12 @@ TEST_F(LegacyDownloadTest, NameChecksComeFirst) {
     return [&, source, target] { strategy_.sendFile(port_, nullptr, source, target, 3, nullptr); };
   };
   EXPECT_TRUE(failsWith<IllegalSourceFileNameException>(
-      download(L"", target_), std::wstring(kDownload) + L"SourceFileName ist empty."));
+      download(L"", target_), std::wstring(kLegacyDownload) + L"SourceFileName ist empty."));
   EXPECT_TRUE(failsWith<IllegalTargetFileNameException>(
-      download(L"A", L""), std::wstring(kDownload) + L"targetFileName ist empty."));
+      download(L"A", L""), std::wstring(kLegacyDownload) + L"targetFileName ist empty."));
   EXPECT_TRUE(failsWith<IllegalSourceFileNameException>(
       download(std::wstring(65, L'N'), target_),
-      std::wstring(kDownload) + L"SourceFileName too long."));
+      std::wstring(kLegacyDownload) + L"SourceFileName too long."));
   EXPECT_TRUE(port_.calls().empty());
   EXPECT_FALSE(dir_.exists(L"a.txt"));
 

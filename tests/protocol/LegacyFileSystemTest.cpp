@@ -31,7 +31,7 @@ constexpr char kATxt[] = "1C 05 41 2E 54 58 54 99 07 E8 05 01 0E 05 21 00 00 01 
 constexpr char kB[] = "1C 01 42 00 07 CF 0C 1F 17 3B 3A 01 02 03 04";
 
 // The list exchange of `data` sent in blocks of the given sizes.
-void scriptList(Conversation& device, const std::string& data, std::vector<size_t> sizes) {
+void scriptLegacyList(Conversation& device, const std::string& data, std::vector<size_t> sizes) {
   const Bytes bytes = QrTest::hex(data);
   size_t at = 0;
   device.step("", "06 20 03");
@@ -63,7 +63,7 @@ TEST_F(LegacyFileSystemTest, ListThatEndsAtOnceKeepsThePreviousCount) {
 
 TEST_F(LegacyFileSystemTest, ListRecordsMaySpanBlocks) {
   device_.step("20");
-  scriptList(device_, std::string(kATxt) + " " + kB, {10, 24});
+  scriptLegacyList(device_, std::string(kATxt) + " " + kB, {10, 24});
   list_.emplace_back(L"OLD", 0, EntryTime{}, 1);
   EXPECT_EQ(v2000_.sendFileList(port_, list_), 3u);
   EXPECT_TRUE(device_.finished());
@@ -109,7 +109,7 @@ TEST_F(LegacyFileSystemTest, MalformedListsAddNothing) {
     device.step("20");
     std::vector<size_t> sizes;
     for (size_t at = 0; at < size; at += 80) sizes.push_back(std::min<size_t>(80, size - at));
-    scriptList(device, bad.data, sizes);
+    scriptLegacyList(device, bad.data, sizes);
     EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { v2000_.sendFileList(port, list_); },
                                                     prefix + bad.text));
     EXPECT_TRUE(device.finished());

@@ -20,7 +20,7 @@ using QrTest::hex;
 using QrTest::ScriptedPort;
 using QrTest::toHex;
 
-constexpr wchar_t kPrefix[] = L"Test::op -- ";
+constexpr wchar_t kFramingOperation[] = L"Test::op -- ";
 
 struct Expected {
   const wchar_t* text;
@@ -68,7 +68,7 @@ TEST(LegacyFramingTest, EveryNakCodeOfBothTables) {
 
       ScriptedPort port;
       port.deliver({0x15, static_cast<uint8_t>(code)});
-      EXPECT_EQ(failure([&] { confirmCommand(port, 0x03, kPrefix, errors); }),
+      EXPECT_EQ(failure([&] { confirmCommand(port, 0x03, kFramingOperation, errors); }),
                 std::string(expected.failure) + ": Test::op -- " + describe(expected.text));
     }
   }
@@ -77,10 +77,10 @@ TEST(LegacyFramingTest, EveryNakCodeOfBothTables) {
 TEST(LegacyFramingTest, ConfirmationNeedsAckAndTheEchoedByte) {
   ScriptedPort port;
   port.deliver(hex("06 21"));
-  confirmCommand(port, 0x21, kPrefix);
+  confirmCommand(port, 0x21, kFramingOperation);
   EXPECT_EQ(port.pending(), 0u);
 
-  const auto confirm = [&] { confirmCommand(port, 0x21, kPrefix); };
+  const auto confirm = [&] { confirmCommand(port, 0x21, kFramingOperation); };
   port.deliver(hex("06 22"));
   EXPECT_EQ(failure(confirm), "WrongCommandConfirmed: Test::op --  Wrong command byte received.");
   port.deliver(hex("16"));
@@ -91,12 +91,12 @@ TEST(LegacyFramingTest, SilenceIsThePortsFailure) {
   QrTest::VirtualClock clock;
   ScriptedPort port(&clock);
   port.deliver(hex("06"));
-  EXPECT_THROW(confirmCommand(port, 0x21, kPrefix), CannotReadFromPortException);
+  EXPECT_THROW(confirmCommand(port, 0x21, kFramingOperation), CannotReadFromPortException);
 }
 
 TEST(LegacyFramingTest, UploadHeaders) {
   const auto frame = [](const Bytes& body) {
-    return toHex(buildFrame(body.data(), body.size(), kPrefix));
+    return toHex(buildFrame(body.data(), body.size(), kFramingOperation));
   };
   EXPECT_EQ(frame(legacyHeaderBody("", 1)), "04 00 1C 05 01 0F 16");
   EXPECT_EQ(frame(legacyHeaderBody("A.TXT", 0x83)), "09 00 1C 41 2E 54 58 54 05 83 0F 16");
@@ -116,14 +116,14 @@ TEST(LegacyFramingTest, UploadHeaders) {
 
 TEST(LegacyFramingTest, FrameLengthIsLittleEndianAndBounded) {
   const Bytes body(0x1234, 0xAA);
-  const Bytes frame = buildFrame(body.data(), body.size(), kPrefix);
+  const Bytes frame = buildFrame(body.data(), body.size(), kFramingOperation);
   ASSERT_EQ(frame.size(), 0x1234u + 3);
   EXPECT_EQ(frame[0], 0x34);
   EXPECT_EQ(frame[1], 0x12);
   EXPECT_EQ(frame.back(), 0x16);
 
   const Bytes tooLong(0x10000, 0);
-  EXPECT_EQ(failureOf([&] { buildFrame(tooLong.data(), tooLong.size(), kPrefix); }),
+  EXPECT_EQ(failureOf([&] { buildFrame(tooLong.data(), tooLong.size(), kFramingOperation); }),
             L"Test::op -- Frame exceeds 65535 bytes.");
 }
 

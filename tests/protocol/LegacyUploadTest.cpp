@@ -19,7 +19,8 @@ using QrTest::failsWith;
 using QrTest::ScriptedPort;
 using QrTest::toHex;
 
-constexpr wchar_t kUpload[] = L"BrailleSystemVersion2000FileTransferStrategy::receiveFile -- ";
+constexpr wchar_t kLegacyUpload[] =
+    L"BrailleSystemVersion2000FileTransferStrategy::receiveFile -- ";
 constexpr wchar_t kName[] = L"BrailleSystemVersion2000FileTransferStrategy::getTargetFileName -- ";
 
 // The device's answer to GET_DISK_SPACE: 64 KiB in all, `free` bytes free.
@@ -120,7 +121,7 @@ TEST_F(LegacyUploadTest, TooLittleDiskSpaceSendsNoFile) {
   device_.step("25", diskSpace(99)).step("06 16");
   EXPECT_TRUE(failsWith<NotEnoughMemoryException>(
       [&] { strategy_.receiveFile(port_, nullptr, source, L"F", 0, 1, &sink_); },
-      std::wstring(kUpload) + L"Not enough disk space for file " + source + L"."));
+      std::wstring(kLegacyUpload) + L"Not enough disk space for file " + source + L"."));
   EXPECT_TRUE(device_.finished());
   EXPECT_TRUE(sink_.reports.empty());
 }
@@ -157,7 +158,7 @@ TEST_F(LegacyUploadTest, CancelBetweenBlocksTellsTheDevice) {
   };
   EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>(
       [&] { strategy_.receiveFile(port_, nullptr, source, L"F", 0, 1, &sink_); },
-      std::wstring(kUpload) + L"Transmission canceled by user (PC side)."));
+      std::wstring(kLegacyUpload) + L"Transmission canceled by user (PC side)."));
   EXPECT_TRUE(device_.finished());
 }
 
@@ -167,7 +168,7 @@ TEST_F(LegacyUploadTest, DeviceFailuresEndTheUpload) {
   device_.step("03", "15 17");  // the device's user cancelled
   EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>(
       [&] { strategy_.receiveFile(port_, nullptr, source, L"A", 0, 1, nullptr); },
-      std::wstring(kUpload) + L"Transmission canceled by user (PC side)."));
+      std::wstring(kLegacyUpload) + L"Transmission canceled by user (PC side)."));
   EXPECT_TRUE(device_.finished());
 }
 
@@ -176,7 +177,7 @@ TEST_F(LegacyUploadTest, WrongEchoIsWrongCommandConfirmed) {
   device_.step("25", diskSpace(3)).step("06 16").step("03", "06 04");
   EXPECT_TRUE(failsWith<WrongCommandConfirmedException>(
       [&] { strategy_.receiveFile(port_, nullptr, source, L"A", 0, 1, nullptr); },
-      std::wstring(kUpload) + L" Wrong command byte received."));
+      std::wstring(kLegacyUpload) + L" Wrong command byte received."));
   EXPECT_TRUE(device_.finished());
 }
 

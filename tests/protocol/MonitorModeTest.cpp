@@ -48,9 +48,9 @@ struct Report {
   bool changed;
 };
 
-class RecordingSink : public MonitorSink {
+class MonitorRecorder : public MonitorSink {
  public:
-  explicit RecordingSink(size_t cells = 0) : cells_(cells) {}
+  explicit MonitorRecorder(size_t cells = 0) : cells_(cells) {}
   void onDisplay(QuorlinDevice*, const uint8_t* content, int position, bool changed) override {
     const std::string text = cells_ > 0 ? toHex(Bytes(content, content + cells_))
                                         : std::string(reinterpret_cast<const char*>(content));
@@ -92,7 +92,7 @@ std::string streamed(const std::string& stream, std::vector<uint8_t>* keys = nul
       .step("79 00 02 0B 00 16", kOk);
   QrBrlOsMonitorModeStrategy strategy;
   port.onSilence = [&] { strategy.requestStop(); };
-  RecordingSink sink(3);
+  MonitorRecorder sink(3);
   strategy.startMonitorMode(port, &sink, nullptr);
   EXPECT_TRUE(device.finished());
   EXPECT_FALSE(strategy.isActive());
@@ -124,7 +124,7 @@ TEST(QrBrlOsMonitorModeTest, ARefusedStartLeavesMonitorModeOff) {
   Conversation device(port);
   device.step("79 00 01 07 16", "00 01 02 03 04");
   QrBrlOsMonitorModeStrategy strategy;
-  RecordingSink sink;
+  MonitorRecorder sink;
   strategy.startMonitorMode(port, &sink, nullptr);
   EXPECT_TRUE(device.finished());
   EXPECT_EQ(port.calls().back().type, ScriptedPort::Call::Purge);
@@ -157,7 +157,7 @@ TEST(QrBrlOsMonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
   port.setResponder([](const Bytes&, ScriptedPort& self) { self.deliver(hex(kOk)); });
   port.onSilence = [&] { port.deliver(hex("79 00 0A 1B 00 00 00 00 00 00 00 01 41 16")); };
   QrBrlOsMonitorModeStrategy strategy;
-  RecordingSink sink(1);
+  MonitorRecorder sink(1);
   NativeEvent reported;
   sink.onReport = [&] { reported.set(); };
   std::thread loop([&] { strategy.startMonitorMode(port, &sink, nullptr); });
@@ -189,7 +189,7 @@ class PlanoMonitorModeTest : public ::testing::Test {
   QrTest::ScopedVirtualClock clock;
   StreamPort port{&*clock};
   PlanoMonitorModeStrategy strategy;
-  RecordingSink sink;
+  MonitorRecorder sink;
 };
 
 TEST_F(PlanoMonitorModeTest, TextDialect) {
@@ -269,7 +269,7 @@ TEST(PagelingMonitorModeTest, LinesEndedByCarriageReturn) {
   port.onSilence = [&] {
     if (++silences == 2) strategy.stopMonitorMode();
   };
-  RecordingSink sink;
+  MonitorRecorder sink;
   strategy.startMonitorMode(port, &sink, nullptr);
   EXPECT_EQ(describe(sink.reports), "[HI|0|1][|0|1][A|0|1]");
   EXPECT_EQ(toHex(port.written()), "05 07");
@@ -291,7 +291,7 @@ TEST(PagelingMonitorModeTest, ASecondStartCollides) {
   StreamPort port(&*clock);
   PagelingMonitorModeStrategy strategy;
   port.answerNextWrite(hex("41 0D"));
-  RecordingSink sink;
+  MonitorRecorder sink;
   bool collided = false;
   sink.onReport = [&] {
     collided = failsWith<MethodCollisionException>(

@@ -43,7 +43,7 @@ class PocketReader {
 };
 
 // `content` at the start of a 512-byte block, blanks after it.
-Bytes block(const Bytes& content) {
+Bytes paddedBlock(const Bytes& content) {
   Bytes padded = content;
   padded.resize(Pageling::kBlockSize, 0x20);
   return padded;
@@ -51,7 +51,7 @@ Bytes block(const Bytes& content) {
 
 using QrTest::operator+;
 
-Bytes documentOf(size_t size) {
+Bytes documentBytes(size_t size) {
   Bytes document(size);
   for (size_t i = 0; i < size; ++i) document[i] = static_cast<uint8_t>('a' + i % 26);
   return document;
@@ -63,8 +63,8 @@ Bytes slice(const Bytes& bytes, size_t from, size_t length) {
 
 // Header start for the name DOC and table 3.
 const Bytes kHeaderStart = hex("1C 44 4F 43 20 20 20 20 20 33 02 0C 1F");
-const Bytes kNoBookmarks = block(hex("17"));
-const Bytes kEndBlock = block(hex("03"));
+const Bytes kNoBookmarks = paddedBlock(hex("17"));
+const Bytes kEndBlock = paddedBlock(hex("03"));
 
 class PagelingFileTransferTest : public ::testing::Test {
  protected:
@@ -82,21 +82,21 @@ class PagelingFileTransferTest : public ::testing::Test {
 };
 
 TEST_F(PagelingFileTransferTest, DocumentEndingInsideTheHeaderBlock) {
-  const Bytes document = documentOf(498);
+  const Bytes document = documentBytes(498);
   const Bytes expected =
       hex("05 02") + kHeaderStart + document + hex("03 16") + kNoBookmarks + hex("16 04");
   EXPECT_EQ(toHex(upload(document)), toHex(expected));
 }
 
 TEST_F(PagelingFileTransferTest, DocumentFillingTheHeaderBlockGetsAnEndBlock) {
-  const Bytes document = documentOf(499);
+  const Bytes document = documentBytes(499);
   const Bytes expected = hex("05 02") + kHeaderStart + document + hex("16") + kEndBlock +
                          hex("16") + kNoBookmarks + hex("16 04");
   EXPECT_EQ(toHex(upload(document)), toHex(expected));
 }
 
 TEST_F(PagelingFileTransferTest, DocumentFillingItsLastDataBlockGetsAnEndBlock) {
-  const Bytes document = documentOf(499 + 2 * 512);
+  const Bytes document = documentBytes(499 + 2 * 512);
   const Bytes expected = hex("05 02") + kHeaderStart + slice(document, 0, 499) + hex("16") +
                          slice(document, 499, 512) + hex("16") + slice(document, 1011, 512) +
                          hex("16") + kEndBlock + hex("16") + kNoBookmarks + hex("16 04");
@@ -104,22 +104,22 @@ TEST_F(PagelingFileTransferTest, DocumentFillingItsLastDataBlockGetsAnEndBlock) 
 }
 
 TEST_F(PagelingFileTransferTest, DocumentEndingInsideADataBlock) {
-  const Bytes document = documentOf(499 + 512 + 3);
+  const Bytes document = documentBytes(499 + 512 + 3);
   const Bytes expected = hex("05 02") + kHeaderStart + slice(document, 0, 499) + hex("16") +
                          slice(document, 499, 512) + hex("16") +
-                         block(slice(document, 1011, 3) + hex("03")) + hex("16") + kNoBookmarks +
-                         hex("16 04");
+                         paddedBlock(slice(document, 1011, 3) + hex("03")) + hex("16") +
+                         kNoBookmarks + hex("16 04");
   EXPECT_EQ(toHex(upload(document)), toHex(expected));
 }
 
 TEST_F(PagelingFileTransferTest, EmptyDocument) {
-  const Bytes expected =
-      hex("05 02") + block(kHeaderStart + hex("03")) + hex("16") + kNoBookmarks + hex("16 04");
+  const Bytes expected = hex("05 02") + paddedBlock(kHeaderStart + hex("03")) + hex("16") +
+                         kNoBookmarks + hex("16 04");
   EXPECT_EQ(toHex(upload({})), toHex(expected));
 }
 
 TEST_F(PagelingFileTransferTest, BookmarksAreIndexedWithThePositionAfterThem) {
-  Bytes document = documentOf(700);
+  Bytes document = documentBytes(700);
   const Bytes first = hex("01 3C 61 3E");
   const Bytes second = hex("01 3C 42 3E");
   std::copy(first.begin(), first.end(), document.begin() + 10);
@@ -128,7 +128,7 @@ TEST_F(PagelingFileTransferTest, BookmarksAreIndexedWithThePositionAfterThem) {
   document[300] = 0x01;
   document[301] = 0x3C;
   const Bytes written = upload(document);
-  const Bytes index = block(hex("0F 61 0E 00 00 00 FF FF 0F 42 5C 02 00 00 FF FF 17"));
+  const Bytes index = paddedBlock(hex("0F 61 0E 00 00 00 FF FF 0F 42 5C 02 00 00 FF FF 17"));
   ASSERT_GE(written.size(), 512u + 2);
   EXPECT_EQ(toHex(slice(written, written.size() - 514, 512)), toHex(index));
 }
@@ -139,7 +139,7 @@ TEST_F(PagelingFileTransferTest, TheIndexTakesAsManyBlocksAsItNeeds) {
   for (int i = 0; i < 64; ++i) document = document + hex("01 3C 41 3E");
   const Bytes written = upload(document);
   const Bytes second = slice(written, written.size() - 514, 512);
-  EXPECT_EQ(toHex(second), toHex(block(hex("17"))));
+  EXPECT_EQ(toHex(second), toHex(paddedBlock(hex("17"))));
   const Bytes first = slice(written, written.size() - 1027, 512);
   EXPECT_EQ(toHex(slice(first, 504, 8)), "0F 41 00 01 00 00 FF FF");
 }
@@ -165,7 +165,7 @@ TEST_F(PagelingFileTransferTest, ArgumentsAreCheckedBeforeAnythingIsSent) {
   EXPECT_TRUE(reader.port.calls().empty());
 }
 
-class Progress : public FileTransferSink {
+class TransferProgress : public FileTransferSink {
  public:
   void onTransferProgress(QuorlinDevice*, const std::wstring&, uint32_t, uint32_t,
                           uint64_t totalBytes, uint64_t, uint64_t doneBytes, uint64_t) override {
@@ -177,8 +177,8 @@ class Progress : public FileTransferSink {
 };
 
 TEST_F(PagelingFileTransferTest, ProgressIsReportedAboutEveryTenBlocks) {
-  Progress progress;
-  upload(documentOf(499 + 18 * 512), &progress);
+  TransferProgress progress;
+  upload(documentBytes(499 + 18 * 512), &progress);
   EXPECT_EQ(progress.total, 499u + 18 * 512);
   // Reported where ((size - done) / 512 + 2) is a multiple of 10: 8 blocks left.
   EXPECT_EQ(progress.done, (std::vector<uint64_t>{0, 499 + 10 * 512}));
@@ -188,7 +188,7 @@ TEST_F(PagelingFileTransferTest, CancelTellsTheDevice) {
   reader.onAnswer = [this](const Bytes& written) {
     if (written == hex("16")) strategy.cancel();
   };
-  EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>([&] { upload(documentOf(600)); },
+  EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>([&] { upload(documentBytes(600)); },
                                                              L"Transmission cancelled by User"));
   const Bytes written = reader.port.written();
   EXPECT_EQ(toHex(slice(written, written.size() - 3, 3)), "16 05 08");
@@ -237,7 +237,7 @@ TEST(PagelingMaintenanceTest, BrailleTableInOneBlock) {
   strategy.receiveBrailleTable(reader.port, table, L"GERMAN-8", 7, true);
   const Bytes expected =
       hex("05 04") +
-      block(hex("1C 47 45 52 4D 41 4E 2D 38 0F") + Bytes(table, table + 256) + hex("17")) +
+      paddedBlock(hex("1C 47 45 52 4D 41 4E 2D 38 0F") + Bytes(table, table + 256) + hex("17")) +
       hex("16 04");
   EXPECT_EQ(toHex(reader.port.written()), toHex(expected));
 

@@ -18,16 +18,16 @@ using QrTest::hex;
 using QrTest::ScriptedPort;
 using QrTest::toHex;
 
-constexpr wchar_t kPrefix[] = L"Test::op -- ";
+constexpr wchar_t kOperation[] = L"Test::op -- ";
 
-struct Expected {
+struct ExpectedError {
   int code;
   const char* pcFirst;
   const wchar_t* text;
   const char* failure;
 };
 
-const Expected kTable[] = {
+const ExpectedError kErrors[] = {
     {1, "", L" Watchdog error.", "ErrorOnDevice"},
     {2, "", L" Block Null not readable.", "ErrorOnDevice"},
     {3, "", L" No flash memory found.", "ErrorOnDevice"},
@@ -48,11 +48,11 @@ const Expected kTable[] = {
 };
 
 TEST(PagelingProtocolTest, EveryErrorCodeWithWhatThePcWritesFirst) {
-  for (const Expected& expected : kTable) {
+  for (const ExpectedError& expected : kErrors) {
     SCOPED_TRACE("code " + std::to_string(expected.code));
     ScriptedPort port;
     port.deliver({0x15, static_cast<uint8_t>(expected.code)});
-    EXPECT_EQ(QrTest::failure([&] { Pageling::awaitAnswer(port, kPrefix); }),
+    EXPECT_EQ(QrTest::failure([&] { Pageling::awaitAnswer(port, kOperation); }),
               std::string(expected.failure) + ": Test::op -- " + QrTest::describe(expected.text));
     EXPECT_EQ(toHex(port.written()), expected.pcFirst);
   }
@@ -62,24 +62,24 @@ TEST(PagelingProtocolTest, AnAnswerIsCollectedUntilTheLineFallsSilent) {
   QrTest::VirtualClock clock;
   ScriptedPort port(&clock);
   port.deliver(hex("06"));
-  Pageling::awaitAnswer(port, kPrefix);
+  Pageling::awaitAnswer(port, kOperation);
 
   // Some bytes and finally ACK.
   port.deliver(hex("41 42 43 06"));
-  Pageling::awaitAnswer(port, kPrefix);
+  Pageling::awaitAnswer(port, kOperation);
 
   // Some bytes and finally NAK with its code.
   port.deliver(hex("41 42 15 0E"));
   EXPECT_TRUE(failsWith<FileAlreadyExistsOnDeviceException>(
-      [&] { Pageling::awaitAnswer(port, kPrefix); },
+      [&] { Pageling::awaitAnswer(port, kOperation); },
       L"Test::op --  File already exists on device."));
   EXPECT_EQ(toHex(port.written()), "06");
 
   for (const char* answer : {"41", "41 42", "41 06 41"}) {
     SCOPED_TRACE(answer);
     port.deliver(hex(answer));
-    EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kPrefix); },
-                                                    L"Test::op --  Missing ACK and NAK"));
+    EXPECT_TRUE(failsWith<ErrorInProtocolException>(
+        [&] { Pageling::awaitAnswer(port, kOperation); }, L"Test::op --  Missing ACK and NAK"));
   }
 }
 
@@ -88,7 +88,7 @@ TEST(PagelingProtocolTest, TheCollectionEndsAfterFourHundredBytes) {
   QrTest::VirtualClock clock;
   ScriptedPort port(&clock, ScriptedPort::Kind::Hid);
   port.deliver(hex("41"));
-  EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kPrefix); },
+  EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { Pageling::awaitAnswer(port, kOperation); },
                                                   L"Test::op --  Missing ACK and NAK"));
   EXPECT_EQ(port.calls().size(), 401u);
 }
@@ -98,7 +98,7 @@ TEST(PagelingProtocolTest, ARefusedTransactionIsOpenedOnceMoreAfterAReceiverRese
   port.answerNextWrite(hex("15 03"));
   port.answerNextWrite({});
   port.answerNextWrite(hex("06"));
-  Pageling::openTransaction(port, 0x02, kPrefix);
+  Pageling::openTransaction(port, 0x02, kOperation);
   EXPECT_EQ(toHex(port.written()), "05 02 05 FF 05 02");
   EXPECT_EQ(port.calls()[3].type, ScriptedPort::Call::Purge);
   EXPECT_EQ(port.calls()[5].type, ScriptedPort::Call::Purge);
@@ -107,7 +107,7 @@ TEST(PagelingProtocolTest, ARefusedTransactionIsOpenedOnceMoreAfterAReceiverRese
   port.answerNextWrite({});
   port.answerNextWrite(hex("15 04"));
   EXPECT_TRUE(
-      failsWith<ErrorOnDeviceException>([&] { Pageling::openTransaction(port, 0x02, kPrefix); },
+      failsWith<ErrorOnDeviceException>([&] { Pageling::openTransaction(port, 0x02, kOperation); },
                                         L"Test::op --  Too much defective blocks."));
 }
 

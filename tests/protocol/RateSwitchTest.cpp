@@ -18,10 +18,10 @@ using QrTest::Conversation;
 using QrTest::ScriptedPort;
 using QrTest::toHex;
 
-constexpr uint8_t kModel = 0x74;
+constexpr uint8_t kSwitchingModel = 0x74;
 constexpr char kTo115200[] = "79 74 02 0D 11 16";
 constexpr char kTo19200[] = "79 74 02 0D 19 16";
-constexpr char kAgreed[] = "79 74 02 07 7E 16";
+constexpr char kSwitchAgreed[] = "79 74 02 07 7E 16";
 
 // The upload of "abc" as A after the rate switch.
 void scriptUpload(Conversation& device) {
@@ -45,7 +45,7 @@ class RateSwitchTest : public ::testing::Test {
   QrTest::TempDir dir_;
   const std::wstring source_ = dir_.write(L"a", "abc");
   ScriptedPort hid_{&*clock_, ScriptedPort::Kind::Hid};
-  BrailleSystemVersion20010FileTransferStrategy strategy_{kModel};
+  BrailleSystemVersion20010FileTransferStrategy strategy_{kSwitchingModel};
   QrTest::RecordingSink sink_;
   uint32_t transferBaud_ = 0;
 };
@@ -63,9 +63,9 @@ TEST_F(RateSwitchTest, NoSwitchOnAComPort) {
 TEST_F(RateSwitchTest, UploadRunsAt115200AndReturnsTo19200) {
   hid_.setCanChangeBaudRate(true);
   Conversation device(hid_);
-  device.step(kTo115200, kAgreed).step("FF", "FE 74");
+  device.step(kTo115200, kSwitchAgreed).step("FF", "FE 74");
   scriptUpload(device);
-  device.step(kTo19200, kAgreed).step("FF", "FE 74");
+  device.step(kTo19200, kSwitchAgreed).step("FF", "FE 74");
   upload(hid_);
   EXPECT_TRUE(device.finished());
   EXPECT_EQ(transferBaud_, 115200u);
@@ -78,9 +78,9 @@ TEST_F(RateSwitchTest, UploadRunsAt115200AndReturnsTo19200) {
 TEST_F(RateSwitchTest, UnansweredProbeFallsBackTo19200AfterTwoSeconds) {
   hid_.setCanChangeBaudRate(true);
   Conversation device(hid_);
-  device.step(kTo115200, kAgreed).step("FF");
+  device.step(kTo115200, kSwitchAgreed).step("FF");
   scriptUpload(device);
-  device.step(kTo19200, kAgreed).step("FF", "FE 74");
+  device.step(kTo19200, kSwitchAgreed).step("FF", "FE 74");
   upload(hid_);
   EXPECT_TRUE(device.finished());
   EXPECT_EQ(transferBaud_, 19200u);
@@ -90,9 +90,9 @@ TEST_F(RateSwitchTest, UnansweredProbeFallsBackTo19200AfterTwoSeconds) {
 TEST_F(RateSwitchTest, WrongProbeAnswerFallsBackToo) {
   hid_.setCanChangeBaudRate(true);
   Conversation device(hid_);
-  device.step(kTo115200, kAgreed).step("FF", "FE 75");
+  device.step(kTo115200, kSwitchAgreed).step("FF", "FE 75");
   scriptUpload(device);
-  device.step(kTo19200, kAgreed).step("FF", "FE 74");
+  device.step(kTo19200, kSwitchAgreed).step("FF", "FE 74");
   upload(hid_);
   EXPECT_TRUE(device.finished());
   EXPECT_EQ(transferBaud_, 19200u);
@@ -114,26 +114,26 @@ TEST_F(RateSwitchTest, LengthByteOfTheAnswerIsNotExamined) {
   hid_.setCanChangeBaudRate(true);
   Conversation device(hid_);
   device.step("79 74 02 0D 57 16", "79 74 EE 07 7E 16").step("FF", "FE 74");
-  strategy_.setTransferBaudRate(hid_, 57600, kModel);
+  strategy_.setTransferBaudRate(hid_, 57600, kSwitchingModel);
   EXPECT_TRUE(device.finished());
   EXPECT_EQ(hid_.getBaudRate(), 57600u);
 }
 
 TEST_F(RateSwitchTest, OnlyThreeRates) {
   hid_.setCanChangeBaudRate(true);
-  strategy_.setTransferBaudRate(hid_, 9600, kModel);
-  strategy_.setTransferBaudRate(hid_, 38400, kModel);
+  strategy_.setTransferBaudRate(hid_, 9600, kSwitchingModel);
+  strategy_.setTransferBaudRate(hid_, 38400, kSwitchingModel);
   EXPECT_TRUE(hid_.written().empty());
 }
 
 TEST_F(RateSwitchTest, FailedDownloadStillReturnsTo19200) {
   hid_.setCanChangeBaudRate(true);
   Conversation device(hid_);
-  device.step(kTo115200, kAgreed)
+  device.step(kTo115200, kSwitchAgreed)
       .step("FF", "FE 74")
       .step("21", "06 21")
       .step("02 00 41 21 16", "15 18")
-      .step(kTo19200, kAgreed)
+      .step(kTo19200, kSwitchAgreed)
       .step("FF", "FE 74");
   EXPECT_TRUE(QrTest::failsWith<FileNotFoundOnDeviceException>(
       [&] { strategy_.sendFile(hid_, nullptr, L"A", dir_.path(L"b"), 3, nullptr); },
