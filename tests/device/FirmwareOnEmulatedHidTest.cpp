@@ -10,10 +10,8 @@
 #include "emulator/modules/FileTransfer.h"
 #include "emulator/modules/IapLoader.h"
 #include "emulator/modules/SecondaryProcessors.h"
-#include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/firmware/ProgressSinks.h"
-#include "tests/support/Failures.h"
 #include "tests/support/HexText.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
@@ -25,7 +23,6 @@
 namespace QrCom {
 namespace {
 
-using QrTest::failureOf;
 using QrTest::hexRecords;
 using QrTest::hexText;
 
@@ -115,62 +112,6 @@ TEST_F(FirmwareOnEmulatedHidTest, ACurrentDisplayTakesItsWholeFirmwareSet) {
               (std::vector<uint32_t>{60, 70, 80, 90, 100}));
   }
   EXPECT_EQ(bluetoothProgress.done.size(), bluetooth.size() + 2);
-}
-
-TEST_F(FirmwareOnEmulatedHidTest, ADisplayThatDoesNotComeBackFailsTheRestart) {
-  auto vantra = device();
-  display->lock(), module<QrEmu::IapLoader>().noReenumeration = true;
-  EXPECT_EQ(
-      failureOf([&] { vantra->loadFirmware(folder.write(L"M.HEX", ":00000001FF\r\n"), nullptr); }),
-      L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot switch into IAP mode.");
-  EXPECT_TRUE(bus.interfacePaths().empty());
-}
-
-TEST_F(FirmwareOnEmulatedHidTest, ASilentDisplayStaysWhereItIs) {
-  auto vantra = device();
-  const std::wstring path = bus.pathOf(*display);
-  display->setSilent(true);
-  EXPECT_EQ(
-      failureOf([&] { vantra->loadFirmware(folder.write(L"M.HEX", ":00000001FF\r\n"), nullptr); }),
-      L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot switch into IAP mode.");
-  EXPECT_EQ(bus.interfacePaths(), std::vector<std::wstring>{path});
-  EXPECT_EQ(display->mode(), QrEmu::Mode::Normal);
-}
-
-TEST_F(FirmwareOnEmulatedHidTest, ARefusedRecordLeavesTheDisplayErasedInItsLoader) {
-  auto vantra = device();
-  const auto first = hexRecords(4, 0x01);
-  vantra->loadFirmware(folder.write(L"A.HEX", hexText(first)), nullptr);
-  display->lock(), module<QrEmu::IapLoader>().refuseRecordAt = 3;
-  EXPECT_EQ(failureOf([&] {
-              vantra->loadFirmware(folder.write(L"B.HEX", hexText(hexRecords(4, 0x02))), nullptr);
-            }),
-            L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot upload hex file.");
-  auto guard = display->lock();
-  // The erase took the old image; the display waits in its loader for a new upload.
-  EXPECT_TRUE(module<QrEmu::IapLoader>().flashed().empty());
-  EXPECT_EQ(display->mode(), QrEmu::Mode::Iap);
-}
-
-TEST_F(FirmwareOnEmulatedHidTest, SecondaryFailuresReachTheCallerAndTheImageIsDeleted) {
-  auto vantra = device();
-  display->lock(), module<QrEmu::SecondaryProcessors>().failWith = 3;
-  EXPECT_THROW(vantra->loadBrailleFirmware(folder.write(L"8051.hex", ":00000001FF\r\n"), nullptr),
-               CannotSwitchToEpromException);
-  auto guard = display->lock();
-  EXPECT_EQ(module<QrEmu::FileTransfer>().files().find("8051.hex"), nullptr);
-  EXPECT_TRUE(module<QrEmu::SecondaryProcessors>().brailleProcessor().empty());
-}
-
-TEST_F(FirmwareOnEmulatedHidTest, ABluetoothRecordRefusedFailsTheModuleUpdate) {
-  auto vantra = device();
-  display->lock(), module<QrEmu::BluetoothModule>().refuseRecordAt = 2;
-  EXPECT_EQ(failureOf([&] {
-              vantra->loadBtFirmware(folder.write(L"BT.HEX", hexText(hexRecords(3, 0))), nullptr);
-            }),
-            L"QrBrlOsFirmwareUploadStrategy::loadBtFirmware -- Cannot upload Bluetooth hex file.");
-  auto guard = display->lock();
-  EXPECT_TRUE(module<QrEmu::BluetoothModule>().firmware().empty());
 }
 
 }  // namespace
