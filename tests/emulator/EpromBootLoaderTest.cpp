@@ -13,7 +13,6 @@
 #include "emulator/Display.h"
 #include "emulator/EmulatedPort.h"
 #include "emulator/modules/Identification.h"
-#include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/ModelTable.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
@@ -149,41 +148,6 @@ TEST(EpromBootLoaderBanksTest, EveryBankCountAndTheSecondSwitchOver) {
     EXPECT_EQ(loader.erases(), test.erases);
     EXPECT_TRUE(loader.runsNewFirmware());
   }
-}
-
-TEST(EpromBootLoaderFaultsTest, FaultsEndTheUploadWithTheirFailure) {
-  const std::pair<std::function<void(EpromBootLoader&)>, std::wstring> faults[] = {
-      {[](EpromBootLoader& loader) { loader.setEraseAcknowledged(false); },
-       L"EpromVersion11FirmwareUploadStrategy::deleteFlashMemory--No ACK_DELETE_FLASH received"},
-      {[](EpromBootLoader& loader) { loader.garbleEcho("EPROMUmschaltung"); },
-       L"EpromVersion11FirmwareUploadStrategy::switchToEpromMode--Wrong answer to switch eprom "
-       L"command."},
-      {[](EpromBootLoader& loader) { loader.garbleEcho("INFO"); },
-       L"EpromVersion11FirmwareUploadStrategy::setAddressBit--Invalid confirmation of INFO "
-       L"command"},
-      {[](EpromBootLoader& loader) { loader.garbleEcho("FLASHUmschaltung"); },
-       L"EpromVersion11FirmwareUploadStrategy::switchToFlashMode--Invalid confirmation of "
-       L"FLASHUmschaltung command"},
-  };
-  QrTest::ScopedVirtualClock clock;
-  for (const auto& [fault, message] : faults) {
-    Display display(116, 3);
-    display.add<Identification>();
-    fault(display.add<EpromBootLoader>());
-    EmulatedPort port(display, &*clock);
-    QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
-    EXPECT_EQ(QrTest::failureOf([&] {
-                strategy.loadFirmware(port, QrCom::fromUtf8(kSamples + "LFONLY.H00"), nullptr);
-              }),
-              message);
-  }
-}
-
-TEST_F(EpromBootLoaderTest, UnpluggedMidUploadFailsOnThePort) {
-  display.lock(), loader.unplugAfterRecords(10);
-  EXPECT_THROW(upload("SAMPLE.H00"), QrCom::PortException);
-  auto guard = display.lock();
-  EXPECT_EQ(loader.flash().records(0).size(), 10u);
 }
 
 TEST(EpromCatalogTest, OlderDisplaysCarryTheBootLoader) {

@@ -150,34 +150,6 @@ TEST_F(LegacyFileSystemOnEmulator, TooLittleRoomIsFoundBeforeSending) {
   EXPECT_EQ(small.files().used(), 0u);
 }
 
-TEST_F(LegacyFileSystemOnEmulator, MalformedListsAreRejected) {
-  strategy_.receiveFile(port_, nullptr, dir_.write(L"up", "x"), L"A", 0, 1, nullptr);
-  const std::wstring prefix = L"BrailleSystemVersion2000FileTransferStrategy::sendFileList -- ";
-  std::vector<QrCom::DirectoryEntry> list;
-  display_.lock(), files_.faults().listBlockLength = 60000;
-  EXPECT_TRUE(failsWith<QrCom::ErrorInProtocolException>(
-      [&] { strategy_.sendFileList(port_, list); },
-      prefix + L"Requested package size exceeds maximum size."));
-  {
-    auto guard = display_.lock();
-    files_.faults().listBlockLength = 0;
-    files_.faults().listNameLength = 200;
-  }
-  port_.purge();  // as the device does before every operation
-  EXPECT_TRUE(failsWith<QrCom::ErrorInProtocolException>(
-      [&] { strategy_.sendFileList(port_, list); },
-      prefix + L"Error while parsing fileListBuffer. Name too long."));
-  EXPECT_TRUE(list.empty());
-}
-
-TEST_F(LegacyFileSystemOnEmulator, DownloadWithoutEndOfFileEndsWithThePortsTimeOut) {
-  strategy_.receiveFile(port_, nullptr, dir_.write(L"up", "abc"), L"A", 0, 1, nullptr);
-  display_.lock(), files_.faults().withholdEndOfFile = true;
-  EXPECT_THROW(strategy_.sendFile(port_, nullptr, L"A", dir_.path(L"down"), 3, nullptr),
-               QrCom::CannotReadFromPortException);
-  EXPECT_FALSE(dir_.exists(L"down"));
-}
-
 TEST_F(CurrentFileSystemOnEmulator, DirectoriesPathsAndTimeStamps) {
   strategy_.makePath(port_, L"/QRSYS/LANGUAGE");
   const std::wstring source = dir_.write(L"de", pattern(2000));

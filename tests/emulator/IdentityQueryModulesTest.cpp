@@ -117,13 +117,5 @@ TEST_F(IdentityQueryModulesTest, ServiceInformationRecord) {
   EXPECT_EQ(exchange(*withoutRecord, "79 54 01 31 16"), hex("FE"));
 }
 
-TEST_F(IdentityQueryModulesTest, SampleSerialNumbersNameTheModel) {
-  EXPECT_EQ(sampleSerialNumber(84), "VAN-22-00417");
-  EXPECT_EQ(sampleSerialNumber(130), "FNX-22-00417");
-  EXPECT_EQ(sampleSerialNumber(116), "SEL-22-00417");
-  EXPECT_EQ(sampleSerialNumber(133), "QRL-22-00417");
-  EXPECT_EQ(sampleSerialNumber(144), "PG220417");
-}
-
 }  // namespace
 }  // namespace QrEmu
