@@ -63,13 +63,6 @@ TEST_F(DeviceOnEmulatorTest, OlderAndPocketDisplaysAnswerTheirOwnWay) {
   EXPECT_EQ(QuorlinDevice(kEmulatedPath).getSerialNumber(), L"PG220417");
 }
 
-TEST_F(DeviceOnEmulatorTest, OlderDisplaysLoadTheirFirmwareThroughTheBootLoader) {
-  attach(54, 0);
-  QuorlinDevice device(kEmulatedPath);
-  EXPECT_TRUE(device.isServiceSupported(11));
-  EXPECT_FALSE(device.getSerialNumber().empty());
-}
-
 TEST_F(DeviceOnEmulatorTest, ServiceInformationGoesBothWays) {
   attach(84, 0x0103);
   QuorlinDevice device(kEmulatedPath);
@@ -101,15 +94,6 @@ TEST_F(DeviceOnEmulatorTest, ANewSerialNumberStaysAfterUpdatingTheProperties) {
 
   display->setSilent(true);
   EXPECT_THROW(device.updateDeviceProperties(), LostConnectionException);
-}
-
-TEST_F(DeviceOnEmulatorTest, ADisplayWithoutRecordSaysSo) {
-  QrEmu::DisplayIdentity identity;
-  identity.serviceRecord.reset();
-  attach(129, 0x0103, identity);
-  QuorlinDevice device(kEmulatedPath);
-  ServiceInfo info;
-  EXPECT_THROW(device.sendServiceInformation(info), ServiceInfoNotReceived);
 }
 
 }  // namespace
