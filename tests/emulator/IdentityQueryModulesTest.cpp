@@ -58,11 +58,6 @@ TEST_F(IdentityQueryModulesTest, InfoModeOfTheOlderDisplays) {
   EXPECT_EQ(exchange(*display, "FF"), hex("FE 44"));
 }
 
-TEST_F(IdentityQueryModulesTest, PocketReaderSerialNumber) {
-  auto display = makeDisplay(144, 0);
-  EXPECT_EQ(exchange(*display, "05 05"), ascii("PG220417"));
-}
-
 TEST_F(IdentityQueryModulesTest, FirmwareVersionTellsWhichFirmwareRuns) {
   DisplayIdentity identity;
   identity.firmwareMajor = 3;

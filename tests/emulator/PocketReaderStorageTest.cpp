@@ -11,7 +11,6 @@
 #include "emulator/EmulatedPort.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/protocol/PagelingFileTransferStrategy.h"
-#include "qrcom/protocol/PagelingMaintenanceStrategy.h"
 #include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
@@ -61,7 +60,6 @@ class PocketReaderStorageTest : public ::testing::Test {
   PocketReaderStorage& storage = *reader->find<PocketReaderStorage>();
   EmulatedPort port{*reader, &*clock};
   QrCom::PagelingFileTransferStrategy files;
-  QrCom::PagelingMaintenanceStrategy maintenance;
   Bytes fromHost;
 };
 
@@ -91,22 +89,6 @@ TEST_F(PocketReaderStorageTest, TheEndMarkerFindsItsBlock) {
     EXPECT_EQ(storage.documents.back().content.size(), size);
     EXPECT_TRUE(storage.documents.back().bookmarks.empty());
   }
-}
-
-TEST_F(PocketReaderStorageTest, TableEraseAndFactoryReset) {
-  uint8_t table[256];
-  for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(255 - i);
-  maintenance.receiveBrailleTable(port, table, L"GERMAN", 1, false);
-  EXPECT_EQ(storage.tableName, "GERMAN");
-  EXPECT_EQ(storage.table, Bytes(table, table + 256));
-
-  upload("letter");
-  maintenance.deleteFlash(port);
-  EXPECT_TRUE(storage.documents.empty());
-  EXPECT_EQ(storage.erases, 1u);
-  maintenance.doFactoryReset(port);
-  EXPECT_EQ(storage.factoryResets, 1u);
-  EXPECT_TRUE(storage.table.empty());
 }
 
 TEST_F(PocketReaderStorageTest, ARefusedOpeningIsRetriedAfterAReceiverReset) {
