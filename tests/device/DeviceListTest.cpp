@@ -180,19 +180,6 @@ class DeviceListComTest : public DeviceListTest {
   std::unique_ptr<QrEmu::Display> selvar = QrEmu::makeDisplay(116, 3);
 };
 
-TEST_F(DeviceListComTest, ComDisplaysFollowTheHidOnesInPortOrder) {
-  bus.add(kSecond, kTilbry);
-  com.attach(5, *vantra);
-  com.attach(3, *selvar);
-  list.search(bothRequest({5, 4, 3}));
-  ASSERT_EQ(list.count(), 3u);
-  EXPECT_EQ(list.at(0).getModelId(), 68);
-  EXPECT_EQ(list.at(1).getPortNumber(), 3);
-  EXPECT_EQ(list.at(2).getPortNumber(), 5);
-  EXPECT_EQ(list.findByPortNumber(5)->getSerialNumber(), L"VAN-22-00417");
-  EXPECT_EQ(com.openings(4), 1u);  // nothing there: probed and left out
-}
-
 TEST_F(DeviceListComTest, HidOnlyRequestsOpenNoComPort) {
   com.attach(5, *vantra);
   SearchRequest request = bothRequest({5});
@@ -200,17 +187,6 @@ TEST_F(DeviceListComTest, HidOnlyRequestsOpenNoComPort) {
   list.search(request);
   list.searchSequential(request);
   EXPECT_EQ(com.openings(5), 0u);
-}
-
-TEST_F(DeviceListComTest, ABusyComPortIsProbedAgainAfterTheOthers) {
-  vantra->setBusy(true);
-  com.attach(5, *vantra);
-  com.attach(3, *selvar);
-  list.search(bothRequest({5, 3}));
-  ASSERT_EQ(list.count(), 1u);
-  EXPECT_EQ(list.at(0).getPortNumber(), 3);
-  EXPECT_EQ(com.openings(5), 2u);
-  EXPECT_EQ(com.openings(3), 1u);
 }
 
 TEST_F(DeviceListComTest, SequentialSearchesTakeComPortsAscendingAndOnce) {
