@@ -72,10 +72,23 @@ TEST_F(DeviceMaintenanceOnPtyTest, CurrentFirmware) {
     EXPECT_FALSE(module<QrEmu::MassStorageLock>().locked);
   }
 
+  int first = 0;
+  int second = 0;
+  device->getUsedBrailleTables(first, second);
+  EXPECT_EQ(first, 1);
+
   device->synchronizeDateTimeToPc();
   DeviceDateTime time;
   device->getRealTimeClock(&time);
   EXPECT_EQ(time.year, clock().localTime().year);
+
+  device->setBluetoothPin(L"98765");
+  wchar_t pin[8] = {};
+  device->getBluetoothPin(pin, 8);
+  EXPECT_EQ(std::wstring(pin), L"98765");
+  device->startBatteryTestMode();
+  auto guard = display->lock();
+  EXPECT_TRUE(module<QrEmu::MaintenancePackets>().batteryTestMode);
 }
 
 TEST_F(DeviceMaintenanceOnPtyTest, Fundo) {
