@@ -2,11 +2,8 @@
 
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedPort.h"
-#include "emulator/modules/PacketSerialNumber.h"
-#include "emulator/modules/ServiceInformation.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/device/QuorlinDevice.h"
-#include "qrcom/firmware/ServiceInfo.h"
 #include "tests/support/ScopedHidLink.h"
 #include "tests/support/VirtualClock.h"
 
@@ -31,19 +28,6 @@ class DeviceOnEmulatorTest : public ::testing::Test {
                      }};
 };
 
-TEST_F(DeviceOnEmulatorTest, ACurrentDisplayTellsWhoItIs) {
-  QrEmu::DisplayIdentity identity;
-  identity.serialNumber = "VAN-17-00815";
-  identity.firmwareMinor = 12;
-  attach(84, 0x0103, identity);
-  QuorlinDevice device(kEmulatedPath);
-  EXPECT_EQ(device.getModelName(nullptr), L"Vantra");
-  EXPECT_EQ(device.getSerialNumber(), L"VAN-17-00815");
-  EXPECT_EQ(device.getFirmwareVersion(), L"3.12_normal_mode");
-  EXPECT_EQ(device.getDeliveryYear(), 17);
-  EXPECT_TRUE(device.isServiceSupported(21));
-}
-
 TEST_F(DeviceOnEmulatorTest, AFundoTellsItsVariant) {
   QrEmu::DisplayIdentity identity;
   identity.bluetooth = true;
@@ -61,26 +45,6 @@ TEST_F(DeviceOnEmulatorTest, OlderAndPocketDisplaysAnswerTheirOwnWay) {
   EXPECT_EQ(QuorlinDevice(kEmulatedPath).getSerialNumber(), L"TIL-22-00417");
   attach(144, 0);
   EXPECT_EQ(QuorlinDevice(kEmulatedPath).getSerialNumber(), L"PG220417");
-}
-
-TEST_F(DeviceOnEmulatorTest, ServiceInformationGoesBothWays) {
-  attach(84, 0x0103);
-  QuorlinDevice device(kEmulatedPath);
-  ServiceInfo info;
-  std::wstring serial;
-  device.getServiceInformationAndSerialNumber(info, serial);
-  EXPECT_EQ(serial, L"VAN-22-00417");
-  EXPECT_EQ(info.number, 417);
-  EXPECT_EQ(info.firstDate.year, 2022);
-
-  info.number = 4711;
-  info.fifthDatePresent = true;
-  info.fifthDate = {6, 2024};
-  device.receiveServiceInformation(info);
-  ServiceInfo again;
-  device.sendServiceInformation(again);
-  EXPECT_EQ(again.number, 4711);
-  EXPECT_EQ(again.fifthDate.year, 2024);
 }
 
 TEST_F(DeviceOnEmulatorTest, ANewSerialNumberStaysAfterUpdatingTheProperties) {
