@@ -279,11 +279,10 @@ void Display::setFaultsAtWrite(uint32_t write, const Faults& faults) {
   scheduledFaults_.emplace(write, faults);
 }
 
-void Display::leaveUsb(std::optional<uint32_t> awayMs) {
+void Display::leaveUsb(uint32_t awayMs) {
   auto guard = lock();
   ++usbLeft_;
-  usbReturn_.reset();
-  if (awayMs) usbReturn_ = now() + *awayMs;
+  usbReturn_ = now() + awayMs;
   changed();
 }
 

@@ -132,8 +132,8 @@ class Display {
   void setFaultsAtWrite(uint32_t write, const Faults& faults);
 
   // --- USB: a display that restarts leaves the bus and comes back as a new device
-  // Leaves the bus now and returns `awayMs` later; nothing: it stays away.
-  void leaveUsb(std::optional<uint32_t> awayMs);
+  // Leaves the bus now and returns `awayMs` later.
+  void leaveUsb(uint32_t awayMs);
   bool onUsb() const;
   // Counts the times the display left the bus: a device opened before belongs to a past life.
   uint32_t usbGeneration() const;

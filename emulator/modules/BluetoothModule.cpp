@@ -28,8 +28,7 @@ bool BluetoothModule::onPacket(Display& display, const Packet& packet) {
     received_.clear();
     done = true;
   } else if (packet.type == kRecord) {
-    done = updating_ && refuseRecordAt != received_.size() + 1 && !packet.payload.empty() &&
-           packet.payload[0] == ':';
+    done = updating_ && !packet.payload.empty() && packet.payload[0] == ':';
     if (done) received_.emplace_back(packet.payload.begin(), packet.payload.end());
   } else if (updating_) {  // finish
     firmware_ = received_;

@@ -21,10 +21,8 @@ class BluetoothModule : public Module {
   const std::vector<std::string>& firmware() const { return firmware_; }
   uint32_t aborts() const { return aborts_; }
 
-  // Fault knobs: commands (packet types) refused; the n-th record refused (1: the first, 0:
-  // none).
+  // Fault knob: commands (packet types) refused.
   std::set<uint8_t> refused;
-  uint32_t refuseRecordAt = 0;
 
  private:
   bool updating_ = false;

@@ -38,9 +38,7 @@ class CommandWord : public Expectation {
   bool take(uint8_t byte) override {
     if (byte == ' ') return true;
     word_.push_back(static_cast<char>(byte));
-    const bool garble = word_.size() == 1 && !loader_.garbled_.empty() &&
-                        loader_.garbled_[0] == static_cast<char>(byte);
-    display_.send({garble ? static_cast<uint8_t>('?') : byte});
+    display_.send({byte});
     if (word_.size() > kLongestWord) word_.clear();
     return word_.empty();
   }
@@ -140,7 +138,7 @@ void EpromBootLoader::onReset(Display&) {
 
 void EpromBootLoader::onWord(Display& display, const std::string& word) {
   if (word.empty()) return;
-  const uint8_t answer = echoGarbled(word) ? '?' : static_cast<uint8_t>(word[0]);
+  const uint8_t answer = static_cast<uint8_t>(word[0]);
   if (word == "INFO") {
     display.send({answer});
     display.expectOneByte([this, &display](uint8_t command) { onInfoCommand(display, command); });
@@ -193,7 +191,7 @@ void EpromBootLoader::onInfoCommand(Display& display, uint8_t command) {
     case kErase:
       flash_.erase();
       ++erases_;
-      if (eraseAcknowledged_) display.send({kErase}, options_.eraseMs);
+      display.send({kErase}, options_.eraseMs);
       break;
     default:
       display.startExchange(command);

@@ -40,10 +40,7 @@ class EpromBootLoader : public Module {
   // Fault knobs; set them under the display's lock while a transport runs.
   // The next `count` sound records are answered 0x00 and not programmed.
   void refuseRecords(uint32_t count) { refusals_ = count; }
-  void setEraseAcknowledged(bool acknowledged) { eraseAcknowledged_ = acknowledged; }
   void setEraseMs(uint32_t milliseconds) { options_.eraseMs = milliseconds; }
-  // The echo of `word` ("INFO", "EPROMUmschaltung", "FLASHUmschaltung") begins with '?'.
-  void garbleEcho(const std::string& word) { garbled_ = word; }
   // The display is unplugged once `count` more records have been programmed.
   void unplugAfterRecords(uint32_t count) { unplugAfter_ = count; }
 
@@ -63,7 +60,6 @@ class EpromBootLoader : public Module {
   void onRecord(Display& display, const std::string& record);
   bool setAddressBit(Display& display, int bit, bool value, uint8_t answer);
   int selectedBank() const;
-  bool echoGarbled(const std::string& word) const { return !word.empty() && word == garbled_; }
 
   Options options_;
   EpromFlash flash_;
@@ -71,8 +67,6 @@ class EpromBootLoader : public Module {
   bool uploading_ = false;
   int uploadBank_ = 0;
   uint32_t refusals_ = 0;
-  bool eraseAcknowledged_ = true;
-  std::string garbled_;
   uint32_t unplugAfter_ = UINT32_MAX;
   uint32_t erases_ = 0;
   Bytes shownLine_;

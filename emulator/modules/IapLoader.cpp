@@ -99,7 +99,7 @@ void IapLoader::restart(Display& display, bool intoLoader) {
   uploading_ = false;
   received_.clear();
   display.setMode(intoLoader ? Mode::Iap : Mode::Normal);
-  display.leaveUsb(noReenumeration ? std::nullopt : std::optional<uint32_t>(kAwayMs));
+  display.leaveUsb(kAwayMs);
 }
 
 }  // namespace QrEmu

@@ -29,10 +29,9 @@ class IapLoader : public Module {
   uint32_t restarts() const { return restarts_; }
 
   // Fault knobs: commands (packet types, 0x99 for restarts) refused; the n-th record of an
-  // upload refused (1: the first, 0: none); a display that never returns after a restart.
+  // upload refused (1: the first, 0: none).
   std::set<uint8_t> refused;
   uint32_t refuseRecordAt = 0;
-  bool noReenumeration = false;
 
  private:
   bool loaderCommand(Display& display, const Packet& packet);

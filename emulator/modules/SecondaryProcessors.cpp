@@ -34,7 +34,6 @@ bool SecondaryProcessors::onPacket(Display& display, const Packet& packet) {
   FileTransfer* files = display.find<FileTransfer>();
   const DeviceFile* file = files != nullptr ? files->files().find(name) : nullptr;
   uint8_t code = file == nullptr ? kNoFile : file->content.empty() ? kEmptyFile : kDone;
-  if (code == kDone && failWith) code = *failWith;
   uint32_t delay = 0;
   if (code == kDone) {
     for (uint8_t percent : kSteps) {

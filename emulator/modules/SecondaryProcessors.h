@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "emulator/Bytes.h"
 #include "emulator/Module.h"
@@ -23,11 +22,8 @@ class SecondaryProcessors : public Module {
   const Bytes& brailleProcessor() const { return brailleProcessor_; }
   const Bytes& usbController() const { return usbController_; }
 
-  // Fault knobs: the command is refused; the update ends with this code instead of its own
-  // (3: the processor's loader can't be reached, others: a loading error); the display goes
-  // silent after its acknowledgement.
+  // Fault knobs: the command is refused; the display goes silent after its acknowledgement.
   bool refuse = false;
-  std::optional<uint8_t> failWith;
   bool hangs = false;
 
  private:
