@@ -69,7 +69,6 @@ void PtyLink::open() {
   tcgetattr(slave, &settings);
   cfmakeraw(&settings);
   settings.c_cflag |= CLOCAL | CREAD;
-  settings.c_cflag &= ~(PARODD | CMSPAR);  // a reused pty keeps what its last host left
   settings.c_lflag |= EXTPROC;
   cfsetspeed(&settings, B19200);
   tcsetattr(slave, TCSANOW, &settings);
@@ -173,6 +172,7 @@ void PtyLink::clearParity() {
   // odd parity would change nothing, and the C library reports such a request as failed
   // (EINVAL). Cleared when the host is done setting up (it purges, or it sends), never while
   // it may still be checking what it set.
+  if (!options_.resetParity) return;
   termios settings{};
   if (tcgetattr(slave_, &settings) != 0 || !(settings.c_cflag & (PARODD | CMSPAR))) return;
   settings.c_cflag &= ~(PARODD | CMSPAR);

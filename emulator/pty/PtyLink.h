@@ -17,6 +17,10 @@ struct LinkOptions {
   // Pace the bytes in both directions as a real line would: 11 bits a byte (start, 8 data,
   // parity, stop) at the rate the host set on the tty.
   bool lineRate = false;
+  // For Windows programs under Wine only: clear the odd/mark bit a pty keeps of the host's
+  // parity request once the host has set up. Wine passes the C library's refusal of the next,
+  // identical request on to SetCommState, which a real Windows serial driver never refuses.
+  bool resetParity = false;
 };
 
 // One display on the master side of a pseudo-terminal: the host opens path() like a serial
@@ -25,9 +29,8 @@ struct LinkOptions {
 // line settings. The busy fault takes an exclusive lock on the tty (flock) and points the
 // symbolic link at a file nobody may open for writing, so that a host opening the port, Wine
 // included, is refused as when another program holds it. Unplugging closes the pty; plugging
-// back in opens a new one (the symbolic link follows). A pty keeps no parity but keeps the
-// odd/mark bit of a request, which would make the next host's identical request fail: the link
-// clears it once the host has set up. Served by PtyServer.
+// back in opens a new one (the symbolic link follows). The link never touches the settings the
+// host made, unless resetParity asks for it. Served by PtyServer.
 class PtyLink {
  public:
   PtyLink(Display& display, LinkOptions options);  // throws std::system_error

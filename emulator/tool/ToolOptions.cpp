@@ -6,8 +6,8 @@
 namespace QrEmu {
 
 const char kToolUsage[] =
-    "Usage: quorlin-emulator [--log] [--line-rate] [--contents] [--control FIFO]\n"
-    "                        [--display SETTINGS]...\n"
+    "Usage: quorlin-emulator [--log] [--line-rate] [--contents] [--reset-parity]\n"
+    "                        [--control FIFO] [--display SETTINGS]...\n"
     "Starts emulated displays on pseudo-terminals, prints the tty of each and serves them\n"
     "until interrupted (Ctrl+C or SIGTERM).\n"
     "\n"
@@ -28,6 +28,9 @@ const char kToolUsage[] =
     "  --log           prints every byte exchanged and every change of the line rate\n"
     "  --line-rate     paces the bytes like a real line: 11 bits a byte at the tty's rate\n"
     "  --contents      when ending, prints what each display holds: firmware, files, tables\n"
+    "  --reset-parity  clears the odd parity a pty keeps once the host has set up its line;\n"
+    "                  only for Windows programs under Wine, whose SetCommState refuses the\n"
+    "                  next identical request on a pty\n"
     "  --control FIFO  creates FIFO and reads lines \"N FAULTS\" from it: display N (from 1)\n"
     "                  gets exactly the faults listed (delay=, garbage=, wrong, silent, busy,\n"
     "                  unplug); \"N\" alone clears them and plugs the display back in\n";
@@ -142,6 +145,8 @@ ToolOptions parseToolOptions(const std::vector<std::string>& arguments) {
       options.lineRate = true;
     } else if (argument == "--contents") {
       options.contents = true;
+    } else if (argument == "--reset-parity") {
+      options.resetParity = true;
     } else if (argument == "--display") {
       options.displays.push_back(parseDisplay(arguments[++i]));
     } else if (argument == "--control") {

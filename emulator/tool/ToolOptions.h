@@ -23,6 +23,7 @@ struct ToolOptions {
   bool log = false;
   bool lineRate = false;
   bool contents = false;                  // what each display holds, printed when the tool ends
+  bool resetParity = false;               // see LinkOptions
   std::string control;                    // the control FIFO; empty for none
   std::vector<DisplaySettings> displays;  // one with the defaults when none is given
 };

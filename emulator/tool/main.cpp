@@ -67,7 +67,8 @@ int serve(const QrEmu::ToolOptions& options) {
       display.setTrace(
           [number, start](const QrEmu::TraceEvent& event) { logEvent(number, start, event); });
     }
-    const QrEmu::PtyLink& link = server.add(display, {settings.link, options.lineRate});
+    const QrEmu::PtyLink& link =
+        server.add(display, {settings.link, options.lineRate, options.resetParity});
     std::printf("display %zu: %s (model %u, protocol version 0x%04X)%s%s\n", number,
                 link.path().c_str(), settings.modelId, settings.protocolVersion,
                 settings.link.empty() ? "" : " linked as ", settings.link.c_str());

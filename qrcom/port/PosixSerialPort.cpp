@@ -76,6 +76,18 @@ int millisecondsUntil(steady_clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT_MAX)) : 0;
 }
 
+// Whether the tty holds `wanted` but for the parity enable. A line that cannot carry parity (a
+// pty, some adapters) drops PARENB; when that was the only change asked for, the C library
+// reports the request as refused (EINVAL) although everything else took.
+bool tookAllButParity(int descriptor, const termios& wanted) {
+  termios now{};
+  if (tcgetattr(descriptor, &now) != 0) return false;
+  return now.c_iflag == wanted.c_iflag && now.c_oflag == wanted.c_oflag &&
+         now.c_lflag == wanted.c_lflag && (now.c_cflag | PARENB) == (wanted.c_cflag | PARENB) &&
+         cfgetispeed(&now) == cfgetispeed(&wanted) && cfgetospeed(&now) == cfgetospeed(&wanted) &&
+         now.c_cc[VMIN] == wanted.c_cc[VMIN] && now.c_cc[VTIME] == wanted.c_cc[VTIME];
+}
+
 // Waits for `events` on the tty; false when the tty hung up or failed.
 bool await(int descriptor, short events, int milliseconds) {
   pollfd polled{descriptor, events, 0};
@@ -199,7 +211,9 @@ void PosixSerialPort::setPortParameters(int descriptor, uint32_t baud, int parit
     valid = valid && byteSize == 5;
     settings.c_cflag |= CSTOPB;
   }
-  if (!valid || tcsetattr(descriptor, TCSANOW, &settings) != 0) {
+  const bool applied = valid && (tcsetattr(descriptor, TCSANOW, &settings) == 0 ||
+                                 (errno == EINVAL && tookAllButParity(descriptor, settings)));
+  if (!applied) {
     throw ErrorOnInitializationException(compose(kPrefix, ComPortText::writingSettings(portName_)));
   }
   const int lines = TIOCM_DTR | TIOCM_RTS;

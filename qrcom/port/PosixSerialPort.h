@@ -11,7 +11,8 @@ namespace QrCom {
 // of WinSerialPort: 19200 baud, odd parity, 8 data bits, one stop bit, no flow control, DTR and
 // RTS off; a read of n bytes gives up after 100·n + 1000 ms on a native port and 300·n + 1000
 // ms on any other; the same texts, with this class's name and the tty's path. The tty is held
-// exclusively (TIOCEXCL and flock), so a second program is refused as on Windows. No resident
+// exclusively (TIOCEXCL and flock), so a second program is refused as on Windows. A line that
+// cannot carry parity (a pty) is taken as it is when everything else was set. No resident
 // display driver exists here: the hooks for it do nothing.
 class PosixSerialPort : public SerialPort {
  public:

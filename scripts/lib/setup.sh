@@ -84,7 +84,8 @@ start_wine_fixtures() {
   local link=$WINEPREFIX/dosdevices/com$QR_WINE_COM
   local device=$WINEPREFIX/dosdevices/com$QR_WINE_DEVICE_COM
   rm -f "$link" "$device"
-  "$BUILD/linux/emulator/quorlin-emulator" --log --control "$QR_WINE_CONTROL" \
+  # --reset-parity: Wine's SetCommState refuses a second odd-parity request on a pty.
+  "$BUILD/linux/emulator/quorlin-emulator" --log --reset-parity --control "$QR_WINE_CONTROL" \
     --display "model=0x22,version=0x0102,link=$link" \
     --display "model=84,version=0x0103,serial=VAN-17-00815,firmware=3.12,link=$device" \
     >"$QR_WINE_LOG" 2>&1 &

@@ -60,7 +60,8 @@ start_displays() {
     port=$((port + 1))
   done
   rm -f "${links[@]}"
-  "$EMULATOR" --contents "${arguments[@]}" >"$WORK/emulator" 2>&1 &
+  # --reset-parity: Wine's SetCommState refuses a second odd-parity request on a pty.
+  "$EMULATOR" --contents --reset-parity "${arguments[@]}" >"$WORK/emulator" 2>&1 &
   DISPLAYS=$!
   local link
   for link in "${links[@]}"; do
