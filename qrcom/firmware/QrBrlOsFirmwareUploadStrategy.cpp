@@ -67,6 +67,13 @@ void QrBrlOsFirmwareUploadStrategy::loadFirmware(SerialPort& port, const std::ws
   if (port.getPortType() != PortType::UsbHid) {
     throw NoDeviceFoundException(compose(kLoadFirmware, kNoHid));
   }
+  // Read before anything is sent: a file that holds nothing to flash must not cost the display
+  // its firmware.
+  const std::string data = readFirmwareText(path, kLoadFirmware);
+  if (data.find(':') == std::string::npos) {
+    throw ErrorWhileLoadingHexFileException(
+        compose(kLoadFirmware, L"Firmware file ", path, L" holds no Intel HEX record."));
+  }
   SerialPort* current = &port;
   stage(sink, kStageSwitchingToEprom);
   if (!restartInMode(current, true)) {
@@ -84,7 +91,7 @@ void QrBrlOsFirmwareUploadStrategy::loadFirmware(SerialPort& port, const std::ws
     throw CannotDeleteFlashException(compose(kLoadFirmware, L"Cannot erase flash."));
   }
   stage(sink, kStageSendingFirmware);
-  if (!uploadHexFile(current, path, sink)) {
+  if (!uploadHexFile(current, path, data, sink)) {
     throw ErrorWhileLoadingHexFileException(compose(kLoadFirmware, L"Cannot upload hex file."));
   }
   setFlashLock(*current, true);  // a loader that refuses the lock still holds the firmware
@@ -113,10 +120,14 @@ bool QrBrlOsFirmwareUploadStrategy::command(SerialPort& port, uint8_t type,
 }
 
 bool QrBrlOsFirmwareUploadStrategy::restartInMode(SerialPort*& port, bool iap) {
+  const bool usb = port->getPortType() == PortType::UsbHid;
   HidInterfaceList before;
-  enumerateHidInterfaces(before);
+  if (usb) enumerateHidInterfaces(before);
   if (!command(*port, kRestart, {static_cast<uint8_t>(iap ? 1 : 0)})) return false;
   clock().sleep(kAfterRestartMs);
+  // A serial line stays where it was; only a USB display comes back, maybe under a new path,
+  // and a display on COM must never take over another display's USB interface.
+  if (!usb) return true;
 
   HidInterfaceList after;
   enumerateHidInterfaces(after);
@@ -156,10 +167,10 @@ bool QrBrlOsFirmwareUploadStrategy::eraseFlash(SerialPort& port) {
 }
 
 bool QrBrlOsFirmwareUploadStrategy::uploadHexFile(SerialPort*& port, const std::wstring& path,
+                                                  const std::string& data,
                                                   FirmwareUploadProgressSink* sink) {
   try {
     if (!command(*port, kBeginUpload, {})) return false;
-    const std::string data = readFirmwareText(path, kLoadFirmware);
     const uint64_t size = data.size();
     if (sink != nullptr) {
       sink->onStage(device_, kStageSendingFirmware);

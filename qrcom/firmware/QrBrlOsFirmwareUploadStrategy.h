@@ -49,7 +49,9 @@ class QrBrlOsFirmwareUploadStrategy : public FirmwareUploadStrategy {
   bool restartInMode(SerialPort*& port, bool iap);
   bool setFlashLock(SerialPort& port, bool locked);
   bool eraseFlash(SerialPort& port);
-  bool uploadHexFile(SerialPort*& port, const std::wstring& path, FirmwareUploadProgressSink* sink);
+  // `data` is the whole text of the file at `path`.
+  bool uploadHexFile(SerialPort*& port, const std::wstring& path, const std::string& data,
+                     FirmwareUploadProgressSink* sink);
   bool beginBluetoothUpdate(SerialPort& port);
   bool sendBluetoothRecords(SerialPort& port, const std::wstring& path,
                             FirmwareUploadProgressSink* sink);

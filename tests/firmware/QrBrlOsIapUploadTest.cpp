@@ -160,6 +160,30 @@ TEST_F(QrBrlOsIapUploadTest, ASerialPortIsRefusedBeforeAnythingIsSent) {
   EXPECT_TRUE(com.calls().empty());
 }
 
+TEST_F(QrBrlOsIapUploadTest, AFileThatCannotBeFlashedIsRefusedBeforeAnythingIsSent) {
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"", L" holds no Intel HEX record."},
+      {"\r\n\r\n", L" holds no Intel HEX record."},
+      {std::string(kMaxHexFileBytes + 1, ':'), L" is too large."},
+  };
+  for (const auto& [text, failure] : cases) {
+    firmware_ = temp_.write(L"bad.hex", text);
+    EXPECT_EQ(load(), L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Firmware file " + firmware_ +
+                          failure);
+  }
+  EXPECT_TRUE(display_.packets().empty());
+}
+
+TEST_F(QrBrlOsIapUploadTest, ADisplayOnComRestartsWithoutTakingAUsbInterface) {
+  QrTest::ScriptedPort com(&*clock_);
+  com.answerNextWrite(display_.acknowledgement());
+  const int listings = bus_.listings();
+  EXPECT_TRUE(strategy_->restartSystem(com, true));
+  EXPECT_EQ(bus_.listings(), listings);
+  EXPECT_EQ(instance_, 1);
+  EXPECT_EQ(commands(), std::vector<std::string>{});
+}
+
 TEST_F(QrBrlOsIapUploadTest, WithTwoDisplaysOnlyTheOldPathIsTaken) {
   bus_.attach(instancePath(100), std::make_shared<QrTest::ScriptedHid>(*clock_));
   keepPath_ = true;
@@ -250,13 +274,6 @@ TEST_F(QrBrlOsIapUploadTest, ARecordOfExactlyTheLoadersLimitGoesOutWhole) {
   ASSERT_NE(at, sent.end());
   ASSERT_NE(at + 1, sent.end());
   EXPECT_EQ(QrTest::toHex((at + 1)->bytes), QrTest::toHex(second));
-}
-
-TEST_F(QrBrlOsIapUploadTest, AFileLargerThanAnyFirmwareIsNotSent) {
-  firmware_ = temp_.write(L"huge.txt", std::string(kMaxHexFileBytes + 1, ':'));
-  EXPECT_EQ(load(), L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- Cannot upload hex file.");
-  const auto sent = commands();
-  EXPECT_EQ(std::count(sent.begin(), sent.end(), "4D"), 0);
 }
 
 TEST_F(QrBrlOsIapUploadTest, RecordsWithUnixLineEndsOrNoneKeepTheirLastCharacters) {
