@@ -83,7 +83,9 @@ void QrBrlOsFileTransferStrategy::changeDirectory(SerialPort& port, const std::w
   try {
     const std::string bytes = getTargetFileName(path, path);
     if (!running_) return;
-    currentDirectory_ = path.substr(path.find_first_not_of(L"\t "));
+    // As the name went out: without leading blanks and tabs (a path of only those: empty).
+    const size_t start = path.find_first_not_of(L"\t ");
+    currentDirectory_ = start == std::wstring::npos ? std::wstring() : path.substr(start);
     sendNameCommand(port, Legacy::kChangeDirectory,
                     nameFrame(Legacy::kChangeDirectory, bytes, kPrefix), kPrefix);
   } catch (const CannotChangeToDirectoryException&) {
@@ -128,8 +130,8 @@ void QrBrlOsFileTransferStrategy::makePath(SerialPort& port, const std::wstring&
 uint32_t QrBrlOsFileTransferStrategy::receiveList(SerialPort& port, uint8_t command,
                                                   std::wstring_view prefix, size_t reserve,
                                                   std::vector<DirectoryEntry>& list) {
-  appendCurrentEntries(receiveListData(port, command, prefix, kDownloadBlock, reserve), prefix,
-                       currentDirectory_, list);
+  appendCurrentEntries(receiveListData(port, command, prefix, reserve), prefix, currentDirectory_,
+                       list);
   return static_cast<uint32_t>(list.size());
 }
 

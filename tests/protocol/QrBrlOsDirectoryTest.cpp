@@ -140,6 +140,17 @@ TEST_F(QrBrlOsDirectoryTest, ChangeFailuresAreAllCannotChangeToDirectory) {
   EXPECT_TRUE(device_.finished());
 }
 
+TEST_F(QrBrlOsDirectoryTest, APathOfBlanksGoesOutEmptyAndItsRefusalForgetsTheDirectory) {
+  change(device_, "/QRSYS", kAgreed);
+  change(device_, "", kFolderNak);
+  strategy_.changeDirectory(port_, L"/QRSYS");
+  EXPECT_TRUE(failsWith<CannotChangeToDirectoryException>(
+      [&] { strategy_.changeDirectory(port_, L" \t"); },
+      L"QrBrlOsFileTransferStrategy::ChangeDirectory -- invalid folder specified."));
+  EXPECT_TRUE(device_.finished());
+  EXPECT_EQ(listedPath(), L"/N");
+}
+
 TEST_F(QrBrlOsDirectoryTest, MakeDirectoryFailuresPassUnchanged) {
   make(device_, "D", "15 13");
   EXPECT_TRUE(failsWith<FileAlreadyExistsOnDeviceException>(
