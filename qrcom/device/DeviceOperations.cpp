@@ -144,8 +144,9 @@ void QuorlinDevice::makePath(const std::wstring& path) {
 }
 
 void QuorlinDevice::cancelTransfer() {
-  // Under the lock: updateDeviceProperties may be replacing the strategies meanwhile.
-  std::lock_guard<NativeMutex> guard(lock_);
+  // Not under the device lock, which a port opening or closing may hold for seconds: only
+  // under the one that guards the swap of the strategies.
+  std::lock_guard<std::mutex> guard(strategiesLock_);
   strategies_.firmwareUpload->cancel();
   strategies_.fileTransfer->cancel();
 }
@@ -310,6 +311,7 @@ void QuorlinDevice::updateDeviceProperties() {
     // Built aside first: if a strategy's first read fails, the device keeps the old ones.
     Strategies fresh = selectStrategies(port, version);
     std::lock_guard<NativeMutex> guard(lock_);
+    std::lock_guard<std::mutex> swapping(strategiesLock_);
     strategies_ = std::move(fresh);
   });
 }

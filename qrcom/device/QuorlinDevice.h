@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -253,6 +254,9 @@ class QuorlinDevice {
   std::atomic<bool> stopMonitorRequest_{false};
   std::atomic<MonitorSink*> monitorSink_{nullptr};
   mutable NativeMutex lock_;
+  // Guards strategies_ against a cancel from another thread while updateDeviceProperties
+  // replaces them; never held across I/O.
+  std::mutex strategiesLock_;
   NativeEvent portFree_;
   NativeEvent monitorThreadEnded_;
   std::wstring workingDirectory_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "qrcom/base/QrException.h"
@@ -201,8 +202,19 @@ TEST_F(GatewayTest, AFailedSecondaryUpdateDeletesTheImageBeforeReporting) {
   EXPECT_EQ(closed, 2);
 }
 
-TEST_F(GatewayTest, CancelReachesUploadAndTransfer) {
-  device->cancelTransfer();
+TEST_F(GatewayTest, CancelReachesUploadAndTransferWhileTheDeviceLockIsHeld) {
+  std::promise<void> locked, done;
+  std::thread holder([&] {
+    inside->lockDevice();  // as while a port opens or closes
+    locked.set_value();
+    done.get_future().wait();
+    inside->unlockDevice();
+  });
+  locked.get_future().wait();
+  auto cancelled = std::async(std::launch::async, [&] { device->cancelTransfer(); });
+  EXPECT_EQ(cancelled.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  done.set_value();
+  holder.join();
   EXPECT_EQ(upload->log.calls(), (std::vector<std::wstring>{L"cancel"}));
   EXPECT_EQ(files->log.calls(), (std::vector<std::wstring>{L"cancel"}));
   EXPECT_EQ(opened, 0);
