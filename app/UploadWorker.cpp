@@ -186,8 +186,8 @@ bool FirmwareUploadControler::sendFileList(const FileList& list, uint32_t stage,
 void FirmwareUploadControler::waitUntilDeviceFree() {
   // The display's own storage must not be in use by the computer while a file arrives: it is
   // locked as soon as it is free. After a minute the file is sent all the same, and a display
-  // that is free only at the last poll is not locked any more.
-  for (int poll = 1; poll <= kAvailabilityPolls; ++poll) {
+  // that is free only at the last poll is not locked any more. A cancel ends the wait.
+  for (int poll = 1; poll <= kAvailabilityPolls && !cancelled(); ++poll) {
     if (device_->isAvailable()) {
       if (poll < kAvailabilityPolls) device_->block();
       return;

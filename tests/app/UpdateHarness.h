@@ -200,6 +200,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   QrCom::BrailleTablesNames tableNames;
   // Progress the faked loadFirmware reports (total bytes) before it returns.
   uint64_t firmwareBytes = 0;
+  std::function<void()> whenPolled;  // at each isAvailable
 
   bool isServiceSupported(int serviceId) const override {
     return extraServices.count(serviceId) > 0 || QuorlinDevice::isServiceSupported(serviceId);
@@ -236,6 +237,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   }
   bool isAvailable() override {
     run("isAvailable", L"isAvailable");
+    if (whenPolled) whenPolled();
     return pollsUntilAvailable_-- <= 1;
   }
   void block() override { run("block", L"block"); }

@@ -182,6 +182,17 @@ TEST_F(UploadWorkerTest, APocketDisplayIsLockedBeforeEachFileOnceItIsFree) {
     EXPECT_EQ(calls[0].count(L"block"), 0u);
     EXPECT_EQ(calls[0].count(L"receiveFile de.QSF"), 1u);
   }
+
+  // A cancel ends the wait at once, and nothing is sent.
+  configure = [this](QrTest::ScriptedDevice& device) {
+    device.availableAtPoll(1000);
+    device.whenPolled = [this, polls = 0]() mutable {
+      if (++polls == 3) ui.pressCancel();
+    };
+  };
+  EXPECT_EQ(run(folder.path()), UpdateOutcome::Failed);
+  EXPECT_EQ(calls[0].count(L"isAvailable"), 3u);
+  EXPECT_EQ(calls[0].count(L"receiveFile"), 0u);
 }
 
 TEST_F(UploadWorkerTest, AFileIsRetriedTwentyTimesThenAfterEachQuestionFiveMore) {
