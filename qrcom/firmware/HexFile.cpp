@@ -39,16 +39,24 @@ bool isSoundRecord(std::string_view record) {
 
 size_t cutHexRecords(std::string_view text, std::vector<HexRecord>& records) {
   records.clear();
-  if (text.empty() || text[0] != ':') return 0;
+  // What stands around the records of a file from any editor: a byte-order mark before the
+  // first, line ends, blanks and tabs, and the end-of-file byte 0x1A of older ones.
+  constexpr std::string_view kBetweenRecords = " \t\r\n\x1A";
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const size_t markLength = text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? 3 : 0;
+  const size_t first = text.find_first_not_of(kBetweenRecords, markLength);
+  if (first == std::string_view::npos) return 0;
+  if (text[first] != ':') return first;
+  const std::string_view body = text.substr(first);
   size_t bad = std::string_view::npos;
-  // Every record begins with its colon, so none is empty and none is skipped.
-  forEachHexRecord(text, [&](std::string_view record, size_t next) {
-    const auto begin = static_cast<size_t>(record.data() - text.data());
+  forEachHexRecord(body, [&](std::string_view record, size_t next) {
+    const auto begin = first + static_cast<size_t>(record.data() - body.data());
+    record = record.substr(0, record.find_last_not_of(kBetweenRecords) + 1);
     if (!isSoundRecord(record)) {
       bad = begin;
       return false;
     }
-    records.push_back({begin, begin + record.size(), next});
+    records.push_back({begin, begin + record.size(), first + next});
     return true;
   });
   if (bad != std::string_view::npos) records.clear();

@@ -20,9 +20,10 @@ struct HexRecord {
 };
 
 // Cuts `text` into records at each colon. Returns the position of the first record that is not
-// a well-formed record (colon, hex digit pairs, matching length, zero checksum) or that does
-// not begin at a colon; std::string_view::npos when every record is sound. Line ends (CR LF or
-// LF alone) are not part of a record. An empty text is refused at position 0.
+// a well-formed record (colon, hex digit pairs, matching length, zero checksum), or of the first
+// text before any colon; std::string_view::npos when every record is sound. What stands between
+// records (line ends, blanks, tabs, the end-of-file byte 0x1A) and a byte-order mark before the
+// first are not part of a record. A text without records is refused at position 0.
 size_t cutHexRecords(std::string_view text, std::vector<HexRecord>& records);
 
 // A firmware file read whole and cut into sound records.

@@ -72,13 +72,14 @@ TEST_F(FirmwareFileSetTest, MissingOrEmptySetsFail) {
             kCountPrefix + L"Firmware files are empty.");
 }
 
-TEST(HexRecordsTest, RecordsAreCutAtTheirLineEnds) {
+TEST(HexRecordsTest, RecordsAreCutWithoutWhatStandsBetweenThem) {
   std::vector<HexRecord> records;
-  const std::string text = kDataRecord + "\r\n" + kShortRecord + "\n\n" + kEndRecord;
+  const std::string text =
+      "\xEF\xBB\xBF" + kDataRecord + " \r\n\r\n" + kShortRecord + "\t\n" + kEndRecord + "\r\n\x1A";
   ASSERT_EQ(cutHexRecords(text, records), std::string::npos);
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(text.substr(records[0].begin, records[0].end - records[0].begin), kDataRecord);
-  EXPECT_EQ(records[0].next, kDataRecord.size() + 2);
+  EXPECT_EQ(records[0].next, 3 + kDataRecord.size() + 5);
   EXPECT_EQ(text.substr(records[1].begin, records[1].end - records[1].begin), kShortRecord);
   EXPECT_EQ(text.substr(records[2].begin, records[2].end - records[2].begin), kEndRecord);
   EXPECT_EQ(records[2].next, text.size());
@@ -88,8 +89,8 @@ TEST(HexRecordsTest, DamagedTextsAreRefusedWhereTheyGoWrong) {
   std::vector<HexRecord> records;
   const size_t second = kDataRecord.size() + 2;
   EXPECT_EQ(cutHexRecords("", records), 0u);
-  EXPECT_EQ(cutHexRecords("\xEF\xBB\xBF" + kEndRecord, records), 0u) << "text before the colon";
-  EXPECT_EQ(cutHexRecords(std::string(1 << 20, 'A'), records), 0u) << "no colon at all";
+  EXPECT_EQ(cutHexRecords("\r\n \x1A", records), 0u) << "nothing but what stands between";
+  EXPECT_EQ(cutHexRecords("\r\nAB" + kEndRecord, records), 2u) << "text before the colon";
   EXPECT_EQ(cutHexRecords(":", records), 0u);
   EXPECT_EQ(cutHexRecords(kDataRecord + "\r\n:04001000E4F5902262\r\n", records), second)
       << "checksum";
@@ -97,7 +98,7 @@ TEST(HexRecordsTest, DamagedTextsAreRefusedWhereTheyGoWrong) {
       << "length";
   EXPECT_EQ(cutHexRecords(kDataRecord + "\r\n:04001000E4G5902261\r\n", records), second)
       << "not a hex digit";
-  EXPECT_EQ(cutHexRecords(kDataRecord + " \r\n" + kEndRecord, records), 0u) << "trailing blank";
+  EXPECT_EQ(cutHexRecords(kDataRecord + " x\r\n" + kEndRecord, records), 0u) << "trailing text";
   EXPECT_TRUE(records.empty());
 }
 
