@@ -104,13 +104,13 @@ bool QuorlinDevice::isServiceSupported(int serviceId) const {
       // No serial number: nothing rules the service out.
     }
   }
+  // The version and Bluetooth-variant strategies are not asked: their services (36, 37) have
+  // never been offered through this query.
   const Strategies& s = strategies_;
   return s.serviceInfo->supportsService(serviceId) || s.serialNumber->supportsService(serviceId) ||
          s.firmwareUpload->supportsService(serviceId) ||
          s.fileTransfer->supportsService(serviceId) || s.maintenance->supportsService(serviceId) ||
-         s.monitorMode->supportsService(serviceId) ||
-         s.firmwareVersion->supportsService(serviceId) ||
-         s.bluetoothVariant->supportsService(serviceId);
+         s.monitorMode->supportsService(serviceId);
 }
 
 bool QuorlinDevice::supportsDirectories() const {
@@ -149,8 +149,7 @@ std::wstring QuorlinDevice::getFirmwareVersion() const {
 }
 
 std::wstring QuorlinDevice::getFirmwareVersionPrefix() const {
-  const std::wstring version = strategies_.firmwareVersion->getFirmwareVersion();
-  return version.substr(0, version.find(L'_'));
+  return strategies_.firmwareVersion->cutFirmwareVersion(L'_');
 }
 
 bool QuorlinDevice::isBluetoothVersion() const {

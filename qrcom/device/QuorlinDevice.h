@@ -103,6 +103,7 @@ class QuorlinDevice {
 
   virtual std::wstring getFirmwareVersion() const;
   // The version up to the first "_" ("3.12" of "3.12_normal_mode"); empty when the text is.
+  // The text is cut in place: getFirmwareVersion answers the prefix from then on.
   virtual std::wstring getFirmwareVersionPrefix() const;
   virtual bool isBluetoothVersion() const;
 

@@ -11,6 +11,8 @@ class FirmwareVersionRequestStrategy {
   virtual ~FirmwareVersionRequestStrategy() = default;
 
   virtual std::wstring getFirmwareVersion() const = 0;
+  // Keeps the text up to the first `separator` and returns it; fails as getFirmwareVersion.
+  virtual std::wstring cutFirmwareVersion(wchar_t separator) = 0;
   virtual bool supportsService(int serviceId) const = 0;
   virtual std::unique_ptr<FirmwareVersionRequestStrategy> clone() const = 0;
 };
@@ -18,6 +20,7 @@ class FirmwareVersionRequestStrategy {
 class NoFirmwareVersionRequestStrategy : public FirmwareVersionRequestStrategy {
  public:
   std::wstring getFirmwareVersion() const override;
+  std::wstring cutFirmwareVersion(wchar_t) override { return getFirmwareVersion(); }
   bool supportsService(int) const override { return false; }
   std::unique_ptr<FirmwareVersionRequestStrategy> clone() const override;
 };

@@ -1,5 +1,7 @@
 #include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
 
+#include <algorithm>
+
 #include "qrcom/base/Packet.h"
 #include "qrcom/base/QrException.h"
 
@@ -15,6 +17,12 @@ std::wstring QrBrlOsFirmwareVersionRequestStrategy::getFirmwareVersion() const {
   if (version_.empty()) {
     notSupported(L"QrBrlOsFirmwareVersionRequestStrategy::getFirmwareVersion -- ");
   }
+  return version_;
+}
+
+std::wstring QrBrlOsFirmwareVersionRequestStrategy::cutFirmwareVersion(wchar_t separator) {
+  getFirmwareVersion();  // fails while no version is known
+  version_.resize(std::min(version_.find(separator), version_.size()));
   return version_;
 }
 

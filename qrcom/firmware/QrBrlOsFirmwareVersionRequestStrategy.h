@@ -15,6 +15,7 @@ class QrBrlOsFirmwareVersionRequestStrategy : public FirmwareVersionRequestStrat
   explicit QrBrlOsFirmwareVersionRequestStrategy(uint8_t modelId) : modelId_(modelId) {}
   // Fails as not supported while no version is known.
   std::wstring getFirmwareVersion() const override;
+  std::wstring cutFirmwareVersion(wchar_t separator) override;
   bool supportsService(int serviceId) const override { return serviceId == 36; }
   std::unique_ptr<FirmwareVersionRequestStrategy> clone() const override;
   // Called once by the device after construction. A port failure clears the version and
