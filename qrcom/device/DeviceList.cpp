@@ -53,7 +53,8 @@ std::unique_ptr<ProbeJob> makeJob(int comPortNumber, std::wstring hidDevicePath,
   return job;
 }
 
-// The HID interfaces first, then the COM ports in the request's order (or ascending, each once).
+// The HID interfaces first, then the COM ports in the request's order (or ascending, each once,
+// as the ordered set of a sequential search has them).
 std::vector<std::unique_ptr<ProbeJob>> candidates(const SearchRequest& request,
                                                   bool ascendingComPorts) {
   std::vector<std::unique_ptr<ProbeJob>> jobs;
@@ -158,7 +159,7 @@ void DeviceList::findFirst(const SearchRequest& request) {
 void DeviceList::probeInTurn(const SearchRequest& request, bool firstOnly) {
   if (request.observer != nullptr) request.observer->searchStarted();
   clear();
-  for (auto& job : candidates(request, true)) {
+  for (auto& job : candidates(request, !firstOnly)) {
     probe(*job);
     if (!job->result) continue;
     insertSorted(std::move(job->result));

@@ -189,7 +189,7 @@ TEST_F(DeviceListComTest, HidOnlyRequestsOpenNoComPort) {
   EXPECT_EQ(com.openings(5), 0u);
 }
 
-TEST_F(DeviceListComTest, SequentialSearchesTakeComPortsAscendingAndOnce) {
+TEST_F(DeviceListComTest, SequentialSearchTakesComPortsAscendingAndOnceFindFirstInTheirOrder) {
   com.attach(5, *vantra);
   com.attach(3, *selvar);
   list.searchSequential(bothRequest({5, 3, 5}));
@@ -197,8 +197,8 @@ TEST_F(DeviceListComTest, SequentialSearchesTakeComPortsAscendingAndOnce) {
   EXPECT_EQ(com.openings(5), 1u);
   list.findFirst(bothRequest({5, 3}));
   ASSERT_EQ(list.count(), 1u);
-  EXPECT_EQ(list.at(0).getPortNumber(), 3);
-  EXPECT_EQ(com.openings(5), 1u);
+  EXPECT_EQ(list.at(0).getPortNumber(), 5);
+  EXPECT_EQ(com.openings(3), 1u);
 }
 
 TEST_F(DeviceListComTest, InsertSortedKeepsPortOrder) {
