@@ -12,9 +12,6 @@ std::vector<FoundFile> findFiles(const std::wstring& folder, const std::wstring&
       std::remove_if(files.begin(), files.end(),
                      [&](const FoundFile& file) { return !matchesPattern(file.name, pattern); }),
       files.end());
-  std::sort(files.begin(), files.end(), [](const FoundFile& left, const FoundFile& right) {
-    return compareNames(left.name, right.name) < 0;
-  });
   return files;
 }
 

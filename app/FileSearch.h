@@ -9,8 +9,7 @@
 namespace QrApp {
 
 // The files of `folder` whose names match `pattern` ("*.QSF", "demo.*", or a plain name), with
-// case-insensitive matching and in case-insensitive name order, as a directory search on
-// Windows returns them; empty when the folder does not exist.
+// case-insensitive matching, in the order of listFiles; empty when the folder does not exist.
 std::vector<FoundFile> findFiles(const std::wstring& folder, const std::wstring& pattern);
 
 // The first file findFiles returns, if any: for a plain name, the file of that name in

@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "app/FileSystem.h"
+#include "app/NamePattern.h"
 #include "qrcom/base/Utf8.h"
 
 namespace QrApp {
@@ -23,6 +26,9 @@ std::vector<FoundFile> listFiles(const std::wstring& folder) {
     files.push_back({std::move(name), static_cast<uint32_t>(status.st_size)});
   }
   closedir(directory);
+  std::sort(files.begin(), files.end(), [](const FoundFile& left, const FoundFile& right) {
+    return compareNames(left.name, right.name) < 0;
+  });
   return files;
 }
 

@@ -14,8 +14,9 @@ struct FoundFile {
 
 // The platform's folder primitives (FileSystem-posix.cpp, FileSystem-win32.cpp).
 
-// The files (not folders) directly inside `folder`, in no particular order; empty when the
-// folder cannot be read.
+// The files (not folders) directly inside `folder`: on Windows in the order the system's
+// directory search returns them, on Linux, whose directory order means nothing, in
+// case-insensitive name order. Empty when the folder cannot be read.
 std::vector<FoundFile> listFiles(const std::wstring& folder);
 bool folderExists(const std::wstring& folder);
 // `folder` and `name` joined with the platform's separator (not doubled).
