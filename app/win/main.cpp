@@ -10,6 +10,7 @@
 #include "app/FirmwareUploadControler.h"
 #include "app/UiLanguage.h"
 #include "app/win/RegistryFolderSettings.h"
+#include "app/win/WaitCursor.h"
 #include "app/win/WinUpdaterUi.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -23,7 +24,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
   QrApp::WinUpdaterUi ui;
   QrApp::RegistryFolderSettings settings;
-  QrApp::FirmwareUploadControler controller(ui, settings, QrApp::parallelSearch(true));
+  QrApp::FirmwareUploadControler controller(ui, settings,
+                                            QrApp::withWaitCursor(QrApp::parallelSearch(true)));
   QrApp::updateFromCommandLine(
       controller, QrApp::folderFromCommandLine(commandLine != nullptr ? commandLine : L""));
   return 1;
