@@ -311,9 +311,7 @@ void FileTransfer::nextBlock(Display& display) {
   display.send({kReceiveDataBlock});
   awaitAck(display, kReceiveDataBlock, [this, &display] {
     const size_t size = std::min<size_t>(sendBlock_, outgoing_.size() - sent_);
-    const size_t announced =
-        outgoingList_ && faults_.listBlockLength != 0 ? faults_.listBlockLength : size;
-    Bytes block{static_cast<uint8_t>(announced & 0xFF), static_cast<uint8_t>(announced >> 8)};
+    Bytes block{static_cast<uint8_t>(size & 0xFF), static_cast<uint8_t>(size >> 8)};
     block.insert(block.end(), outgoing_.begin() + static_cast<std::ptrdiff_t>(sent_),
                  outgoing_.begin() + static_cast<std::ptrdiff_t>(sent_ + size));
     block.push_back(kSync);

@@ -25,8 +25,6 @@ struct FileTransferFaults {
   uint32_t cancelAtBlock = 0;
   // The display is unplugged after this many data blocks of a transfer; 0: never.
   uint32_t unplugAfterBlocks = 0;
-  // List blocks announce this length, whatever they carry; 0: the true length.
-  uint32_t listBlockLength = 0;
   // Legacy list records give this name length; 0: the true one.
   uint8_t listNameLength = 0;
   // A download ends after its last block without END_OF_FILE.

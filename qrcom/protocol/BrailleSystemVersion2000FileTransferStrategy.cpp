@@ -51,8 +51,7 @@ std::string BrailleSystemVersion2000FileTransferStrategy::getTargetFileName(
 uint32_t BrailleSystemVersion2000FileTransferStrategy::sendFileList(
     SerialPort& port, std::vector<DirectoryEntry>& list) {
   const std::wstring context = prefix(L"sendFileList");
-  appendLegacyEntries(receiveListData(port, Legacy::kGetFileList, context, kDownloadBlock), context,
-                      list);
+  appendLegacyEntries(receiveListData(port, Legacy::kGetFileList, context), context, list);
   return static_cast<uint32_t>(list.size());
 }
 

@@ -1,5 +1,7 @@
 #include "qrcom/protocol/DeviceReports.h"
 
+#include <algorithm>
+
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Text.h"
 #include "qrcom/protocol/LegacyFraming.h"
@@ -7,6 +9,8 @@
 namespace QrCom {
 
 namespace {
+
+constexpr uint32_t kListPiece = 514;  // the largest block the current firmware sends
 
 uint64_t bigEndian(const uint8_t* bytes, size_t count) {
   uint64_t value = 0;
@@ -59,7 +63,7 @@ std::vector<Record> parseRecords(const std::vector<uint8_t>& data, std::wstring_
 }  // namespace
 
 std::vector<uint8_t> receiveListData(SerialPort& port, uint8_t command, std::wstring_view prefix,
-                                     uint32_t blockLimit, size_t reserve) {
+                                     size_t reserve) {
   std::vector<uint8_t> data;
   data.reserve(reserve);
   sendCommand(port, command, prefix);
@@ -70,18 +74,20 @@ std::vector<uint8_t> receiveListData(SerialPort& port, uint8_t command, std::wst
     acknowledge(port, Legacy::kReceiveDataBlock);
     const uint8_t low = port.readByte();
     const uint32_t length = low | static_cast<uint32_t>(port.readByte()) << 8;
-    if (length > blockLimit) {
-      throw ErrorInProtocolException(
-          compose(prefix, L"Requested package size exceeds maximum size."));
-    }
     if (data.size() + length > kMaxListData) {
       throw ErrorInProtocolException(compose(prefix, L"List exceeds 1048576 bytes."));
     }
-    const size_t start = data.size();
-    data.resize(start + length);
-    if (length > 0 && port.readBuffer(data.data() + start, length) < length) {
-      throw ErrorInProtocolException(
-          compose(prefix, L"Wrong number of data bytes(page frame error)."));
+    // In pieces of an ordinary block, so that a display that announces more than it sends is
+    // given up after the time-out of one such block, not of the whole announcement.
+    for (uint32_t left = length; left > 0;) {
+      const uint32_t piece = std::min(left, kListPiece);
+      const size_t start = data.size();
+      data.resize(start + piece);
+      if (port.readBuffer(data.data() + start, piece) < piece) {
+        throw ErrorInProtocolException(
+            compose(prefix, L"Wrong number of data bytes(page frame error)."));
+      }
+      left -= piece;
     }
     if (port.readByte() != Legacy::kSync) {
       throw ErrorInProtocolException(compose(prefix, L"Missing SYNC."));

@@ -15,9 +15,10 @@ namespace QrCom {
 constexpr size_t kMaxListData = 1 << 20;
 
 // Sends the list command and collects the blocks the device answers with up to END_OF_FILE.
-// A block over `blockLimit` bytes or data over kMaxListData fail with ErrorInProtocolException.
+// Blocks may be of any length the device packs them in; data over kMaxListData fail with
+// ErrorInProtocolException.
 std::vector<uint8_t> receiveListData(SerialPort& port, uint8_t command, std::wstring_view prefix,
-                                     uint32_t blockLimit, size_t reserve = 0);
+                                     size_t reserve = 0);
 
 // Legacy records: BEGIN_OF_FILE, name length (at most 64), name, one byte, year (big-endian),
 // month, day, hour, minute, second, size (4 bytes, big-endian). Each becomes an entry with flags

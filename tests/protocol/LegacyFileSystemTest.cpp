@@ -86,6 +86,15 @@ TEST_F(LegacyFileSystemTest, ListRecordsMaySpanBlocks) {
   EXPECT_EQ(b.time().year, 1999);
 }
 
+TEST_F(LegacyFileSystemTest, AListMayComeInOneBlockOfAnyLength) {
+  std::string data = kATxt;
+  for (int more = 0; more < 5; ++more) data += std::string(" ") + kATxt;
+  device_.step("20");
+  scriptLegacyList(device_, data, {6 * 19});
+  EXPECT_EQ(v2000_.sendFileList(port_, list_), 6u);
+  EXPECT_TRUE(device_.finished());
+}
+
 TEST_F(LegacyFileSystemTest, MalformedListsAddNothing) {
   const std::wstring prefix = std::wstring(k2000) + L"sendFileList -- ";
   struct Case {
@@ -125,8 +134,6 @@ TEST_F(LegacyFileSystemTest, MalformedListBlocks) {
     const wchar_t* text;
   };
   for (const Case& bad : {Case{"05", "", L"Missing RECEIVE_DATA_BLOCK."},
-                          Case{"03", "60 EA", L"Requested package size exceeds maximum size."},
-                          Case{"03", "51 00", L"Requested package size exceeds maximum size."},
                           Case{"03", "02 00 1C", L"Wrong number of data bytes(page frame error)."},
                           Case{"03", "01 00 1C 04", L"Missing SYNC."}}) {
     ScriptedPort port;

@@ -280,13 +280,6 @@ TEST_F(QrBrlOsFileTransferTest, MalformedCurrentLists) {
       [&] { strategy_.sendFileList(port_, list_); },
       prefix + L"Error while parsing fileListBuffer. Record runs past the end."));
   EXPECT_TRUE(list_.empty());
-
-  ScriptedPort port;
-  Conversation device(port);
-  device.step("20", "06 20 03").step("06 03", "03 02");
-  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
-      [&] { strategy_.sendFileList(port, list_); },
-      prefix + L"Requested package size exceeds maximum size."));
 }
 
 TEST_F(QrBrlOsFileTransferTest, ListDataIsBounded) {
