@@ -11,7 +11,9 @@ namespace QrCom {
 
 // A COM port: a native RS-232 port, a USB-serial adapter or a Bluetooth serial port, at 19200
 // baud, odd parity, 8 data bits, one stop bit. Opening a port in use asks the resident display
-// driver to release it. Open from construction to destruction.
+// driver to release it. Open from construction to destruction. A refused SetCommState always
+// fails the port (ErrorOnInitializationException): a Windows serial driver carries parity, so
+// unlike a pty on Linux there is no line whose refusal could be excused.
 class WinSerialPort : public SerialPort {
  public:
   // Throws a PortException when the port can't be opened or set up; no object results.
