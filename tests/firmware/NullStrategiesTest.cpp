@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "qrcom/firmware/FirmwareUploadStrategy.h"
 #include "qrcom/firmware/FirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/IsBluetoothVersionRequestStrategy.h"
@@ -8,73 +9,59 @@
 #include "qrcom/firmware/ServiceInfoMaintenanceStrategy.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
+#include "tests/support/Services.h"
 
-namespace QrCom {
+namespace QrCom::NullFirmware {
 namespace {
 
-using QrTest::eachFailsAsNotSupported;
-using QrTest::failsAsNotSupported;
+using QrTest::claimedServices;
 
-TEST(FirmwareNullStrategiesTest, FirmwareUploadFailsEveryOperation) {
+// The null strategies, and what the older displays' upload lacks, fail with their prefixes.
+TEST(FirmwareNullStrategiesTest, EveryOperationFailsAsNotSupported) {
   QrTest::ScriptedPort port;
   NoFirmwareUploadStrategy none;
-  EXPECT_TRUE(eachFailsAsNotSupported({
-      {[&] { none.loadFirmware(port, L"a.h00", nullptr); },
-       L"NoFirmwareUploadStrategy::loadFirmware -- "},
-      {[&] { none.loadBtFirmware(port, L"bt.rom", nullptr); },
-       L"NoFirmwareUploadStrategy::loadBtFirmware -- "},
-      {[&] { none.executeBrailleFirmwareUpdate(port, L"8051.hex", nullptr); },
-       L"NoFirmwareUploadStrategy::executeBrailleFirmwareUpdate -- "},
-      {[&] { none.executeUsbFirmwareUpdate(port, L"vnc2.rom", nullptr); },
-       L"NoFirmwareUploadStrategy::executeUsbFirmwareUpdate -- "},
-      {[&] { none.restartSystem(port, true); }, L"NoFirmwareUploadStrategy::restartSystem -- "},
-  }));
-  none.cancel();
-  EXPECT_FALSE(none.supportsService(11));
-  EXPECT_NE(dynamic_cast<NoFirmwareUploadStrategy*>(none.clone().get()), nullptr);
-  EXPECT_TRUE(port.written().empty());
-}
-
-TEST(FirmwareNullStrategiesTest, IdentityQueriesFailEveryOperation) {
-  QrTest::ScriptedPort port;
+  EpromVersion11FirmwareUploadStrategy eprom(nullptr, 0x74, 40);
   NoSerialNumberRequestStrategy serial;
-  EXPECT_TRUE(eachFailsAsNotSupported({
-      {[&] { serial.getSerialNumber(); }, L"NoSerialNumberRequestStrategy::getSerialNumber -- "},
-      {[&] { serial.setSerialNumber(port, L"AB-17"); },
-       L"NoSerialNumberRequestStrategy::setSerialNumber -- "},
-      {[&] { serial.hasValidSerialNumber(); },
-       L"NoSerialNumberRequestStrategy::hasValidSerialNumber "},
-      {[&] { serial.hasDefaultSerialNumber(); },
-       L"NoSerialNumberRequestStrategy::hasDefaultSerialNumber "},
-      {[&] { serial.getDeliveryYear(); }, L"NoSerialNumberRequestStrategy::getDeliveryYear -- "},
-  }));
-  EXPECT_FALSE(serial.supportsService(12));
-
   NoFirmwareVersionRequestStrategy version;
-  EXPECT_TRUE(failsAsNotSupported([&] { version.getFirmwareVersion(); },
-                                  L"NoFirmwareVersionRequestStrategy::getFirmwareVersion -- "));
-  EXPECT_FALSE(version.supportsService(36));
-
   NoIsBluetoothVersionRequestStrategy bluetooth;
-  EXPECT_TRUE(failsAsNotSupported([&] { bluetooth.isBluetoothVersion(); },
-                                  L"NoIsBluetoothVersionRequestStrategy::isBluetoothVersion -- "));
-  EXPECT_FALSE(bluetooth.supportsService(37));
-
-  EXPECT_TRUE(port.written().empty());
-}
-
-TEST(FirmwareNullStrategiesTest, ServiceInformationFailsBothWaysWithOnePrefix) {
-  QrTest::ScriptedPort port;
-  NoServiceInfoMaintenanceStrategy none;
+  NoServiceInfoMaintenanceStrategy service;
   ServiceInfo info;
-  EXPECT_TRUE(failsAsNotSupported([&] { none.sendServiceInformation(port, info); },
-                                  L"BrailleSystem::startMonitorMode -- "));
-  EXPECT_TRUE(failsAsNotSupported([&] { none.receiveServiceInformation(port, info); },
-                                  L"BrailleSystem::startMonitorMode -- "));
-  EXPECT_FALSE(none.supportsService(21));
-  EXPECT_NE(dynamic_cast<NoServiceInfoMaintenanceStrategy*>(none.clone().get()), nullptr);
+  const std::wstring upload = L"NoFirmwareUploadStrategy::";
+  const std::wstring number = L"NoSerialNumberRequestStrategy::";
+  EXPECT_TRUE(QrTest::eachFailsAsNotSupported({
+      {[&] { none.loadFirmware(port, L"", nullptr); }, upload + L"loadFirmware -- "},
+      {[&] { none.loadBtFirmware(port, L"", nullptr); }, upload + L"loadBtFirmware -- "},
+      {[&] { none.executeBrailleFirmwareUpdate(port, L"", nullptr); },
+       upload + L"executeBrailleFirmwareUpdate -- "},
+      {[&] { none.executeUsbFirmwareUpdate(port, L"", nullptr); },
+       upload + L"executeUsbFirmwareUpdate -- "},
+      {[&] { none.restartSystem(port, true); }, upload + L"restartSystem -- "},
+      {[&] { eprom.loadBtFirmware(port, L"", nullptr); }, upload + L"loadBtFirmware -- "},
+      {[&] { eprom.executeBrailleFirmwareUpdate(port, L"", nullptr); },
+       upload + L"executeBrailleFirmwareUpdate -- "},
+      {[&] { eprom.executeUsbFirmwareUpdate(port, L"", nullptr); },
+       upload + L"executeUsbFirmwareUpdate -- "},
+      {[&] { eprom.restartSystem(port, true); },
+       L"EpromVersion11FirmwareUploadStrategy::restartSystem -- "},
+      {[&] { serial.getSerialNumber(); }, number + L"getSerialNumber -- "},
+      {[&] { serial.setSerialNumber(port, L"AB-17"); }, number + L"setSerialNumber -- "},
+      {[&] { serial.hasValidSerialNumber(); }, number + L"hasValidSerialNumber "},
+      {[&] { serial.hasDefaultSerialNumber(); }, number + L"hasDefaultSerialNumber "},
+      {[&] { serial.getDeliveryYear(); }, number + L"getDeliveryYear -- "},
+      {[&] { version.getFirmwareVersion(); },
+       L"NoFirmwareVersionRequestStrategy::getFirmwareVersion -- "},
+      {[&] { bluetooth.isBluetoothVersion(); },
+       L"NoIsBluetoothVersionRequestStrategy::isBluetoothVersion -- "},
+      {[&] { service.sendServiceInformation(port, info); }, L"BrailleSystem::startMonitorMode -- "},
+      {[&] { service.receiveServiceInformation(port, info); },
+       L"BrailleSystem::startMonitorMode -- "},
+  }));
+  EXPECT_EQ(claimedServices(none) + claimedServices(serial) + claimedServices(version) +
+                claimedServices(bluetooth) + claimedServices(service),
+            "");
+  EXPECT_EQ(claimedServices(eprom), "11");
   EXPECT_TRUE(port.written().empty());
 }
 
 }  // namespace
-}  // namespace QrCom
+}  // namespace QrCom::NullFirmware
