@@ -1,54 +1,45 @@
-// Golden tests of the older displays' boot-loader upload. A script is the exact conversation:
-// steps "host bytes>display answer" joined by ","; a "!" after a step runs the case's action
-// (a cancel unless set) once the host has written it. Each run tells how the upload ended, the
-// stages and progress it reported, and its pauses ("500*3": three in a row).
+// Golden tests of the older displays' boot-loader upload. Each run plays a script (a "!" runs
+// the case's action, a cancel unless set) and tells how the upload ended (without the strategy's
+// class name and the folder), the stages and progress it reported, and its pauses ("500*3":
+// three in a row).
 #include <gmock/gmock.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "qrcom/base/Utf8.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
-#include "tests/support/Conversation.h"
+#include "tests/firmware/Script.h"
 #include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
 
 namespace QrTest::Eprom {
 namespace {
 
-using QrCom::EpromVersion11FirmwareUploadStrategy;
+using Script::repeat;
 using ::testing::StartsWith;
 
-const std::string kData = ":1000000002003075816012010080FE0000000000D7";
-const std::string kShort = ":04001000E4F5902261";
-const std::string kEnd = ":00000001FF";
-const std::string kPrefix = "EpromVersion11FirmwareUploadStrategy::";
+const std::string kData = "':1000000002003075816012010080FE0000000000D7'";
+const std::string kShort = "':04001000E4F5902261'";
+const std::string kEnd = "':00000001FF'";
+const std::string kInfo = "AE>4F,'INFO '>'INFOI',";
+const std::string kFlash = "AE>4F,'FLASHUmschaltung '>'FLASHUmschaltungF',";
+const char* const kBits[3][2] = {{"55>75", "4F>6F"}, {"33>33", "32>32"}, {"36>36", "35>35"}};
 
-std::string text(const std::string& characters) {
-  return toHex(ascii(characters));
-}
-std::string repeat(const std::string& steps, int times) {
-  std::string all;
-  while (times-- > 0) all += steps + ",";
-  return all;
-}
-std::string probe(const std::string& model = "74") {
-  return "FF>FE " + model + ",";
-}
 // The announcement, the wake bytes and "Firmware Upload..." in computer Braille on `cells`.
 std::string message(int cells = 40) {
   Bytes shown = hex("4B 0A 17 0D 3A 01 17 11 00 65 0F 07 15 01 19 28 28 28");
   shown.resize(static_cast<size_t>(cells), 0);
   return "79 38 02 50 00 16 FF FF 01 " + toHex(shown) + " FF,";
 }
-const std::string kInfo = "AE>4F," + text("INFO ") + ">" + text("INFOI") + ",";
-// Each character echoed but the closing blank.
+// Found at once, the message shown, each character of the switch echoed but the closing blank.
 std::string toEprom(const std::string& model = "74", int cells = 40) {
-  std::string steps = probe(model) + message(cells) + "AE>4F,";
-  for (char c : std::string("EPROMUmschaltung")) steps += text({c}) + ">" + text({c}) + ",";
+  std::string steps = "FF>FE " + model + "," + message(cells) + "AE>4F,";
+  for (char c : std::string("EPROMUmschaltung"))
+    steps += "'" + std::string{c, '\'', '>', '\'', c} + "',";
   return steps + "20,";
 }
-const char* const kBits[3][2] = {{"55>75", "4F>6F"}, {"33>33", "32>32"}, {"36>36", "35>35"}};
 // The bank count: bits tried from the highest until one is answered.
 std::string banks(int count) {
   std::string steps;
@@ -66,45 +57,44 @@ std::string select(int bank, int count) {
   }
   return steps;
 }
-std::string send(int bank, int count, const std::vector<std::string>& records) {
+// The message, the bank, BEGIN_UPLOAD and the records.
+std::string send(int bank, int count, const std::vector<std::string>& records = {}) {
   std::string steps = message() + select(bank, count) + "AD>4F,";
-  for (const std::string& record : records) steps += text(record) + ">4F,";
+  for (const std::string& record : records) steps += record + ">4F,";
   return steps;
 }
-const std::string kFlash =
-    "AE>4F," + text("FLASHUmschaltung ") + ">" + text("FLASHUmschaltungF") + ",";
 
 class EpromUploadTest : public ::testing::Test, public QrCom::FirmwareUploadProgressSink {
  protected:
   void file(int n, const std::vector<std::string>& records, const std::string& end = "\r\n") {
     std::string content;
-    for (const std::string& record : records) content += record + end;
+    for (const std::string& record : records) content += record.substr(1, record.size() - 2) + end;
     folder.write(L"FW.H0" + std::to_wstring(n), content);
   }
   std::string upload(const std::string& script, uint8_t model = 0x74, int cells = 40) {
     ScopedVirtualClock clock;
     ScriptedPort port(&*clock);
     Conversation display(port);
-    EpromVersion11FirmwareUploadStrategy strategy(nullptr, model, cells);
-    std::istringstream steps(script);
-    for (std::string step; std::getline(steps, step, ',');) {
-      const size_t arrow = step.find('>'), mark = step.find('!');
-      display.step(step.substr(0, std::min(arrow, mark)),
-                   arrow == std::string::npos ? "" : step.substr(arrow + 1, mark - arrow - 1));
-      if (mark != std::string::npos) display.then(action ? action : [&] { strategy.cancel(); });
-    }
+    QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, model, cells);
+    Script::play(
+        display, script, action ? action : [&] { strategy.cancel(); });
     trace.clear();
-    const std::string outcome =
+    std::string result =
         failure([&] { strategy.loadFirmware(port, folder.path(L"FW.H00"), this); });
     EXPECT_TRUE(display.finished());
     endedWithPurge = !port.calls().empty() && port.calls().back().type == ScriptedPort::Call::Purge;
-    std::string pauses;
-    const std::vector<uint32_t> all = clock->pauses();
-    for (size_t i = 0, n = 1; i < all.size(); i += n, n = 1) {
-      while (i + n < all.size() && all[i + n] == all[i]) ++n;
-      pauses += " " + std::to_string(all[i]) + (n > 1 ? "*" + std::to_string(n) : "");
+    result += " |" + trace + " |";
+    const std::vector<uint32_t> pauses = clock->pauses();
+    for (size_t i = 0, n = 1; i < pauses.size(); i += n, n = 1) {
+      while (i + n < pauses.size() && pauses[i + n] == pauses[i]) ++n;
+      result += " " + std::to_string(pauses[i]) + (n > 1 ? "*" + std::to_string(n) : "");
     }
-    return outcome + " |" + trace + " |" + pauses;
+    const std::string path = QrCom::toUtf8(folder.path(L"FW.H0"));
+    for (const std::string& cut :
+         {std::string("EpromVersion11FirmwareUploadStrategy::"), path.substr(0, path.size() - 5)}) {
+      for (size_t at; (at = result.find(cut)) != std::string::npos;) result.erase(at, cut.size());
+    }
+    return result;
   }
   void onStage(QrCom::QuorlinDevice*, uint32_t stage) override {
     trace += " s" + std::to_string(stage);
@@ -126,17 +116,16 @@ class EpromUploadTest : public ::testing::Test, public QrCom::FirmwareUploadProg
 
 TEST_F(EpromUploadTest, FourFilesIntoAnEightBankDisplay) {
   // File 1 is long enough for progress every hundred records; file 2 has LF-only line ends
-  // (its records once lost their last character).
+  // (its records once lost their last character). The erase is confirmed at the third poll.
   std::vector<std::string> many(206, kShort);
   many.push_back(kEnd);
   file(0, {kData, kEnd});
   file(1, many);
   file(2, {kShort, kEnd}, "\n");
   file(3, {kShort, kEnd});
-  const std::string script = toEprom() + banks(8) + select(0, 8) + kInfo + "4C>00 00 4C," +
-                             send(0, 8, {kData, kEnd}) + send(1, 8, many) +
-                             send(2, 8, {kShort, kEnd}) + send(3, 8, {kShort, kEnd}) + kFlash;
-  EXPECT_EQ(upload(script),
+  EXPECT_EQ(upload(toEprom() + banks(8) + select(0, 8) + kInfo + "4C>00 00 4C," +
+                   send(0, 8, {kData, kEnd}) + send(1, 8, many) + send(2, 8, {kShort, kEnd}) +
+                   send(3, 8, {kShort, kEnd}) + kFlash),
             "(no failure) | s0 s1 s2 s3 s4 s6 [0/4 0/4463 0/58] s6 [1/4 58/4463 0/4339] [1/4 "
             "142/4463 84/4339] [1/4 2242/4463 2184/4339] [1/4 4342/4463 4284/4339] s6 [2/4 "
             "4397/4463 0/32] s6 [3/4 4429/4463 0/34] s5 | 200 500*3 100 3000 500*5 200 500*9 2000 "
@@ -145,102 +134,73 @@ TEST_F(EpromUploadTest, FourFilesIntoAnEightBankDisplay) {
 
 TEST_F(EpromUploadTest, EachFailureStopsTheConversationWhereItHappens) {
   file(0, {kEnd});
-  const std::string toTwoBanks = toEprom() + banks(2) + message() + select(0, 2);
   const std::string toErase = toEprom() + banks(4) + select(0, 4);
+  const std::string toEnd = toEprom() + banks(2) + send(0, 2) + kEnd + ">4F,";
   const std::pair<std::string, std::string> cases[] = {
       {repeat("FF>FE 01", 51),
-       "NoDeviceFound: " + kPrefix + "switchToEpromMode--No response on reset. | s0 s1 | 100*51"},
-      {probe() + message() + "AE>4F,45>45,50>50,52>58",
-       "CannotSwitchToEprom: " + kPrefix +
-           "switchToEpromMode--Wrong answer to switch eprom "
-           "command. | s0 s1 s2 | 200 500*3 100"},
-      {toEprom() + "AE>00",
-       "CannotSwitchFlashBanks: " + kPrefix + "setAddressBit--Cannot start INFO mode."},
-      {toEprom() + "AE>4F," + text("INFO ") + ">" + text("INFOX"),
-       "CannotSwitchFlashBanks: " + kPrefix +
-           "setAddressBit--Invalid confirmation of INFO command"},
+       "NoDeviceFound: switchToEpromMode--No response on reset. | s0 s1 | 100*51"},
+      {"FF>FE 74," + message() + "AE>4F,'E'>'E','P'>'P','R'>'X'",
+       "CannotSwitchToEprom: switchToEpromMode--Wrong answer to switch eprom command. | s0 s1 s2 "
+       "| 200 500*3 100"},
+      {toEprom() + "AE>00", "CannotSwitchFlashBanks: setAddressBit--Cannot start INFO mode."},
+      {toEprom() + "AE>4F,'INFO '>'INFOX'",
+       "CannotSwitchFlashBanks: setAddressBit--Invalid confirmation of INFO command"},
       {toEprom() + banks(8) + kInfo + "36>00",
-       "CannotSwitchFlashBanks: " + kPrefix +
-           "switchToFlashBank--Error while switching to flash "
-           "bank | s0 s1 s2 s3 s4"},
-      {toErase + "AE>00",
-       "CannotSwitchFlashBanks: " + kPrefix + "deleteFlashMemory--Cannot start INFO mode."},
-      {toErase + "AE>4F," + text("INFO ") + ">" + text("INFOX"),
-       "CannotSwitchFlashBanks: " + kPrefix +
-           "deleteFlashMemory--Invalid confirmation of INFO "
-           "command"},
+       "CannotSwitchFlashBanks: switchToFlashBank--Error while switching to flash bank | s0 s1 s2 "
+       "s3 s4"},
+      {toErase + "AE>00", "CannotSwitchFlashBanks: deleteFlashMemory--Cannot start INFO mode."},
+      {toErase + "AE>4F,'INFO '>'INFOX'",
+       "CannotSwitchFlashBanks: deleteFlashMemory--Invalid confirmation of INFO command"},
       // Three wrong bytes, then silence: twenty polls in all.
       {toErase + kInfo + "4C>00 4D 00",
-       "CannotDeleteFlash: " + kPrefix +
-           "deleteFlashMemory--No ACK_DELETE_FLASH received | s0 s1 "
-           "s2 s3 s4 | 200 500*3 100 3000 500*22"},
-      {toTwoBanks + "AD>00", "ErrorWhileLoadingHexFile: " + kPrefix +
-                                 "deleteFlashMemory--Invalid response for "
-                                 "BEGIN_UPLOAD"},
-      {toTwoBanks + "AD>4F," + repeat(text(kEnd) + ">00", 4),
-       "ErrorWhileLoadingHexFile: " + kPrefix + "deleteFlashMemory--Firmware block not confirmed"},
-      {toTwoBanks + "AD>4F," + text(kEnd) + ">4F,AE>00",
-       "CannotSwitchToFlash: " + kPrefix + "switchToFlashMode--Cannot start INFO mode."},
-      {toTwoBanks + "AD>4F," + text(kEnd) + ">4F,AE>4F," + text("FLASHUmschaltung ") + ">" +
-           text("FLASHUmschaltungX"),
-       "CannotSwitchToFlash: " + kPrefix +
-           "switchToFlashMode--Invalid confirmation of "
-           "FLASHUmschaltung command"},
+       "CannotDeleteFlash: deleteFlashMemory--No ACK_DELETE_FLASH received | s0 s1 s2 s3 s4 | 200 "
+       "500*3 100 3000 500*22"},
+      {toEprom() + banks(2) + message() + select(0, 2) + "AD>00",
+       "ErrorWhileLoadingHexFile: deleteFlashMemory--Invalid response for BEGIN_UPLOAD"},
+      {toEprom() + banks(2) + send(0, 2) + repeat(kEnd + ">00", 4),
+       "ErrorWhileLoadingHexFile: deleteFlashMemory--Firmware block not confirmed"},
+      {toEnd + "AE>00", "CannotSwitchToFlash: switchToFlashMode--Cannot start INFO mode."},
+      {toEnd + "AE>4F,'FLASHUmschaltung '>'FLASHUmschaltungX'",
+       "CannotSwitchToFlash: switchToFlashMode--Invalid confirmation of FLASHUmschaltung command"},
   };
   for (const auto& [script, outcome] : cases) EXPECT_THAT(upload(script), StartsWith(outcome));
   // Wrong answers to the probe are paused, silence is not; model 4 shows no message.
-  EXPECT_EQ(upload("FF>FE 05,FF,FF>00 04," + probe("04") + "AE>00", 4, 0),
-            "CannotSwitchToEprom: " + kPrefix +
-                "switchToEpromMode--Cannot start INFO mode. | s0 s1 s2 | 100*3");
-
-  file(1, {kEnd});  // five files for four banks
-  file(2, {kEnd});
-  file(3, {kEnd});
-  file(4, {kEnd});
-  EXPECT_EQ(upload(toEprom() + banks(4)), "WrongAmountOfHexFiles: " + kPrefix +
-                                              "loadFirmware -- Wrong number of firmware "
-                                              "files. | s0 s1 s2 s3 | 200 500*3 100 3000");
+  EXPECT_EQ(upload("FF>FE 05,FF,FF>00 04,FF>FE 04,AE>00", 4, 0),
+            "CannotSwitchToEprom: switchToEpromMode--Cannot start INFO mode. | s0 s1 s2 | 100*3");
+  for (int n = 1; n < 5; ++n) file(n, {kEnd});  // five files for four banks
+  EXPECT_EQ(upload(toEprom() + banks(4)),
+            "WrongAmountOfHexFiles: loadFirmware -- Wrong number of firmware files. | s0 s1 s2 s3 "
+            "| 200 500*3 100 3000");
 }
 
 TEST_F(EpromUploadTest, RecordsAreSentUpToFourTimesTheEndRecordAfterSettlingEachTime) {
   file(0, {kData, kEnd});
-  const std::string script = toEprom("32", 16) + banks(2) + message(16) + select(0, 2) + "AD>4F," +
-                             repeat(text(kData) + ">00", 3) + text(kData) + ">4F," + text(kEnd) +
-                             ">00," + text(kEnd) + ">FF," + kFlash;
-  EXPECT_EQ(upload(script, 0x32, 16),
-            "(no failure) | s0 s1 s2 s3 s6 [0/1 0/58 0/58] s5 | 200 500*3 100 3000 200 500*11 2000 "
-            "1000 500 3000");
+  EXPECT_EQ(
+      upload(toEprom("32", 16) + banks(2) + message(16) + select(0, 2) + "AD>4F," +
+                 repeat(kData + ">00", 3) + kData + ">4F," + kEnd + ">00," + kEnd + ">FF," + kFlash,
+             0x32, 16),
+      "(no failure) | s0 s1 s2 s3 s6 [0/1 0/58 0/58] s5 | 200 500*3 100 3000 200 500*11 2000 "
+      "1000 500 3000");
 }
 
 TEST_F(EpromUploadTest, ModelsThirtySixAndThirtyEightSwitchOverASecondTime) {
   file(0, {kEnd});
   const std::string toRvn = toEprom("36", 64) + "FF>00,FF>FE,FF,";
-  const std::string tail = message(64) + "AD>4F," + text(kEnd) + ">4F," + kFlash;
-  struct Step {
-    std::string good, bad, failure;
-  } steps[] = {
-      {"AE>4F", "AE>00", "didn't get 0x4f after sending 0xae."},
-      {text("INFO ") + ">" + text("INFOI"), text("INFO ") + ">" + text("INFOX"),
-       "failed to retrieve INFOI."},
-      {"36>36", "36>35", "Failed to read 6"},
-      {"AE>4F", "AE>6F", "didn't get 0x4f after sending 0xae the second time."},
-      {text("INFO ") + ">" + text("INFOI"), text("INFO ") + ">" + text("INF"),
-       "failed to retrieve INFOI."},
-      {"33>33", "33>32", "Failed to read 3"},
-      {"AE>4F", "AE>00", "didn't get 0x4f after sending 0xae the third time."},
-      {text("INFO ") + ">" + text("INFOI"), text("INFO ") + ">" + text("IMFOI"),
-       "failed to retrieve INFOI."},
-      {"55>75", "55>55", "Failed to read u"},
-      {"AE>4F", "AE>00", "didn't get 0x4f after sending 0xae the fourth time."},
-      {text("INFO ") + ">" + text("INFOI"), text("INFO ") + ">" + text("INFO "),
-       "failed to retrieve INFOI."},
-  };
+  const std::string tail = message(64) + "AD>4F," + kEnd + ">4F," + kFlash;
+  const std::pair<std::string, std::string> bits[] = {{"36>", "6"}, {"33>", "3"}, {"55>", "u"}};
+  const std::string times[] = {"", " the second time", " the third time", " the fourth time"};
   std::string good;
-  for (const Step& step : steps) {
-    EXPECT_THAT(
-        upload(toRvn + good + step.bad, 0x36, 64),
-        StartsWith("CannotSwitchToEprom: " + kPrefix + "switchRvnToEpromMode--" + step.failure));
-    good += step.good + ",";
+  auto fails = [&](const std::string& step, const std::string& failure) {
+    EXPECT_THAT(upload(toRvn + good + step, 0x36, 64),
+                StartsWith("CannotSwitchToEprom: switchRvnToEpromMode--" + failure));
+  };
+  for (int round = 0; round < 4; ++round) {
+    fails("AE>00", "didn't get 0x4f after sending 0xae" + times[round] + ".");
+    fails("AE>4F,'INFO '>'INFOX'", "failed to retrieve INFOI.");
+    good += kInfo;
+    if (round == 3) break;
+    fails(bits[round].first + "00", "Failed to read " + bits[round].second);
+    good += bits[round].first + "'" + bits[round].second + "',";
   }
   EXPECT_EQ(upload(toRvn + good + "4C>00 4C," + tail, 0x36, 64),
             "(no failure) | s0 s1 s2 s6 [0/1 0/13 0/13] s5 | 200 500*3 100 3000 200*2 500*2 "
@@ -250,15 +210,13 @@ TEST_F(EpromUploadTest, ModelsThirtySixAndThirtyEightSwitchOverASecondTime) {
               StartsWith("(no failure) | s0 s1 s2 s6 [0/1 0/13 0/13] s5 | 200 500*3 100 3000 "
                          "200*2 500*2 3000*15 200"));
   EXPECT_EQ(upload(toEprom("36", 64) + repeat("FF>00", 51), 0x36, 64),
-            "CannotSwitchToEprom: " + kPrefix +
-                "switchRvnToEpromMode--didn't get 0xfe after "
-                "sending 0xff. | s0 s1 s2 | 200 500*3 100 3000 200*51");
+            "CannotSwitchToEprom: switchRvnToEpromMode--didn't get 0xfe after sending 0xff. | s0 "
+            "s1 s2 | 200 500*3 100 3000 200*51");
 }
 
 TEST_F(EpromUploadTest, CancelTellsTheDisplayAndReturns) {
   file(0, {kData, kShort, kEnd});
-  EXPECT_EQ(upload(toEprom() + banks(2) + message() + select(0, 2) + "AD>4F," + text(kData) +
-                   ">4F!,FF,FF"),
+  EXPECT_EQ(upload(toEprom() + banks(2) + send(0, 2) + kData + ">4F!,FF,FF"),
             "(no failure) | s0 s1 s2 s3 s6 [0/1 0/79 0/79] | 200 500*3 100 3000 200 500*8");
   EXPECT_TRUE(endedWithPurge);
   EXPECT_EQ(upload(toEprom() + banks(4) + select(0, 4) + kInfo + "4C>4C!,FF"),
@@ -270,31 +228,25 @@ TEST_F(EpromUploadTest, AFileVanishingDuringTheUploadIsSentAsItWasRead) {
   file(0, {kEnd});
   file(1, {kShort, kEnd});
   action = [&] { std::filesystem::remove(toFsPath(folder.path(L"FW.H01"))); };
-  EXPECT_THAT(upload(toEprom() + banks(2) + send(0, 2, {}) + text(kEnd) + ">4F!," +
+  EXPECT_THAT(upload(toEprom() + banks(2) + send(0, 2) + kEnd + ">4F!," +
                      send(1, 2, {kShort, kEnd}) + kFlash),
               StartsWith("(no failure)"));
   EXPECT_FALSE(folder.exists(L"FW.H01"));
 }
 
 TEST_F(EpromUploadTest, DamagedSetsAreRefusedBeforeTheDisplayIsTouched) {
-  const std::string path = QrCom::toUtf8(folder.path(L"FW.H0"));
-  const std::string refused = "ErrorWhileLoadingHexFile: " + kPrefix + "readFirmwareFiles--";
-  const std::pair<std::string, std::string> cases[] = {
-      {std::string("\x00\x9C\xFF:\x01\x02", 6) + kEnd,
-       "0 holds no valid Intel HEX record at byte 0."},
-      {kData + "\r\n:0400100", "0 holds no valid Intel HEX record at byte 45."},
-  };
-  for (const auto& [content, failure] : cases) {
-    folder.write(L"FW.H00", content);
-    EXPECT_EQ(upload(""), refused + "Firmware file " + path + failure + " | s0 |");
-  }
+  const std::string refused = "ErrorWhileLoadingHexFile: readFirmwareFiles--Firmware file FW.H0";
+  folder.write(L"FW.H00", std::string("\x00\x9C\xFF:\x01\x02", 6) + ":00000001FF");
+  EXPECT_EQ(upload(""), refused + "0 holds no valid Intel HEX record at byte 0. | s0 |");
+  folder.write(L"FW.H00", ":1000000002003075816012010080FE0000000000D7\r\n:0400100");
+  EXPECT_EQ(upload(""), refused + "0 holds no valid Intel HEX record at byte 45. | s0 |");
   file(0, {kEnd});
   folder.write(L"FW.H01", "");
-  EXPECT_EQ(upload(""), refused + "Firmware file " + path +
-                            "1 holds no valid Intel HEX record at byte 0. | s0 |");
+  EXPECT_EQ(upload(""), refused + "1 holds no valid Intel HEX record at byte 0. | s0 |");
   folder.write(L"FW.H00", std::string(QrCom::kMaxHexFileBytes + 1, ':'));
-  EXPECT_EQ(upload(""), "ErrorWhileLoadingHexFile: " + kPrefix +
-                            "countFirmwareFiles--Firmware file " + path + "0 is too large. | s0 |");
+  EXPECT_EQ(
+      upload(""),
+      "ErrorWhileLoadingHexFile: countFirmwareFiles--Firmware file FW.H00 is too large. | s0 |");
 }
 
 }  // namespace

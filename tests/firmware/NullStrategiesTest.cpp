@@ -3,7 +3,9 @@
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "qrcom/firmware/FirmwareUploadStrategy.h"
 #include "qrcom/firmware/FirmwareVersionRequestStrategy.h"
+#include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/IsBluetoothVersionRequestStrategy.h"
+#include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/SerialNumberRequestStrategy.h"
 #include "qrcom/firmware/ServiceInfo.h"
 #include "qrcom/firmware/ServiceInfoMaintenanceStrategy.h"
@@ -16,44 +18,52 @@ namespace {
 
 using QrTest::claimedServices;
 
-// The null strategies, and what the older displays' upload lacks, fail with their prefixes.
+// What the null strategies and the older displays' strategies lack fails with its prefix.
 TEST(FirmwareNullStrategiesTest, EveryOperationFailsAsNotSupported) {
   QrTest::ScriptedPort port;
   NoFirmwareUploadStrategy none;
   EpromVersion11FirmwareUploadStrategy eprom(nullptr, 0x74, 40);
   NoSerialNumberRequestStrategy serial;
+  InfoModeSerialNumberRequestStrategy info;
+  PagelingSerialNumberRequestStrategy pageling;
   NoFirmwareVersionRequestStrategy version;
   NoIsBluetoothVersionRequestStrategy bluetooth;
   NoServiceInfoMaintenanceStrategy service;
-  ServiceInfo info;
-  const std::wstring upload = L"NoFirmwareUploadStrategy::";
-  const std::wstring number = L"NoSerialNumberRequestStrategy::";
+  ServiceInfo record;
+  const std::wstring upload = L"NoFirmwareUploadStrategy::",
+                     number = L"NoSerialNumberRequestStrategy::";
+  for (FirmwareUploadStrategy* strategy : std::vector<FirmwareUploadStrategy*>{&none, &eprom}) {
+    EXPECT_TRUE(QrTest::eachFailsAsNotSupported({
+        {[&] { strategy->loadBtFirmware(port, L"", nullptr); }, upload + L"loadBtFirmware -- "},
+        {[&] { strategy->executeBrailleFirmwareUpdate(port, L"", nullptr); },
+         upload + L"executeBrailleFirmwareUpdate -- "},
+        {[&] { strategy->executeUsbFirmwareUpdate(port, L"", nullptr); },
+         upload + L"executeUsbFirmwareUpdate -- "},
+    }));
+  }
   EXPECT_TRUE(QrTest::eachFailsAsNotSupported({
       {[&] { none.loadFirmware(port, L"", nullptr); }, upload + L"loadFirmware -- "},
-      {[&] { none.loadBtFirmware(port, L"", nullptr); }, upload + L"loadBtFirmware -- "},
-      {[&] { none.executeBrailleFirmwareUpdate(port, L"", nullptr); },
-       upload + L"executeBrailleFirmwareUpdate -- "},
-      {[&] { none.executeUsbFirmwareUpdate(port, L"", nullptr); },
-       upload + L"executeUsbFirmwareUpdate -- "},
       {[&] { none.restartSystem(port, true); }, upload + L"restartSystem -- "},
-      {[&] { eprom.loadBtFirmware(port, L"", nullptr); }, upload + L"loadBtFirmware -- "},
-      {[&] { eprom.executeBrailleFirmwareUpdate(port, L"", nullptr); },
-       upload + L"executeBrailleFirmwareUpdate -- "},
-      {[&] { eprom.executeUsbFirmwareUpdate(port, L"", nullptr); },
-       upload + L"executeUsbFirmwareUpdate -- "},
       {[&] { eprom.restartSystem(port, true); },
        L"EpromVersion11FirmwareUploadStrategy::restartSystem -- "},
       {[&] { serial.getSerialNumber(); }, number + L"getSerialNumber -- "},
-      {[&] { serial.setSerialNumber(port, L"AB-17"); }, number + L"setSerialNumber -- "},
+      {[&] { serial.setSerialNumber(port, L""); }, number + L"setSerialNumber -- "},
       {[&] { serial.hasValidSerialNumber(); }, number + L"hasValidSerialNumber "},
       {[&] { serial.hasDefaultSerialNumber(); }, number + L"hasDefaultSerialNumber "},
       {[&] { serial.getDeliveryYear(); }, number + L"getDeliveryYear -- "},
+      {[&] { info.setSerialNumber(port, L""); },
+       L"InfoModeSerialNumberRequestStrategy::setSerialNumber -- "},
+      {[&] { pageling.setSerialNumber(port, L""); },
+       L"PagelingSerialNumberRequestStrategy::setSerialNumber "},
+      {[&] { pageling.getDeliveryYear(); },
+       L"PagelingSerialNumberRequestStrategy::getDeliveryYear "},
       {[&] { version.getFirmwareVersion(); },
        L"NoFirmwareVersionRequestStrategy::getFirmwareVersion -- "},
       {[&] { bluetooth.isBluetoothVersion(); },
        L"NoIsBluetoothVersionRequestStrategy::isBluetoothVersion -- "},
-      {[&] { service.sendServiceInformation(port, info); }, L"BrailleSystem::startMonitorMode -- "},
-      {[&] { service.receiveServiceInformation(port, info); },
+      {[&] { service.sendServiceInformation(port, record); },
+       L"BrailleSystem::startMonitorMode -- "},
+      {[&] { service.receiveServiceInformation(port, record); },
        L"BrailleSystem::startMonitorMode -- "},
   }));
   EXPECT_EQ(claimedServices(none) + claimedServices(serial) + claimedServices(version) +

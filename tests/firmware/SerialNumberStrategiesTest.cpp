@@ -1,155 +1,118 @@
 // The serial-number queries: the packet 41 of the current displays, the boot loader's INFO mode
 // and the pocket display's 05 05.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include "qrcom/base/QrException.h"
 #include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
-#include "tests/support/Failures.h"
-#include "tests/support/ScriptedPort.h"
+#include "tests/firmware/Script.h"
 #include "tests/support/Services.h"
 
 namespace QrCom::Serial {
 namespace {
 
-using QrTest::ascii;
-using QrTest::Bytes;
-using QrTest::failsAsNotSupported;
-using QrTest::failure;
-using QrTest::hex;
-using QrTest::ScriptedPort;
-using QrTest::operator+;
+using QrTest::claimedServices;
+using QrTest::describe;
+using QrTest::Script::run;
+using ::testing::StartsWith;
 
-// A strategy that has read `serial` from the display: 79 id L 41 <text> 16.
+using Fnx = FnxSerialNumberRequestStrategy;
+using QrBrlOs = QrBrlOsSerialNumberRequestStrategy;
+using InfoMode = InfoModeSerialNumberRequestStrategy;
+using Pageling = PagelingSerialNumberRequestStrategy;
+const std::string kNotSupported = " -- Service isn't supported for currently selected device.";
+
+// The serial number that `strategy` read, what it counts as and its delivery year ("-": none).
 template <typename Strategy>
-Strategy readFrom(uint8_t modelId, const std::string& serial) {
+std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
+  return [&strategy](SerialPort& port) {
+    strategy.readSerialNumber(port);
+    std::string held = describe(strategy.clone()->getSerialNumber());
+    if (!strategy.hasValidSerialNumber()) held += " invalid";
+    if (strategy.hasDefaultSerialNumber()) held += " default";
+    try {
+      return held + " " + std::to_string(strategy.getDeliveryYear());
+    } catch (const QrException&) {
+      return held + " -";
+    }
+  };
+}
+
+template <typename Strategy>
+std::string readNew(const std::string& script) {
+  Strategy strategy;
+  return run(script, reading(strategy));
+}
+
+// A packet strategy of `modelId` that has read `serial`.
+template <typename Strategy>
+std::string read(uint8_t modelId, const std::string& serial) {
   Strategy strategy(modelId);
-  ScriptedPort port;
-  port.answerNextWrite(Bytes{0x79, modelId, static_cast<uint8_t>(serial.size() + 1), 0x41} +
-                       ascii(serial) + hex("16"));
-  strategy.readSerialNumber(port);
-  return strategy;
+  const std::string id = QrTest::toHex({modelId, static_cast<uint8_t>(serial.size() + 1)});
+  return run("79 " + id.substr(0, 2) + " 01 41 16>79 " + id + " 41 '" + serial + "' 16",
+             reading(strategy));
 }
 
-TEST(PacketSerialNumberTest, ReadsTheSerialNumberWithPacket41) {
-  ScriptedPort port;
-  port.deliver(hex("55"));  // stale input is purged first
-  port.answerNextWrite(hex("79 81 0C 41") + ascii("FNX-1712345") + hex("16"));
-  FnxSerialNumberRequestStrategy strategy(0x81);
-  strategy.readSerialNumber(port);
-  EXPECT_EQ(port.written(), hex("79 81 01 41 16"));
-  EXPECT_EQ(strategy.getSerialNumber(), L"FNX-1712345");
-  EXPECT_EQ(QrTest::claimedServices(strategy), "12 13");
+TEST(PacketSerialNumberTest, ReadWithPacket41) {
+  FnxSerialNumberRequestStrategy fnx(0x81);
+  EXPECT_EQ(run(">55,79 81 01 41 16>79 81 0C 41 'FNX-1712345' 16", reading(fnx)), "FNX-1712345 17");
+  // A port failure clears what was read and passes on.
+  EXPECT_THAT(run("79 81 01 41 16", reading(fnx)), StartsWith("CannotReadFromPort: "));
   EXPECT_EQ(
-      (readFrom<FnxSerialNumberRequestStrategy>(0x81, std::string(45, 'S')).getSerialNumber()),
-      std::wstring(40, L'S'));
-
-  ScriptedPort silent;  // a COM port: silence throws and clears the cache
-  EXPECT_THROW(strategy.readSerialNumber(silent), CannotReadFromPortException);
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.getSerialNumber(); },
-                                  L"FnxSerialNumberRequestStrategy::getSerialNumber -- "));
+      QrTest::failure([&] { fnx.getSerialNumber(); }),
+      "WrongProtocolVersion: FnxSerialNumberRequestStrategy::getSerialNumber" + kNotSupported);
+  EXPECT_EQ(read<Fnx>(0x81, std::string(45, 'S')), std::string(40, 'S') + " -");
+  EXPECT_EQ(claimedServices(fnx), "12 13");
+  EXPECT_EQ(read<Fnx>(0x81, "AB-09-77"), "AB-09-77 9");
+  for (const std::string serial : {"AB-1X", "AB", "AB-1"})
+    EXPECT_EQ(read<Fnx>(0x81, serial), serial + " -");
+  // Three X in any case make it invalid; characters 4 to 11 against the model's default.
+  EXPECT_EQ(read<Fnx>(0x81, "xXx1"), "xXx1 invalid -");
+  EXPECT_EQ(read<Fnx>(0x81, "XX1-17"), "XX1-17 17");
+  EXPECT_EQ(read<Fnx>(129, "0000A0-13000"), "0000A0-13000 default 13");
+  EXPECT_EQ(read<Fnx>(129, "0000A0-1300"), "0000A0-1300 13");
+  EXPECT_EQ(read<Fnx>(52, "0000A0-13000"), "0000A0-13000 13");
+  EXPECT_EQ(read<Fnx>(51, "FNX-a0-13000-7"), "FNX-a0-13000-7 default -");
+  EXPECT_EQ(read<QrBrlOs>(84, "OB4-A0-10000"), "OB4-A0-10000 default -");
+  EXPECT_EQ(read<QrBrlOs>(97, "PK1-A0-16000"), "PK1-A0-16000 default -");
+  EXPECT_EQ(read<QrBrlOs>(97, "OB4-A0-10000"), "OB4-A0-10000 -");
+  EXPECT_EQ(read<QrBrlOs>(100, "OR1-A0-14000"), "OR1-A0-14000 default -");
+  EXPECT_EQ(read<QrBrlOs>(132, "FNX-A0-12000"), "FNX-A0-12000 default -");
 }
 
-TEST(PacketSerialNumberTest, SetSerialNumberSendsTextWithChecksumAndKeepsTheOldOneIfRefused) {
-  ScriptedPort port;
-  auto strategy = readFrom<QrBrlOsSerialNumberRequestStrategy>(0x54, "OB4-0001");
-  port.answerNextWrite(hex("79 54 02 07 00 16"));
-  EXPECT_EQ(failure([&] { strategy.setSerialNumber(port, L"AB-17"); }),
+TEST(PacketSerialNumberTest, SetWithPacket40) {
+  QrBrlOsSerialNumberRequestStrategy ob4(0x54);
+  auto set = [&](SerialPort& port) {
+    ob4.setSerialNumber(port, L"AB-17");
+    return describe(ob4.getSerialNumber());
+  };
+  EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 7E 16", set), "AB-17");
+  EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
             "ErrorOnSettingSerialNumber: QrBrlOsSerialNumberRequestStrategy::setSerialNumber -- "
             "Not ACK for setting bluetooth pin received.");
-  EXPECT_EQ(strategy.getSerialNumber(), L"OB4-0001");
-  port.answerNextWrite(hex("79 54 02 07 7E 16"));
-  strategy.setSerialNumber(port, L"AB-17");
-  EXPECT_EQ(port.written(),
-            hex("79 54 07 40 E8 41 42 2D 31 37 16 79 54 07 40 E8 41 42 2D 31 37 16"));
-  EXPECT_EQ(strategy.getSerialNumber(), L"AB-17");
-}
-
-TEST(PacketSerialNumberTest, ValidityFactoryDefaultsAndDeliveryYear) {
-  using Fnx = FnxSerialNumberRequestStrategy;
-  using QrBrlOs = QrBrlOsSerialNumberRequestStrategy;
-  EXPECT_FALSE(readFrom<Fnx>(0x81, "xXx1").hasValidSerialNumber());
-  EXPECT_TRUE(readFrom<Fnx>(0x81, "XX1-17").hasValidSerialNumber());
-  // Characters 4 to 11 against the model's default, in any case.
-  EXPECT_TRUE(readFrom<Fnx>(129, "0000A0-13000").hasDefaultSerialNumber());
-  EXPECT_FALSE(readFrom<Fnx>(129, "0000A0-1300").hasDefaultSerialNumber());
-  EXPECT_FALSE(readFrom<Fnx>(52, "0000A0-13000").hasDefaultSerialNumber());
-  EXPECT_TRUE(readFrom<Fnx>(51, "FNX-a0-13000-7").hasDefaultSerialNumber());
-  EXPECT_TRUE(readFrom<QrBrlOs>(84, "OB4-A0-10000").hasDefaultSerialNumber());
-  EXPECT_TRUE(readFrom<QrBrlOs>(97, "PK1-A0-16000").hasDefaultSerialNumber());
-  EXPECT_FALSE(readFrom<QrBrlOs>(97, "OB4-A0-10000").hasDefaultSerialNumber());
-  EXPECT_TRUE(readFrom<QrBrlOs>(100, "OR1-A0-14000").hasDefaultSerialNumber());
-  EXPECT_TRUE(readFrom<QrBrlOs>(132, "FNX-A0-12000").hasDefaultSerialNumber());
-  EXPECT_EQ(readFrom<Fnx>(0x81, "AB-1734").getDeliveryYear(), 17);
-  EXPECT_EQ(readFrom<Fnx>(0x81, "AB-09-77").getDeliveryYear(), 9);
-  for (const char* serial : {"AB-1X", "AB", "AB-1"}) {
-    const auto strategy = readFrom<Fnx>(0x81, serial);
-    EXPECT_EQ(failure([&] { strategy.getDeliveryYear(); }), "DeliveryYearNotAvailable: ") << serial;
-  }
+  EXPECT_EQ(describe(ob4.getSerialNumber()), "AB-17");
 }
 
 // AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode.
 TEST(InfoModeSerialNumberTest, ReadsTwelveCharactersAndLeavesInfoMode) {
-  const Bytes info = ascii("INFOISL4-17-00815 FLASH 2.0") + Bytes(18, ' ');
-  const struct {
-    std::vector<Bytes> answers;
-    std::string written;
-    std::wstring serial;
-  } cases[] = {
-      {{hex("4F"), info}, "AE 49 4E 46 4F 20 4E FF", L"SL4-17-00815"},
-      {{hex("4E")}, "AE FF", L""},
-      {{hex("4F"), ascii("INXOI0123456789")}, "AE 49 4E 46 4F 20 4E FF", L""},
-      {{}, "AE FF", L""},  // silence
-  };
-  for (const auto& row : cases) {
-    ScriptedPort port;
-    for (const Bytes& answer : row.answers) port.answerNextWrite(answer);
-    InfoModeSerialNumberRequestStrategy strategy;
-    strategy.readSerialNumber(port);
-    EXPECT_EQ(QrTest::toHex(port.written()), row.written);
-    EXPECT_EQ(port.calls().front().type, ScriptedPort::Call::Purge);
-    EXPECT_EQ(port.calls().back().type, ScriptedPort::Call::Purge);
-    if (row.serial.empty()) {
-      EXPECT_TRUE(failsAsNotSupported([&] { strategy.getSerialNumber(); },
-                                      L"InfoModeSerialNumberRequestStrategy::getSerialNumber -- "));
-    } else {
-      EXPECT_EQ(strategy.getSerialNumber(), row.serial);
-      EXPECT_EQ(strategy.getDeliveryYear(), 17);
-      EXPECT_TRUE(strategy.hasValidSerialNumber());
-      EXPECT_FALSE(strategy.hasDefaultSerialNumber());
-    }
-  }
-  InfoModeSerialNumberRequestStrategy strategy;
-  ScriptedPort port;
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.setSerialNumber(port, L"SL4"); },
-                                  L"InfoModeSerialNumberRequestStrategy::setSerialNumber -- "));
-  EXPECT_EQ(QrTest::claimedServices(strategy), "12");
+  InfoModeSerialNumberRequestStrategy info;
+  const std::string none =
+      "WrongProtocolVersion: InfoModeSerialNumberRequestStrategy::getSerialNumber" + kNotSupported;
+  EXPECT_EQ(run(">55,AE>4F,'INFO N'>'INFOISL4-17-00815 FLASH 2.0                  ',FF>00",
+                reading(info)),
+            "SL4-17-00815 17");
+  EXPECT_EQ(readNew<InfoMode>("AE>4E,FF"), none);
+  EXPECT_EQ(readNew<InfoMode>("AE>4F,'INFO N'>'INXOI0123456789',FF"), none);
+  EXPECT_EQ(readNew<InfoMode>("AE,FF"), none);  // silence
+  EXPECT_EQ(claimedServices(info), "12");
 }
 
 TEST(PagelingSerialNumberTest, AsksWith0505UpToFiveTimesForEightBytes) {
-  const std::pair<std::vector<std::string>, std::wstring> cases[] = {
-      {{"PG123456"}, L"PG123456"},
-      {{"PG1", "PG1", "PG1", "PG1", "PG1"}, L"PG1"},  // what arrived is kept
-      {{}, L""},                                      // a failure leaves the cache empty
-  };
-  for (const auto& [answers, serial] : cases) {
-    ScriptedPort port;
-    for (const std::string& answer : answers) port.answerNextWrite(ascii(answer));
-    PagelingSerialNumberRequestStrategy strategy;
-    strategy.readSerialNumber(port);
-    EXPECT_EQ(port.written(), Bytes(2 * std::max<size_t>(answers.size(), 1), 0x05));
-    EXPECT_EQ(strategy.clone()->getSerialNumber(), serial);
-    EXPECT_TRUE(strategy.hasValidSerialNumber());
-    EXPECT_FALSE(strategy.hasDefaultSerialNumber());
-  }
-  PagelingSerialNumberRequestStrategy strategy;
-  ScriptedPort port;
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.setSerialNumber(port, L"PG"); },
-                                  L"PagelingSerialNumberRequestStrategy::setSerialNumber "));
-  EXPECT_TRUE(failsAsNotSupported([&] { strategy.getDeliveryYear(); },
-                                  L"PagelingSerialNumberRequestStrategy::getDeliveryYear "));
-  EXPECT_EQ(QrTest::claimedServices(strategy), "12");
+  PagelingSerialNumberRequestStrategy pageling;
+  EXPECT_EQ(readNew<Pageling>("05 05>'PG123456'"), "PG123456 -");
+  EXPECT_EQ(readNew<Pageling>(QrTest::Script::repeat("05 05>'PG1'", 5)), "PG1 -");
+  EXPECT_EQ(readNew<Pageling>("05 05"), " -");  // a failure leaves the cache empty
+  EXPECT_EQ(claimedServices(pageling), "12");
 }
 
 }  // namespace
