@@ -34,8 +34,16 @@ inline void play(Conversation& display, const std::string& script,
   }
 }
 
-// What `operation` returns, or its failure(), on a port of `kind` that plays `script`; then the
-// step the display stopped at when the host did not keep to the script, and what was left unread.
+// `outcome` without the strategies' class names and with the not-supported text shortened.
+inline std::string brief(const std::string& outcome) {
+  const std::string text = std::regex_replace(outcome, std::regex("\\w+Strategy::"), "");
+  return std::regex_replace(text, std::regex(" -- Service isn't supported.*device\\."),
+                            " -- not supported");
+}
+
+// What `operation` returns, or its brief failure(), on a port of `kind` that plays `script`; then
+// the step the display stopped at when the host did not keep to the script, and what was left
+// unread.
 inline std::string run(const std::string& script,
                        const std::function<std::string(QrCom::SerialPort&)>& operation,
                        ScriptedPort::Kind kind = ScriptedPort::Kind::Com,
@@ -46,7 +54,7 @@ inline std::string run(const std::string& script,
   std::string value;
   const std::string outcome = failure([&] { value = operation(port); });
   const ::testing::AssertionResult finished = display.finished();
-  std::string result = (outcome == "(no failure)" ? value : outcome) + finished.message();
+  std::string result = brief(outcome == "(no failure)" ? value : outcome) + finished.message();
   return port.pending() == 0 ? result : result + " +" + std::to_string(port.pending()) + " unread";
 }
 

@@ -88,16 +88,15 @@ TEST(PacketSerialNumberTest, SetWithPacket40) {
   };
   EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 7E 16", set), "AB-17");
   EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
-            "ErrorOnSettingSerialNumber: QrBrlOsSerialNumberRequestStrategy::setSerialNumber -- "
-            "Not ACK for setting bluetooth pin received.");
+            "ErrorOnSettingSerialNumber: setSerialNumber -- Not ACK for setting bluetooth pin "
+            "received.");
   EXPECT_EQ(describe(ob4.getSerialNumber()), "AB-17");
 }
 
 // AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode.
 TEST(InfoModeSerialNumberTest, ReadsTwelveCharactersAndLeavesInfoMode) {
   InfoModeSerialNumberRequestStrategy info;
-  const std::string none =
-      "WrongProtocolVersion: InfoModeSerialNumberRequestStrategy::getSerialNumber" + kNotSupported;
+  const std::string none = "WrongProtocolVersion: getSerialNumber -- not supported";
   EXPECT_EQ(run(">55,AE>4F,'INFO N'>'INFOISL4-17-00815 FLASH 2.0                  ',FF>00",
                 reading(info)),
             "SL4-17-00815 17");

@@ -1,0 +1,336 @@
+// The firmware of the current displays over USB-HID: the main firmware by in-application
+// programming, the Bluetooth module, and the secondary processors that reprogram themselves.
+#include <gmock/gmock.h>
+
+#include "qrcom/base/DebugOutput.h"
+#include "qrcom/device/QuorlinDevice.h"
+#include "qrcom/firmware/HexFile.h"
+#include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
+#include "qrcom/firmware/SecondaryUploadProgressHelper.h"
+#include "tests/firmware/Script.h"
+#include "tests/support/ScriptedHidDisplay.h"
+#include "tests/support/Services.h"
+#include "tests/support/TempDir.h"
+
+namespace QrCom::QrBrlOsUpload {
+namespace {
+
+using QrTest::ascii;
+using QrTest::Bytes;
+using QrTest::hex;
+using QrTest::toHex;
+using QrTest::Script::brief;
+using QrTest::operator+;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// One record ends in LF only and the last in nothing: each keeps its last character.
+const char kFirmware[] =
+    ":020000040800F2\r\n:1000000000010203040506070809101112131415F4\n:00000001FF";
+const std::string kToRecords = " 99 01 4A 00 99 01 4B 4C";
+const std::string kAck = "79 54 02 07 7E 16", kRefused = "79 54 02 07 00 16";
+
+std::wstring instancePath(int instance) {
+  return L"\\\\?\\hid#vid_4c7a&pid_0054&mi_00#7&" + std::to_wstring(instance) + L"&0&0000#{guid}";
+}
+
+// A secondary processor's frames arrive once the host has purged after the acknowledgement;
+// an endless one sends them again a second after the host found nothing more to read.
+class SecondaryPort : public QrTest::ScriptedPort {
+ public:
+  SecondaryPort(QrTest::VirtualClock* clock, const std::string& frames, bool endless)
+      : ScriptedPort(clock, Kind::Hid), clock_(clock), frames_(hex(frames)), endless_(endless) {}
+  void purge() override {
+    ScriptedPort::purge();
+    if (++purges_ == 2) deliver(frames_);
+  }
+  uint8_t readByte() override {
+    if (endless_ && purges_ >= 2 && pending() == 0) {
+      clock_->advance(1000);
+      deliver(frames_);
+    }
+    return ScriptedPort::readByte();
+  }
+
+ private:
+  QrTest::VirtualClock* clock_;
+  Bytes frames_;
+  bool endless_;
+  int purges_ = 0;
+};
+
+// A display (model 84) whose loader acknowledges every command but the first whose type and
+// payload begin with `refused_`; each restart makes it leave the bus and come back, under a new
+// path unless told to keep it.
+class QrBrlOsFirmwareUploadTest : public ::testing::Test,
+                                  public FirmwareUploadProgressSink,
+                                  public SecondaryFirmwareUploadProgressSink {
+ protected:
+  QrBrlOsFirmwareUploadTest() : display_(*clock_, 84, 0x0103) {
+    bus_.attach(path_, display_.device());
+    display_.setHandler([this](const QrTest::ScriptedHidDisplay::Packet& packet) {
+      if (packet.type == 0x99) {
+        iap_ = packet.payload.at(0) == 1;
+        bus_.detach(path_);
+        if (comesBack_ && !keepPath_) path_ = instancePath(++instance_);
+        if (comesBack_) bus_.attach(path_, display_.device());
+      }
+      if ((packet.type == 0x4D && !iap_) ||
+          (!refused_.empty() && toHex(Bytes{packet.type} + packet.payload).find(refused_) == 0)) {
+        refused_.clear();
+        return display_.refusal();
+      }
+      return packet.type == 0x4F ? Bytes(6, 0x00) : display_.acknowledgement();
+    });
+    device_ = std::make_unique<QuorlinDevice>(path_);
+    strategy_ = std::make_unique<QrBrlOsFirmwareUploadStrategy>(device_.get());
+    firmware_ = temp_.write(L"firmware.txt", kFirmware);
+  }
+
+  // How the upload ended (without its prefix) and the packets the display got, records as "4D".
+  std::string load() {
+    display_.forgetPackets();
+    port_ = &device_->reopenHidPort(path_);
+    trace_.clear();
+    std::string result =
+        brief(QrTest::failure([&] { strategy_->loadFirmware(*port_, firmware_, this); }));
+    if (result.find("loadFirmware -- ") != std::string::npos)
+      result.erase(result.find(':') + 2, 16);
+    for (const auto& packet : display_.packets()) {
+      result +=
+          " " + toHex(packet.type == 0x4D ? Bytes{0x4D} : Bytes{packet.type} + packet.payload);
+    }
+    return result;
+  }
+  // A Bluetooth update of `file` on a display that plays `script`, and its progress.
+  std::string bluetooth(const std::string& script, const std::wstring& file) {
+    trace_.clear();
+    auto load = [&](SerialPort& port) {
+      strategy_->loadBtFirmware(port, file, this);
+      return "done";
+    };
+    return QrTest::Script::run(script, load, QrTest::ScriptedPort::Kind::Hid, &*clock_) + trace_;
+  }
+  // Every HID report the display got, in hex, one to a line.
+  std::string reports() const {
+    std::string all;
+    for (const auto& report : display_.device()->sent()) all += toHex(report.bytes) + "\n";
+    return all;
+  }
+  // How a Braille processor (kind 0) or USB controller (1) update ended after the display's
+  // `answer` and `frames`; then the progress reported, as "kind:percent".
+  std::string update(int kind, const std::string& answer, const std::string& frames,
+                     bool endless = false) {
+    SecondaryPort port(&*clock_, frames, endless);
+    QrTest::Conversation talk(port);
+    talk.step("79 54 0A 5A 0" + std::to_string(kind + 1) + " 38 30 35 31 2E 68 65 78 16", answer);
+    trace_.clear();
+    const std::string outcome = brief(QrTest::failure([&] {
+      if (kind == 0) strategy_->executeBrailleFirmwareUpdate(port, L"8051.hex", this);
+      if (kind == 1) strategy_->executeUsbFirmwareUpdate(port, L"8051.hex", this);
+    }));
+    EXPECT_TRUE(talk.finished());
+    return outcome + trace_;
+  }
+  void onStage(QuorlinDevice*, uint32_t stage) override { trace_ += " s" + std::to_string(stage); }
+  void onProgress(QuorlinDevice*, const std::wstring&, uint32_t, uint32_t, uint64_t total, uint64_t,
+                  uint64_t done, uint64_t) override {
+    trace_ += " " + std::to_string(done) + "/" + std::to_string(total);
+    if (--cancelAfter_ == 0) strategy_->cancel();
+  }
+  void onSecondaryProgress(QuorlinDevice*, int kind, const std::wstring& name,
+                           uint32_t percent) override {
+    EXPECT_EQ(name, L"8051.hex");
+    trace_ += " " + std::to_string(kind) + ":" + std::to_string(percent);
+  }
+
+  QrTest::ScopedVirtualClock clock_;
+  QrTest::ScriptedHidBus bus_;
+  QrTest::ScriptedHidDisplay display_;
+  QrTest::TempDir temp_;
+  std::wstring firmware_, path_ = instancePath(1);
+  std::unique_ptr<QuorlinDevice> device_;
+  SerialPort* port_ = nullptr;
+  std::unique_ptr<QrBrlOsFirmwareUploadStrategy> strategy_;
+  int instance_ = 1, cancelAfter_ = 0;
+  bool iap_ = false, comesBack_ = true, keepPath_ = false;
+  std::string refused_, trace_;
+};
+
+TEST_F(QrBrlOsFirmwareUploadTest, UploadsTheFirmwareThroughTheLoader) {
+  EXPECT_EQ(load(), "(no failure)" + kToRecords + " 4D 4D 4D 4E 4A 01 99 00");
+  const auto packets = display_.packets();
+  EXPECT_EQ(packets[5].payload + packets[6].payload + packets[7].payload,
+            ascii(":020000040800F2:1000000000010203040506070809101112131415F4:00000001FF"));
+  EXPECT_THAT(reports(), HasSubstr(toHex(hex("02 14 79 54 10 4D") + ascii(":020000040800F2") +
+                                         hex("16") + Bytes(42, 0))));
+  EXPECT_EQ(trace_, " s2 s4 s6 s6 0/72 17/72 61/72 72/72 72/72 s5");
+  const auto pauses = clock_->pauses();
+  EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 3000u), 3);
+  EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 6000u), 1);
+  EXPECT_EQ(instance_, 4);  // three restarts, each under a new path
+  EXPECT_EQ(QrTest::claimedServices(*strategy_), "11 29 30 38");
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, EachRefusalHasItsFailure) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"4A 00", "CannotDeleteFlash: Cannot unlock flash. 99 01 4A 00"},
+      {"4B", "CannotDeleteFlash: Cannot erase flash. 99 01 4A 00 99 01 4B"},
+      {"4C", "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords},
+      {"4D 3A 31", "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D 4D"},
+      {"4E", "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D 4D 4D 4E"},
+      {"99 00", "CannotSwitchToFlash: Cannot restart system in normal mode." + kToRecords +
+                    " 4D 4D 4D 4E 4A 01 99 00"},
+      {"4A 01", "(no failure)" + kToRecords + " 4D 4D 4D 4E 4A 01 99 00"},  // the lock may fail
+  };
+  for (const auto& [refused, outcome] : cases) {
+    refused_ = refused;
+    EXPECT_EQ(load(), outcome);
+  }
+  cancelAfter_ = 2;  // a cancel after the first record aborts and restarts into the firmware
+  EXPECT_EQ(load(),
+            "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D 4F 99 00 4D");
+  EXPECT_FALSE(iap_);
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, ARecordOfTheLoadersLimitGoesOutWholeALongerOneFails) {
+  const std::string record = ":2C000000" + std::string(88, '0') + "D4";  // 99 characters
+  firmware_ = temp_.write(L"limit.txt", record + "\r\n:00000001FF\r\n");
+  ASSERT_EQ(load(), "(no failure)" + kToRecords + " 4D 4D 4E 4A 01 99 00");
+  EXPECT_EQ(display_.packets()[5].payload, ascii(record));
+  // 79 54 64 4D, the record and 16: 62 bytes in the first report, the other 42 in the next.
+  EXPECT_THAT(reports(),
+              HasSubstr(toHex(hex("02 3E 79 54 64 4D") + ascii(record.substr(0, 58))) + "\n" +
+                        toHex(hex("02 2A") + ascii(record.substr(58)) + hex("16") + Bytes(20, 0))));
+  firmware_ = temp_.write(L"long.txt", ":020000040800F2\r\n:" + std::string(99, '0') + "\r\n");
+  EXPECT_EQ(load(), "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D");
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, WhatCannotBeFlashedIsRefusedBeforeAnythingIsSent) {
+  QrTest::ScriptedPort com;
+  EXPECT_EQ(QrTest::failureOf([&] { strategy_->loadFirmware(com, firmware_, nullptr); }),
+            L"QrBrlOsFirmwareUploadStrategy::loadFirmware -- No USB-HID port used.");
+  EXPECT_EQ(QrTest::failureOf([&] { strategy_->loadBtFirmware(com, firmware_, nullptr); }),
+            L"QrBrlOsFirmwareUploadStrategy::loadBtFirmware -- No USB-HID port used.");
+  EXPECT_TRUE(com.calls().empty());
+  for (const auto& [text, failure] :
+       {std::pair<std::string, std::string>{"", " holds no Intel HEX record."},
+        {"\r\n\r\n", " holds no Intel HEX record."},
+        {std::string(kMaxHexFileBytes + 1, ':'), " is too large."}}) {
+    firmware_ = temp_.write(L"bad.hex", text);
+    EXPECT_EQ(load(),
+              "ErrorWhileLoadingHexFile: Firmware file " + QrTest::describe(firmware_) + failure);
+  }
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, RestartsTakeOnlyTheDisplaysOwnInterface) {
+  // A display on COM restarts without taking a USB interface.
+  QrTest::ScriptedPort com(&*clock_);
+  com.answerNextWrite(display_.acknowledgement());
+  const int listings = bus_.listings();
+  EXPECT_TRUE(strategy_->restartSystem(com, true));
+  EXPECT_EQ(com.written(), hex("79 54 02 99 00 16"));
+  EXPECT_EQ(bus_.listings(), listings);
+  // With two displays only the old path will do.
+  bus_.attach(instancePath(100), std::make_shared<QrTest::ScriptedHid>(*clock_));
+  keepPath_ = true;
+  EXPECT_TRUE(strategy_->restartSystem(device_->reopenHidPort(path_), false));
+  keepPath_ = false;
+  EXPECT_FALSE(strategy_->restartSystem(device_->reopenHidPort(path_), false));
+  EXPECT_EQ(instance_, 2);
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, ADisplayThatDoesNotComeBackFailsTheRestart) {
+  comesBack_ = false;
+  const int before = bus_.listings();
+  EXPECT_EQ(load(), "CannotSwitchToEprom: Cannot switch into IAP mode. 99 01");
+  EXPECT_EQ(bus_.listings() - before, 1 + 201);  // before the restart and after
+  const auto pauses = clock_->pauses();
+  EXPECT_EQ(pauses[pauses.size() - 201], 3000u);
+  EXPECT_EQ(std::count(pauses.end() - 200, pauses.end(), 100u), 200);
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, BluetoothModuleGetsEveryRecordAsItsText) {
+  const std::wstring file = temp_.write(L"bt.rom", ":020000040800F2\r\n:00000001FF\r\n");
+  const std::string begin = "79 54 01 6A 16>", first = "79 54 10 6B ':020000040800F2' 16>";
+  const std::string records = first + kAck + ",79 54 0C 6B ':00000001FF' 16>" + kAck;
+  const std::string all = " s6 0/30 17/30 30/30 30/30";
+  EXPECT_EQ(bluetooth(begin + kAck + "," + records + ",79 54 01 6C 16>" + kAck, file),
+            "done" + all);
+  const auto pauses = clock_->pauses();
+  EXPECT_EQ(std::vector<uint32_t>(pauses.end() - 2, pauses.end()),
+            (std::vector<uint32_t>{300, 300}));
+  EXPECT_EQ(bluetooth(begin + kRefused, file),
+            "CannotSwitchToEprom: loadBtFirmware -- Cannot initiate Bluetooth firmware update.");
+  EXPECT_EQ(
+      bluetooth(begin + kAck + "," + first + kRefused, file),
+      "ErrorWhileLoadingHexFile: loadBtFirmware -- Cannot upload Bluetooth hex file. s6 0/30");
+  EXPECT_EQ(
+      bluetooth(begin + kAck + "," + records + ",79 54 01 6C 16", file),
+      "CannotSwitchToEprom: loadBtFirmware -- Cannot finish Bluetooth firmware update." + all);
+  cancelAfter_ = 2;  // a cancel after the first record ends the exchange with an abort
+  EXPECT_EQ(bluetooth(begin + kAck + "," + first + kAck + ",79 54 01 6D 16", file),
+            "ErrorWhileLoadingHexFile: loadBtFirmware -- Cannot upload Bluetooth hex file. s6 0/30 "
+            "17/30");
+}
+
+TEST_F(QrBrlOsFirmwareUploadTest, SecondaryProcessorsReportTheirProgressAndFinishCode) {
+  const std::string finished = " 79 54 03 5C 00 00 16", progress = "79 54 03 5B 00 0A 16";
+  const std::string notFinished =
+      "updateSecondaryProcessor -- Cannot finish updating secondary processor.";
+  const std::string unknown =
+      "ErrorWhileLoadingHexFile: updateSecondaryProcessor -- unknown response from device";
+  EXPECT_EQ(update(0, kAck, progress + " 79 54 03 5B 00 32 16 79 54 03 5B 00 5A 16" + finished),
+            "(no failure) 0:10 0:50 0:90 0:100");
+  EXPECT_EQ(update(1, kAck, progress + finished), "(no failure) 1:10 1:100");
+  const std::pair<std::string, std::string> cases[] = {
+      {"79 54 03 5C 00 01 16", "HexFilesAreEmpty: " + notFinished},
+      {"79 54 03 5C 00 02 16", "NoHexFileFound: " + notFinished},
+      {"79 54 03 5C 00 03 16", "CannotSwitchToEprom: " + notFinished},
+      {"79 54 03 5C 00 07 16", "ErrorWhileLoadingHexFile: " + notFinished},
+      {"79 54 03 5D 00 00 16", unknown},
+      {"79 54 03", unknown},  // cut short
+  };
+  for (const auto& [frames, outcome] : cases) EXPECT_EQ(update(0, kAck, frames), outcome);
+  EXPECT_EQ(update(0, kRefused, ""),
+            "NoDeviceFound: updateSecondaryProcessor -- Cannot start secondary firmware upload.");
+  // Silence, and progress for ever, are given up at their limits.
+  for (const bool endless : {false, true}) {
+    const uint64_t start = clock_->now();
+    EXPECT_THAT(update(0, kAck, progress, endless),
+                StartsWith("ErrorWhileLoadingHexFile: " + notFinished + " 0:10"));
+    const double limit = endless ? QrBrlOsFirmwareUploadStrategy::kSecondaryOverallLimitMs
+                                 : QrBrlOsFirmwareUploadStrategy::kSecondarySilenceLimitMs;
+    EXPECT_NEAR(static_cast<double>(clock_->now() - start), limit + 5000, 5000);
+  }
+}
+
+#ifndef _WIN32
+// On Linux the processor's debug lines go to standard error, and only in verbose runs.
+TEST_F(QrBrlOsFirmwareUploadTest, VerboseRunsShowTheDebugLinesOnStandardError) {
+  for (const bool verbose : {false, true}) {
+    setVerboseDebugOutput(verbose);
+    ::testing::internal::CaptureStderr();
+    update(0, kAck, "79 54 03 5B 00 0A 16 79 54 03 5C 00 00 16");
+    setVerboseDebugOutput(false);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              verbose ? "updating progress: 10 \nfinish updating progress with code: 0 \n" : "");
+  }
+}
+#endif
+
+TEST_F(QrBrlOsFirmwareUploadTest, TheHelperShowsTheTransferAsTheFirstHalf) {
+  SecondaryUploadProgressHelper helper(this, 1);
+  helper.onTransferProgress(nullptr, L"8051.hex", 1, 0, 1000, 1000, 600, 600);
+  helper.onSecondaryProgress(nullptr, 0, L"8051.hex", 60);
+  helper.onTransferProgress(nullptr, L"8051.hex", 1, 0, 0, 0, 0, 0);      // nothing announced
+  helper.onTransferProgress(nullptr, L"8051.hex", 1, 0, 10, 10, 30, 30);  // more than announced
+  helper.onSecondaryProgress(nullptr, 0, L"8051.hex", 250);
+  EXPECT_EQ(trace_, " 1:30 0:80 1:0 1:50 0:100");
+  SecondaryUploadProgressHelper silent(nullptr, 0);
+  silent.onTransferProgress(nullptr, L"8051.hex", 1, 0, 10, 10, 5, 5);
+  silent.onSecondaryProgress(nullptr, 0, L"8051.hex", 5);
+}
+
+}  // namespace
+}  // namespace QrCom::QrBrlOsUpload
