@@ -15,12 +15,7 @@ TEST(SyncTest, ManualResetEventReleasesEveryWaiterAndStaysSetUntilReset) {
   EXPECT_FALSE(event.wait(0));
   std::atomic<int> released{0};
   std::vector<std::thread> waiters;
-  for (int i = 0; i < 3; ++i) {
-    waiters.emplace_back([&] {
-      event.wait();
-      ++released;
-    });
-  }
+  for (int i = 0; i < 3; ++i) waiters.emplace_back([&] { event.wait(), ++released; });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(released, 0);
   event.set();
@@ -37,7 +32,7 @@ TEST(SyncTest, MutexIsRecursiveAndExcludesOtherThreads) {
   mutex.lock();
   mutex.lock();
   std::thread other([&] {
-    QrLock lock(mutex);
+    const QrLock lock(mutex);
     entered = true;
   });
   mutex.unlock();
