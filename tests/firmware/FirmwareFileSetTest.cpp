@@ -3,85 +3,88 @@
 
 #include <filesystem>
 
+#include "qrcom/base/Utf8.h"
 #include "qrcom/firmware/FirmwareFileSet.h"
-#include "tests/support/Failures.h"
+#include "tests/firmware/Script.h"
 #include "tests/support/TempDir.h"
 
 namespace QrTest::FileSet {
 namespace {
 
-using QrCom::countFirmwareFiles;
-
-const std::string kDataRecord = ":1000000002003075816012010080FE0000000000D7";
-const std::string kShortRecord = ":04001000E4F5902261";
-const std::string kEndRecord = ":00000001FF";
-
-struct StageRecorder : QrCom::FirmwareUploadProgressSink {
-  void onProgress(QrCom::QuorlinDevice*, const std::wstring&, uint32_t, uint32_t, uint64_t,
-                  uint64_t, uint64_t, uint64_t) override {}
-  void onStage(QrCom::QuorlinDevice*, uint32_t stage) override { stages.push_back(stage); }
-  std::vector<uint32_t> stages;
-};
+const std::string kData = ":1000000002003075816012010080FE0000000000D7";
+const std::string kShort = ":04001000E4F5902261";
+const std::string kEnd = ":00000001FF";
 
 TEST(FirmwareFileSetTest, TheSetFollowsTheBaseNameUpToTheFirstGapOrNineFiles) {
   TempDir folder;
   folder.write(L"A.H00", "0123456789");
   folder.write(L"a.h01", "abc");  // letter case does not matter
   folder.write(L"A.H03", "never counted");
-  StageRecorder sink;
-  const auto set = countFirmwareFiles(folder.path(L"A.H00"), nullptr, &sink);
+  const auto set = QrCom::countFirmwareFiles(folder.path(L"A.H00"), nullptr, nullptr);
   EXPECT_EQ(set.totalBytes, 13u);
   EXPECT_EQ(set.baseName, folder.path(L"A"));
   EXPECT_EQ(set.paths, (std::vector<std::wstring>{folder.path(L"A.H00"), folder.path(L"a.h01")}));
   EXPECT_EQ(set.count, 2u);
-  EXPECT_EQ(sink.stages, std::vector<uint32_t>{0});
-
   // A dotted folder name is not an extension; the chosen file needs none.
   std::filesystem::create_directory(toFsPath(folder.path(L"fw.v2")));
   for (int n = 0; n <= 9; ++n) folder.write(L"fw.v2/B.H0" + std::to_wstring(n), "b");
   folder.write(L"fw.v2/B", "b");
-  EXPECT_EQ(countFirmwareFiles(folder.path(L"fw.v2/B"), nullptr, nullptr).count, 9u);
-  EXPECT_EQ(countFirmwareFiles(folder.path(L"fw.v2/B"), nullptr, nullptr).baseName,
+  EXPECT_EQ(QrCom::countFirmwareFiles(folder.path(L"fw.v2/B"), nullptr, nullptr).count, 9u);
+  EXPECT_EQ(QrCom::countFirmwareFiles(folder.path(L"fw.v2/B"), nullptr, nullptr).baseName,
             folder.path(L"fw.v2/B"));
+}
 
-  const std::wstring prefix = L"EpromVersion11FirmwareUploadStrategy::countFirmwareFiles--";
+TEST(FirmwareFileSetTest, DamagedSetsAreRefused) {
+  TempDir folder;
+  auto refusal = [&](const std::wstring& first) {
+    std::string text = Script::brief(failure([&] {
+      QrCom::readFirmwareFiles(QrCom::countFirmwareFiles(folder.path(first), nullptr, nullptr));
+    }));
+    const size_t at = text.find(QrCom::toUtf8(folder.path(L"")));
+    return at == std::string::npos ? text : text.erase(at, folder.path(L"").size() + 1);
+  };
   folder.write(L"C.H01", "present but not looked for");
-  EXPECT_EQ(failureOf([&] { countFirmwareFiles(folder.path(L"C.H00"), nullptr, nullptr); }),
-            prefix + L"No hex-file found.");
+  EXPECT_EQ(refusal(L"C.H00"), "NoHexFileFound: countFirmwareFiles--No hex-file found.");
   folder.write(L"D.H00", "");
   folder.write(L"D.H01", "");
-  EXPECT_EQ(failure([&] { countFirmwareFiles(folder.path(L"D.H00"), nullptr, nullptr); }),
-            "HexFilesAreEmpty: " + describe(prefix) + "Firmware files are empty.");
+  EXPECT_EQ(refusal(L"D.H00"), "HexFilesAreEmpty: countFirmwareFiles--Firmware files are empty.");
+  const std::string bad = "ErrorWhileLoadingHexFile: readFirmwareFiles--Firmware file ";
+  folder.write(L"E.H00", std::string("\x00\x9C\xFF:\x01\x02", 6) + kEnd);
+  EXPECT_EQ(refusal(L"E.H00"), bad + "E.H00 holds no valid Intel HEX record at byte 0.");
+  folder.write(L"F.H00", kData + "\r\n:0400100");
+  EXPECT_EQ(refusal(L"F.H00"), bad + "F.H00 holds no valid Intel HEX record at byte 45.");
+  folder.write(L"F.H00", kEnd);  // an empty file beside a sound one
+  folder.write(L"F.H01", "");
+  EXPECT_EQ(refusal(L"F.H00"), bad + "F.H01 holds no valid Intel HEX record at byte 0.");
+  folder.write(L"G.H00", std::string(QrCom::kMaxHexFileBytes + 1, ':'));
+  EXPECT_EQ(refusal(L"G.H00"),
+            "ErrorWhileLoadingHexFile: countFirmwareFiles--Firmware file G.H00 is too large.");
 }
 
-TEST(HexRecordsTest, RecordsAreCutWithoutWhatStandsBetweenThem) {
+TEST(HexRecordsTest, RecordsAreCutWithoutWhatStandsBetweenThemDamagedOnesRefused) {
   std::vector<QrCom::HexRecord> records;
   const std::string text =
-      "\xEF\xBB\xBF" + kDataRecord + " \r\n\r\n" + kShortRecord + "\t\n" + kEndRecord + "\r\n\x1A";
+      "\xEF\xBB\xBF" + kData + " \r\n\r\n" + kShort + "\t\n" + kEnd + "\r\n\x1A";
   ASSERT_EQ(QrCom::cutHexRecords(text, records), std::string::npos);
-  ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(text.substr(records[0].begin, records[0].end - records[0].begin), kDataRecord);
-  EXPECT_EQ(records[0].next, 3 + kDataRecord.size() + 5);
-  EXPECT_EQ(text.substr(records[1].begin, records[1].end - records[1].begin), kShortRecord);
-  EXPECT_EQ(text.substr(records[2].begin, records[2].end - records[2].begin), kEndRecord);
-  EXPECT_EQ(records[2].next, text.size());
-}
-
-TEST(HexRecordsTest, DamagedTextsAreRefusedWhereTheyGoWrong) {
-  std::vector<QrCom::HexRecord> records;
-  const size_t second = kDataRecord.size() + 2;
+  std::string cut;
+  for (const auto& record : records) {
+    cut += text.substr(record.begin, record.end - record.begin) + " " +
+           std::to_string(record.next) + " ";
+  }
+  EXPECT_EQ(cut, kData + " 51 " + kShort + " 72 " + kEnd + " 86 ");
+  const size_t second = kData.size() + 2;
   const std::pair<std::string, size_t> cases[] = {
       {"", 0},
       {"\r\n \x1A", 0},  // nothing but what stands between records
-      {"\r\nAB" + kEndRecord, 2},
+      {"\r\nAB" + kEnd, 2},
       {":", 0},
-      {kDataRecord + "\r\n:04001000E4F5902262\r\n", second},  // checksum
-      {kDataRecord + "\r\n:05001000E4F5902261\r\n", second},  // length
-      {kDataRecord + "\r\n:04001000E4G5902261\r\n", second},  // not a hex digit
-      {kDataRecord + " x\r\n" + kEndRecord, 0},               // trailing text
+      {kData + "\r\n:04001000E4F5902262\r\n", second},  // checksum
+      {kData + "\r\n:05001000E4F5902261\r\n", second},  // length
+      {kData + "\r\n:04001000E4G5902261\r\n", second},  // not a hex digit
+      {kData + " x\r\n" + kEnd, 0},                     // trailing text
   };
-  for (const auto& [text, position] : cases) {
-    EXPECT_EQ(QrCom::cutHexRecords(text, records), position) << text;
+  for (const auto& [damaged, position] : cases) {
+    EXPECT_EQ(QrCom::cutHexRecords(damaged, records), position) << damaged;
     EXPECT_TRUE(records.empty());
   }
 }
