@@ -18,34 +18,29 @@ TEST(LocalFileTest, EachMisuseFailsWithItsText) {
   const std::wstring quoted = L"\"" + dir.write(L"in.txt", "hello") + L"\"";
   const std::wstring missing = L"\"" + dir.path(L"missing.txt") + L"\"";
   const std::wstring nowhere = dir.path(L"no-such-folder/x.bin");
-  const std::wstring out = dir.write(L"out.bin", "old content");
-  NativeFile reading(quoted, kFileRead), writing(out, kFileWrite), erased(out, kFileRead);
+  const std::wstring out = dir.write(L"out.bin", "old content"), gone = dir.write(L"gone", "");
+  NativeFile reading(quoted, kFileRead), writing(out, kFileWrite), erased(gone, kFileRead);
   uint8_t buffer[16] = {};
   EXPECT_EQ(reading.readBuffer(buffer, 16), 5);  // opened without the quotes
   EXPECT_EQ(writing.writeBuffer(buffer, 3), 3);
   erased.erase();
   const std::wstring open = kClass + L"::" + kClass + L" -- Cannot open file ";
   const std::pair<std::function<void()>, std::wstring> cases[] = {
-      {[&] {
-         NativeFile{missing, kFileRead};
-       },
-       open + missing + L" in read-Mode."},
-      {[&] {
-         NativeFile{nowhere, kFileWrite};
-       },
-       open + nowhere + L" in write-Mode."},
+      {[&] { (void)NativeFile(missing, kFileRead); }, open + missing + L" in read-Mode."},
+      {[&] { (void)NativeFile(nowhere, kFileWrite); }, open + nowhere + L" in write-Mode."},
       {[&] { writing.readBuffer(buffer, 4); }, kClass + L"::readBuffer --  Can't read from file " +
                                                    out + L". File is opened with writeonly-flag."},
       {[&] { reading.writeBuffer(buffer, 1); },
        kClass + L"::writeBuffer --  Can't write to file " + quoted + L". File is opened readonly."},
       {[&] { erased.readBuffer(buffer, 4); },
-       kClass + L"::readBuffer --  File " + out + L" was erased."},
+       kClass + L"::readBuffer --  File " + gone + L" was erased."},
       {[&] { erased.writeBuffer(buffer, 4); },
-       kClass + L"::writeBuffer --  File " + out + L" was erased."},
-      {[&] { erased.erase(); }, kClass + L"::erase --  File " + out + L" was erased."},
+       kClass + L"::writeBuffer --  File " + gone + L" was erased."},
+      {[&] { erased.erase(); }, kClass + L"::erase --  File " + gone + L" was erased."},
   };
   for (const auto& [operation, message] : cases) EXPECT_EQ(QrTest::failureOf(operation), message);
-  EXPECT_FALSE(dir.exists(L"out.bin"));
+  EXPECT_FALSE(dir.exists(L"gone"));
+  EXPECT_EQ(dir.read(L"out.bin"), "hel");  // truncated
   EXPECT_EQ(reading.getSize(), 5);
   EXPECT_EQ(dir.read(L"in.txt"), "hello");
 }

@@ -10,7 +10,7 @@
 namespace QrCom {
 namespace {
 
-TEST(SyncTest, ManualResetEventReleasesEveryWaiterAndStaysSetUntilReset) {
+TEST(SyncTest, ManualResetEventAndRecursiveMutex) {
   NativeEvent event;
   EXPECT_FALSE(event.wait(0));
   std::atomic<int> released{0};
@@ -24,9 +24,8 @@ TEST(SyncTest, ManualResetEventReleasesEveryWaiterAndStaysSetUntilReset) {
   EXPECT_TRUE(event.wait(0));
   event.reset();
   EXPECT_FALSE(event.wait(20));
-}
 
-TEST(SyncTest, MutexIsRecursiveAndExcludesOtherThreads) {
+  // The mutex is recursive and excludes other threads.
   NativeMutex mutex;
   std::atomic<bool> entered{false};
   mutex.lock();

@@ -12,22 +12,16 @@ namespace QrCom::Serial {
 namespace {
 
 using QrTest::claimedServices;
-using QrTest::describe;
 using QrTest::Script::run;
-using ::testing::StartsWith;
-
 using Fnx = FnxSerialNumberRequestStrategy;
 using QrBrlOs = QrBrlOsSerialNumberRequestStrategy;
-using InfoMode = InfoModeSerialNumberRequestStrategy;
-using Pageling = PagelingSerialNumberRequestStrategy;
-const std::string kNotSupported = " -- Service isn't supported for currently selected device.";
 
 // The serial number that `strategy` read, what it counts as and its delivery year ("-": none).
 template <typename Strategy>
 std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
   return [&strategy](SerialPort& port) {
     strategy.readSerialNumber(port);
-    std::string held = describe(strategy.clone()->getSerialNumber());
+    std::string held = QrTest::describe(strategy.clone()->getSerialNumber());
     if (!strategy.hasValidSerialNumber()) held += " invalid";
     if (strategy.hasDefaultSerialNumber()) held += " default";
     try {
@@ -53,16 +47,15 @@ std::string read(uint8_t modelId, const std::string& serial) {
              reading(strategy));
 }
 
-TEST(PacketSerialNumberTest, ReadWithPacket41) {
-  FnxSerialNumberRequestStrategy fnx(0x81);
+TEST(PacketSerialNumberTest, ReadWithPacket41SetWithPacket40) {
+  Fnx fnx(0x81);
   EXPECT_EQ(run(">55,79 81 01 41 16>79 81 0C 41 'FNX-1712345' 16", reading(fnx)), "FNX-1712345 17");
   // A port failure clears what was read and passes on.
-  EXPECT_THAT(run("79 81 01 41 16", reading(fnx)), StartsWith("CannotReadFromPort: "));
-  EXPECT_EQ(
-      QrTest::failure([&] { fnx.getSerialNumber(); }),
-      "WrongProtocolVersion: FnxSerialNumberRequestStrategy::getSerialNumber" + kNotSupported);
-  EXPECT_EQ(read<Fnx>(0x81, std::string(45, 'S')), std::string(40, 'S') + " -");
+  EXPECT_THAT(run("79 81 01 41 16", reading(fnx)), ::testing::StartsWith("CannotReadFromPort: "));
+  EXPECT_EQ(QrTest::Script::brief(QrTest::failure([&] { fnx.getSerialNumber(); })),
+            "WrongProtocolVersion: getSerialNumber -- not supported");
   EXPECT_EQ(claimedServices(fnx), "12 13");
+  EXPECT_EQ(read<Fnx>(0x81, std::string(45, 'S')), std::string(40, 'S') + " -");
   EXPECT_EQ(read<Fnx>(0x81, "AB-09-77"), "AB-09-77 9");
   for (const std::string serial : {"AB-1X", "AB", "AB-1"})
     EXPECT_EQ(read<Fnx>(0x81, serial), serial + " -");
@@ -71,45 +64,38 @@ TEST(PacketSerialNumberTest, ReadWithPacket41) {
   EXPECT_EQ(read<Fnx>(129, "0000A0-13000"), "0000A0-13000 default 13");
   EXPECT_EQ(read<Fnx>(52, "0000A0-13000"), "0000A0-13000 13");
   EXPECT_EQ(read<Fnx>(51, "FNX-a0-13000-7"), "FNX-a0-13000-7 default -");
-  EXPECT_EQ(read<QrBrlOs>(84, "OB4-A0-10000"), "OB4-A0-10000 default -");
   EXPECT_EQ(read<QrBrlOs>(97, "PK1-A0-16000"), "PK1-A0-16000 default -");
   EXPECT_EQ(read<QrBrlOs>(97, "OB4-A0-10000"), "OB4-A0-10000 -");
   EXPECT_EQ(read<QrBrlOs>(100, "OR1-A0-14000"), "OR1-A0-14000 default -");
   EXPECT_EQ(read<QrBrlOs>(132, "FNX-A0-12000"), "FNX-A0-12000 default -");
-}
 
-TEST(PacketSerialNumberTest, SetWithPacket40) {
-  QrBrlOsSerialNumberRequestStrategy ob4(0x54);
+  QrBrlOs ob4(0x54);
   auto set = [&](SerialPort& port) {
     ob4.setSerialNumber(port, L"AB-17");
-    return describe(ob4.getSerialNumber());
+    return QrTest::describe(ob4.getSerialNumber());
   };
   EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 7E 16", set), "AB-17");
-  EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
-            "ErrorOnSettingSerialNumber: setSerialNumber -- Not ACK for setting bluetooth pin "
-            "received.");
-  EXPECT_EQ(describe(ob4.getSerialNumber()), "AB-17");
+  EXPECT_EQ(
+      run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
+      "ErrorOnSettingSerialNumber: setSerialNumber -- Not ACK for setting bluetooth pin received.");
 }
 
-// AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode.
-TEST(InfoModeSerialNumberTest, ReadsTwelveCharactersAndLeavesInfoMode) {
-  InfoModeSerialNumberRequestStrategy info;
+// AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode; the
+// pocket display answers 05 05 with eight bytes, asked up to five times.
+TEST(SerialNumberTest, InfoModeAndPocketDisplay) {
+  using InfoMode = InfoModeSerialNumberRequestStrategy;
+  EXPECT_EQ(
+      readNew<InfoMode>(">55,AE>4F,'INFO N'>'INFOISL4-17-00815 FLASH 2.0                  ',FF>00"),
+      "SL4-17-00815 17");
   const std::string none = "WrongProtocolVersion: getSerialNumber -- not supported";
-  EXPECT_EQ(run(">55,AE>4F,'INFO N'>'INFOISL4-17-00815 FLASH 2.0                  ',FF>00",
-                reading(info)),
-            "SL4-17-00815 17");
   EXPECT_EQ(readNew<InfoMode>("AE>4E,FF"), none);
   EXPECT_EQ(readNew<InfoMode>("AE>4F,'INFO N'>'INXOI0123456789',FF"), none);
   EXPECT_EQ(readNew<InfoMode>("AE,FF"), none);  // silence
-  EXPECT_EQ(claimedServices(info), "12");
-}
-
-TEST(PagelingSerialNumberTest, AsksWith0505UpToFiveTimesForEightBytes) {
-  PagelingSerialNumberRequestStrategy pageling;
+  using Pageling = PagelingSerialNumberRequestStrategy;
   EXPECT_EQ(readNew<Pageling>("05 05>'PG123456'"), "PG123456 -");
   EXPECT_EQ(readNew<Pageling>(QrTest::Script::repeat("05 05>'PG1'", 5)), "PG1 -");
   EXPECT_EQ(readNew<Pageling>("05 05"), " -");  // a failure leaves the cache empty
-  EXPECT_EQ(claimedServices(pageling), "12");
+  EXPECT_EQ(claimedServices(InfoMode()) + claimedServices(Pageling()), "1212");
 }
 
 }  // namespace
