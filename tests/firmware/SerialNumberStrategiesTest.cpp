@@ -32,12 +32,6 @@ std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
   };
 }
 
-template <typename Strategy>
-std::string readNew(const std::string& script) {
-  Strategy strategy;
-  return run(script, reading(strategy));
-}
-
 // A packet strategy of `modelId` that has read `serial`.
 template <typename Strategy>
 std::string read(uint8_t modelId, const std::string& serial) {
@@ -81,21 +75,20 @@ TEST(PacketSerialNumberTest, ReadWithPacket41SetWithPacket40) {
 }
 
 // AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode; the
-// pocket display answers 05 05 with eight bytes, asked up to five times.
+// pocket display is asked up to five times for eight bytes and keeps what arrived.
 TEST(SerialNumberTest, InfoModeAndPocketDisplay) {
-  using InfoMode = InfoModeSerialNumberRequestStrategy;
-  EXPECT_EQ(
-      readNew<InfoMode>(">55,AE>4F,'INFO N'>'INFOISL4-17-00815 FLASH 2.0                  ',FF>00"),
-      "SL4-17-00815 17");
-  const std::string none = "WrongProtocolVersion: getSerialNumber -- not supported";
-  EXPECT_EQ(readNew<InfoMode>("AE>4E,FF"), none);
-  EXPECT_EQ(readNew<InfoMode>("AE>4F,'INFO N'>'INXOI0123456789',FF"), none);
-  EXPECT_EQ(readNew<InfoMode>("AE,FF"), none);  // silence
-  using Pageling = PagelingSerialNumberRequestStrategy;
-  EXPECT_EQ(readNew<Pageling>("05 05>'PG123456'"), "PG123456 -");
-  EXPECT_EQ(readNew<Pageling>(QrTest::Script::repeat("05 05>'PG1'", 5)), "PG1 -");
-  EXPECT_EQ(readNew<Pageling>("05 05"), " -");  // a failure leaves the cache empty
-  EXPECT_EQ(claimedServices(InfoMode()) + claimedServices(Pageling()), "1212");
+  InfoModeSerialNumberRequestStrategy info;
+  for (const char* script : {"AE>4E,FF", "AE>4F,'INFO N'>'INXOI0123456789',FF", "AE,FF"}) {
+    EXPECT_EQ(run(script, reading(info)), "WrongProtocolVersion: getSerialNumber -- not supported");
+  }
+  EXPECT_EQ(run(">55,AE>4F,'INFO N'>'INFOISL4-17-00815 FLASH 2.0                  ',FF>00",
+                reading(info)),
+            "SL4-17-00815 17");
+  PagelingSerialNumberRequestStrategy pocket;
+  EXPECT_EQ(run("05 05", reading(pocket)), " -");
+  EXPECT_EQ(run(QrTest::Script::repeat("05 05>'PG1'", 5), reading(pocket)), "PG1 -");
+  EXPECT_EQ(run("05 05>'PG123456'", reading(pocket)), "PG123456 -");
+  EXPECT_EQ(claimedServices(info) + claimedServices(pocket), "1212");
 }
 
 }  // namespace
