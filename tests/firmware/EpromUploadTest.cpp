@@ -2,11 +2,15 @@
 // the case's action, a cancel unless set) and tells how the upload ended, the stages and
 // progress it reported, and its pauses ("500*3": three in a row).
 #include <gmock/gmock.h>
-
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <regex>
+#include <set>
 
+#include "qrcom/base/Utf8.h"
+#include "qrcom/firmware/ComputerBraille.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
+#include "qrcom/firmware/FirmwareFileSet.h"
 #include "tests/firmware/Script.h"
 #include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
@@ -14,6 +18,7 @@
 namespace QrTest::Eprom {
 namespace {
 
+using QrCom::computerBrailleCell;
 using Script::repeat;
 using ::testing::StartsWith;
 
@@ -22,6 +27,10 @@ const std::string kShort = "':04001000E4F5902261'";
 const std::string kEnd = "':00000001FF'";
 const std::string kInfo = "AE>4F,'INFO '>'INFOI',";
 const std::string kFlash = "AE>4F,'FLASHUmschaltung '>'FLASHUmschaltungF',";
+// A record without its quotes.
+std::string raw(const std::string& record) {
+  return record.substr(1, record.size() - 2);
+}
 const char* const kBits[3][2] = {{"55>75", "4F>6F"}, {"33>33", "32>32"}, {"36>36", "35>35"}};
 
 // The announcement, the wake bytes and "Firmware Upload..." in computer Braille on `cells`.
@@ -65,7 +74,7 @@ class EpromUploadTest : public ::testing::Test, public QrCom::FirmwareUploadProg
  protected:
   void file(int n, const std::vector<std::string>& records, const std::string& end = "\r\n") {
     std::string content;
-    for (const std::string& record : records) content += record.substr(1, record.size() - 2) + end;
+    for (const std::string& record : records) content += raw(record) + end;
     folder.write(L"FW.H0" + std::to_wstring(n), content);
   }
   std::string upload(const std::string& script, uint8_t model = 0x74, int cells = 40) {
@@ -214,6 +223,86 @@ TEST_F(EpromUploadTest, CancelTellsTheDisplayAndReturnsAVanishingFileIsSentAsRea
                      send(1, 2, {kShort, kEnd}) + kFlash),
               StartsWith("(no failure)"));
   EXPECT_FALSE(folder.exists(L"FW.H01"));
+}
+
+TEST(FirmwareFileSetTest, TheBaseNameUpToTheFirstGapOrNineFilesDamagedSetsRefused) {
+  TempDir folder;
+  folder.write(L"A.H00", "0123456789");
+  folder.write(L"a.h01", "abc");  // letter case does not matter
+  folder.write(L"A.H03", "never counted");
+  const auto set = QrCom::countFirmwareFiles(folder.path(L"A.H00"), nullptr, nullptr);
+  EXPECT_EQ(set.paths, (std::vector<std::wstring>{folder.path(L"A.H00"), folder.path(L"a.h01")}));
+  EXPECT_EQ(set.count * 100 + set.totalBytes, 213u);
+  // A dotted folder name is not an extension; the chosen file needs none.
+  std::filesystem::create_directory(toFsPath(folder.path(L"fw.v2")));
+  for (int n = 0; n <= 9; ++n) folder.write(L"fw.v2/B.H0" + std::to_wstring(n), "b");
+  folder.write(L"fw.v2/B", "b");
+  EXPECT_EQ(QrCom::countFirmwareFiles(folder.path(L"fw.v2/B"), nullptr, nullptr).count, 9u);
+
+  auto refusal = [&](const std::wstring& first) {
+    std::string text = Script::brief(failure([&] {
+      QrCom::readFirmwareFiles(QrCom::countFirmwareFiles(folder.path(first), nullptr, nullptr));
+    }));
+    const size_t at = text.find(QrCom::toUtf8(folder.path(L"")));
+    return at == std::string::npos ? text : text.erase(at, folder.path(L"").size() + 1);
+  };
+  folder.write(L"C.H01", "present but not looked for");
+  EXPECT_EQ(refusal(L"C.H00"), "NoHexFileFound: countFirmwareFiles--No hex-file found.");
+  folder.write(L"D.H00", "");
+  folder.write(L"D.H01", "");
+  EXPECT_EQ(refusal(L"D.H00"), "HexFilesAreEmpty: countFirmwareFiles--Firmware files are empty.");
+  const std::string bad = "ErrorWhileLoadingHexFile: readFirmwareFiles--Firmware file ";
+  folder.write(L"E.H00", std::string("\x00\x9C\xFF:\x01\x02", 6) + raw(kEnd));
+  EXPECT_EQ(refusal(L"E.H00"), bad + "E.H00 holds no valid Intel HEX record at byte 0.");
+  folder.write(L"F.H00", raw(kData) + "\r\n:0400100");
+  EXPECT_EQ(refusal(L"F.H00"), bad + "F.H00 holds no valid Intel HEX record at byte 45.");
+  folder.write(L"F.H00", raw(kEnd));  // an empty file beside a sound one
+  folder.write(L"F.H01", "");
+  EXPECT_EQ(refusal(L"F.H00"), bad + "F.H01 holds no valid Intel HEX record at byte 0.");
+  folder.write(L"G.H00", std::string(QrCom::kMaxHexFileBytes + 1, ':'));
+  EXPECT_EQ(refusal(L"G.H00"),
+            "ErrorWhileLoadingHexFile: countFirmwareFiles--Firmware file G.H00 is too large.");
+}
+
+TEST(HexRecordsTest, RecordsAreCutWithoutWhatStandsBetweenThemDamagedOnesRefused) {
+  std::vector<QrCom::HexRecord> records;
+  const std::string text =
+      "\xEF\xBB\xBF" + raw(kData) + " \r\n\r\n" + raw(kShort) + "\t\n" + raw(kEnd) + "\r\n\x1A";
+  ASSERT_EQ(QrCom::cutHexRecords(text, records), std::string::npos);
+  std::string cut;
+  for (const auto& record : records) {
+    cut += text.substr(record.begin, record.end - record.begin) + " " +
+           std::to_string(record.next) + " ";
+  }
+  EXPECT_EQ(cut, raw(kData) + " 51 " + raw(kShort) + " 72 " + raw(kEnd) + " 86 ");
+  const size_t second = raw(kData).size() + 2;
+  const std::pair<std::string, size_t> cases[] = {
+      {"", 0},
+      {"\r\n \x1A", 0},  // nothing but what stands between records
+      {"\r\nAB" + raw(kEnd), 2},
+      {":", 0},
+      {raw(kData) + "\r\n:04001000E4F5902262\r\n", second},  // checksum
+      {raw(kData) + "\r\n:05001000E4F5902261\r\n", second},  // length
+      {raw(kData) + "\r\n:04001000E4G5902261\r\n", second},  // not a hex digit
+      {raw(kData) + " x\r\n" + raw(kEnd), 0},                // trailing text
+  };
+  for (const auto& [damaged, position] : cases) {
+    EXPECT_EQ(QrCom::cutHexRecords(damaged, records), position) << damaged;
+    EXPECT_TRUE(records.empty());
+  }
+}
+
+TEST(ComputerBrailleTest, EveryCharacterButNulHasACellOfItsOwn) {
+  std::set<uint8_t> cells;
+  for (int code = 1; code < 256; ++code) cells.insert(computerBrailleCell(uint8_t(code)));
+  EXPECT_EQ(cells.size(), 255u);
+  EXPECT_EQ(computerBrailleCell(0x00), 0x00);
+  EXPECT_EQ(computerBrailleCell(0x01), 0xC1);  // ^A: dots 1 7 8
+  EXPECT_EQ(computerBrailleCell('1'), 0x02);   // dot 2
+  // Small letters are the capitals without dot 7.
+  for (uint8_t letter = 'a'; letter <= 'z'; ++letter) {
+    EXPECT_EQ(computerBrailleCell(letter) | 0x40, computerBrailleCell(letter - 0x20));
+  }
 }
 
 }  // namespace
