@@ -11,15 +11,15 @@
 #include "qrcom/firmware/ComputerBraille.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "qrcom/firmware/FirmwareFileSet.h"
-#include "tests/firmware/Script.h"
+#include "tests/firmware/Golden.h"
 #include "tests/support/Failures.h"
 #include "tests/support/TempDir.h"
 
 namespace QrTest::Eprom {
 namespace {
 
+using Golden::repeat;
 using QrCom::computerBrailleCell;
-using Script::repeat;
 using ::testing::StartsWith;
 
 const std::string kData = "':1000000002003075816012010080FE0000000000D7'";
@@ -82,11 +82,11 @@ class EpromUploadTest : public ::testing::Test, public QrCom::FirmwareUploadProg
     ScriptedPort port(&*clock);
     Conversation display(port);
     QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, model, cells);
-    Script::play(
+    Golden::play(
         display, script, action ? action : [&] { strategy.cancel(); });
     trace.clear();
     std::string result =
-        Script::brief(failure([&] { strategy.loadFirmware(port, folder.path(L"FW.H00"), this); }));
+        Golden::brief(failure([&] { strategy.loadFirmware(port, folder.path(L"FW.H00"), this); }));
     EXPECT_TRUE(display.finished());
     if (port.pending() > 0) result += " +unread";
     result += " |" + trace + " |";
@@ -240,7 +240,7 @@ TEST(FirmwareFileSetTest, TheBaseNameUpToTheFirstGapOrNineFilesDamagedSetsRefuse
   EXPECT_EQ(QrCom::countFirmwareFiles(folder.path(L"fw.v2/B"), nullptr, nullptr).count, 9u);
 
   auto refusal = [&](const std::wstring& first) {
-    std::string text = Script::brief(failure([&] {
+    std::string text = Golden::brief(failure([&] {
       QrCom::readFirmwareFiles(QrCom::countFirmwareFiles(folder.path(first), nullptr, nullptr));
     }));
     const size_t at = text.find(QrCom::toUtf8(folder.path(L"")));

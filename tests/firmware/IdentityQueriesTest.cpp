@@ -16,7 +16,7 @@
 #include "qrcom/firmware/ServiceInfo.h"
 #include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
 #include "qrcom/firmware/ServiceInfoMaintenanceStrategy.h"
-#include "tests/firmware/Script.h"
+#include "tests/firmware/Golden.h"
 #include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/Services.h"
@@ -25,7 +25,7 @@ namespace QrCom::Identity {
 namespace {
 
 using QrTest::claimedServices;
-using QrTest::Script::run;
+using QrTest::Golden::run;
 using Fnx = FnxSerialNumberRequestStrategy;
 using QrBrlOs = QrBrlOsSerialNumberRequestStrategy;
 using QrTest::Bytes;
@@ -62,7 +62,7 @@ TEST(PacketSerialNumberTest, ReadWithPacket41SetWithPacket40) {
   EXPECT_EQ(run(">55,79 81 01 41 16>79 81 0C 41 'FNX-1712345' 16", reading(fnx)), "FNX-1712345 17");
   // A port failure clears what was read and passes on.
   EXPECT_THAT(run("79 81 01 41 16", reading(fnx)), ::testing::StartsWith("CannotReadFromPort: "));
-  EXPECT_EQ(QrTest::Script::brief(QrTest::failure([&] { fnx.getSerialNumber(); })),
+  EXPECT_EQ(QrTest::Golden::brief(QrTest::failure([&] { fnx.getSerialNumber(); })),
             "WrongProtocolVersion: getSerialNumber -- not supported");
   EXPECT_EQ(claimedServices(fnx), "12 13");
   EXPECT_EQ(read<Fnx>(0x81, std::string(45, 'S')), std::string(40, 'S') + " -");
@@ -102,7 +102,7 @@ TEST(SerialNumberTest, InfoModeAndPocketDisplay) {
             "SL4-17-00815 17");
   PagelingSerialNumberRequestStrategy pocket;
   EXPECT_EQ(run("05 05", reading(pocket)), " -");
-  EXPECT_EQ(run(QrTest::Script::repeat("05 05>'PG1'", 5), reading(pocket)), "PG1 -");
+  EXPECT_EQ(run(QrTest::Golden::repeat("05 05>'PG1'", 5), reading(pocket)), "PG1 -");
   EXPECT_EQ(run("05 05>'PG123456'", reading(pocket)), "PG123456 -");
   EXPECT_EQ(claimedServices(info) + claimedServices(pocket), "1212");
 }
@@ -199,23 +199,23 @@ TEST(ServiceInfoStrategyTest, ReceivesWithPacket31AndSendsWithPacket30) {
     return toHex({bytes.begin(), bytes.end()});
   };
   const std::string ask = "79 54 01 31 16>";
-  EXPECT_EQ(QrTest::Script::run(">EE," + ask + "79 54 15 31 " + kRecord + " 16", receive), kRecord);
+  EXPECT_EQ(QrTest::Golden::run(">EE," + ask + "79 54 15 31 " + kRecord + " 16", receive), kRecord);
   // No record (FE, or the display's id first), or an answer that is not the record.
   for (const std::string& answer :
        {std::string("FE 54 00"), std::string("54 01 00"), "79 54 15 30 " + kRecord + " 16",
         "79 55 15 31 " + kRecord + " 16", "78 54 15 31 " + kRecord + " 16",
         "79 54 15 31 " + kRecord + " 17"}) {
-    EXPECT_EQ(QrTest::Script::run(ask + answer, receive), "ServiceInfoNotReceived: ") << answer;
+    EXPECT_EQ(QrTest::Golden::run(ask + answer, receive), "ServiceInfoNotReceived: ") << answer;
   }
   auto send = [&](SerialPort& port) {
     strategy.sendServiceInformation(port, info);
     return std::string("sent");
   };
   const std::string sending = ">EE,79 54 15 30 " + kRecord + " 16>";
-  EXPECT_EQ(QrTest::Script::run(sending + "79 54 02 07 7E 16", send), "sent");
+  EXPECT_EQ(QrTest::Golden::run(sending + "79 54 02 07 7E 16", send), "sent");
   for (const char* answer : {"79 54 03 07 7E 16", "79 55 02 07 7E 16", "79 54 02 07 7E 17",
                              "79 54 02 07 00 16", "79 54 02 07 7E", "78 54 02 07 7E 16"}) {
-    EXPECT_EQ(QrTest::Script::run(sending + answer, send), "ServiceInfoNotSent: ") << answer;
+    EXPECT_EQ(QrTest::Golden::run(sending + answer, send), "ServiceInfoNotSent: ") << answer;
   }
   EXPECT_EQ(QrTest::claimedServices(strategy), "21");
 }

@@ -7,7 +7,7 @@
 #include "qrcom/firmware/HexFile.h"
 #include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 #include "qrcom/firmware/SecondaryUploadProgressHelper.h"
-#include "tests/firmware/Script.h"
+#include "tests/firmware/Golden.h"
 #include "tests/support/ScriptedHidDisplay.h"
 #include "tests/support/Services.h"
 #include "tests/support/TempDir.h"
@@ -19,7 +19,7 @@ using QrTest::ascii;
 using QrTest::Bytes;
 using QrTest::hex;
 using QrTest::toHex;
-using QrTest::Script::brief;
+using QrTest::Golden::brief;
 using QrTest::operator+;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -99,7 +99,7 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
       strategy_->loadBtFirmware(port, file, this);
       return "done";
     };
-    return QrTest::Script::run(script, load, QrTest::ScriptedPort::Kind::Hid, &*clock_) + trace_;
+    return QrTest::Golden::run(script, load, QrTest::ScriptedPort::Kind::Hid, &*clock_) + trace_;
   }
   // Every HID report the display got, in hex, one to a line.
   std::string reports() const {
@@ -112,7 +112,7 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
   std::string update(int kind, const std::string& answer, const std::string& frames) {
     SecondaryPort port(&*clock_, frames);
     trace_.clear();
-    return QrTest::Script::run(
+    return QrTest::Golden::run(
                port, "79 54 0A 5A 0" + std::to_string(kind + 1) + " '8051.hex' 16>" + answer,
                [&](SerialPort&) {
                  if (kind == 0) strategy_->executeBrailleFirmwareUpdate(port, L"8051.hex", this);

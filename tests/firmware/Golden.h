@@ -11,7 +11,7 @@
 #include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
 
-namespace QrTest::Script {
+namespace QrTest::Golden {
 
 inline std::string repeat(const std::string& step, int times) {
   std::string steps;
@@ -62,4 +62,4 @@ inline std::string run(const std::string& script,
   return run(port, script, operation);
 }
 
-}  // namespace QrTest::Script
+}  // namespace QrTest::Golden
