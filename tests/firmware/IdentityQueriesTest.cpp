@@ -107,31 +107,26 @@ TEST(SerialNumberTest, InfoModeAndPocketDisplay) {
   EXPECT_EQ(claimedServices(info) + claimedServices(pocket), "1212");
 }
 
-// A short or foreign answer changes nothing; a port failure forgets.
+// The rest of version and variant is checked on whole devices; here what only a strategy shows:
+// a two-byte version, and a port failure that forgets what was known.
 TEST(IdentityQueriesTest, FirmwareVersionAndBluetoothVariant) {
   QrBrlOsFirmwareVersionRequestStrategy version(0x54);
   auto ask = [&](SerialPort& port) {
     version.requestFirmwareVersion(port);
     return QrTest::describe(version.clone()->getFirmwareVersion());
   };
-  EXPECT_EQ(run("79 54 01 C2 16>79 54 04 C2 03 0C 00 16", ask), "3.12_IAP_mode");
-  EXPECT_EQ(run("79 54 01 C2 16>79 54 04 C2 03 0C 07 16", ask), "3.12");
   EXPECT_EQ(run("79 54 01 C2 16>79 54 03 C2 FF 00 16", ask), "255.0");
-  EXPECT_EQ(run("79 54 01 C2 16>79 54 02 C2 03 16", ask), "255.0");
+  EXPECT_EQ(run("79 54 01 C2 16>79 54 02 C2 03 16", ask), "255.0") << "too short: kept";
   EXPECT_EQ(run("79 54 01 C2 16", ask).substr(0, 19), "CannotReadFromPort:");
-  EXPECT_THROW(version.getFirmwareVersion(), WrongProtocolVersionException);
-  // 16 bytes, the low bits of byte 11 tell.
+  EXPECT_THROW(version.getFirmwareVersion(), WrongProtocolVersionException) << "forgotten";
   QrBrlOsIsBluetoothVersionRequestStrategy variant(0x8A);
   auto bluetooth = [&](SerialPort& port) {
     variant.requestBluetoothVersion(port);
     return std::string(variant.clone()->isBluetoothVersion() ? "Bluetooth" : "USB");
   };
-  EXPECT_EQ(run("79 8A 01 C1 16>79 8A 0C C1 0 0 0 0 0 0 0 04 0 0 0 16", bluetooth), "USB");
   EXPECT_EQ(run("79 8A 01 C1 16>79 8A 0C C1 0 0 0 0 0 0 0 01 0 0 0 16", bluetooth), "Bluetooth");
-  EXPECT_EQ(run("79 8A 01 C1 16>78 8B 0C C2 0 0 0 0 0 0 0 04 0 0 0 16", bluetooth), "Bluetooth");
-  EXPECT_EQ(run("79 8A 01 C1 16>79 8A 0C C1 0 0 0 0 0 0 0 04 0 0 0", bluetooth), "Bluetooth");
   EXPECT_EQ(run("79 8A 01 C1 16", bluetooth).substr(0, 19), "CannotReadFromPort:");
-  EXPECT_THROW(variant.isBluetoothVersion(), WrongProtocolVersionException);
+  EXPECT_THROW(variant.isBluetoothVersion(), WrongProtocolVersionException) << "forgotten";
   EXPECT_EQ(QrTest::claimedServices(version) + QrTest::claimedServices(variant), "3637");
 }
 
@@ -179,11 +174,8 @@ TEST(ServiceInfoTest, DecodesEveryFieldAndWritesTheSameBytesBack) {
     EXPECT_EQ(QrTest::failure([&] { fields(with(at, at == 0 ? 0 : 1)); }),
               "ServiceInfoCorrupted: ServiceInfo::readObject() -- Serviceinformation is corrupted");
   }
-}
-
-// Year bytes 190-255 read as 2090-2155; writing the record back must not turn them into the
-// last century (found by fuzzing: 2117 went out as 117, which reads as 2017).
-TEST(ServiceInfoTest, YearsFrom2090GoBackToTheirOwnBytes) {
+  // Year bytes 190-255 read as 2090-2155; writing the record back must not turn them into the
+  // last century (found by fuzzing: 2117 went out as 117, which reads as 2017).
   for (const uint8_t byte : {190, 217, 255}) {
     EXPECT_EQ(fields(with(4, byte)),
               "2 4660 3/" + std::to_string(1900 + byte) + kRest + "1 1 | " + toHex(with(4, byte)));
@@ -199,23 +191,23 @@ TEST(ServiceInfoStrategyTest, ReceivesWithPacket31AndSendsWithPacket30) {
     return toHex({bytes.begin(), bytes.end()});
   };
   const std::string ask = "79 54 01 31 16>";
-  EXPECT_EQ(QrTest::Golden::run(">EE," + ask + "79 54 15 31 " + kRecord + " 16", receive), kRecord);
+  EXPECT_EQ(run(">EE," + ask + "79 54 15 31 " + kRecord + " 16", receive), kRecord);
   // No record (FE, or the display's id first), or an answer that is not the record.
   for (const std::string& answer :
        {std::string("FE 54 00"), std::string("54 01 00"), "79 54 15 30 " + kRecord + " 16",
         "79 55 15 31 " + kRecord + " 16", "78 54 15 31 " + kRecord + " 16",
         "79 54 15 31 " + kRecord + " 17"}) {
-    EXPECT_EQ(QrTest::Golden::run(ask + answer, receive), "ServiceInfoNotReceived: ") << answer;
+    EXPECT_EQ(run(ask + answer, receive), "ServiceInfoNotReceived: ") << answer;
   }
   auto send = [&](SerialPort& port) {
     strategy.sendServiceInformation(port, info);
     return std::string("sent");
   };
   const std::string sending = ">EE,79 54 15 30 " + kRecord + " 16>";
-  EXPECT_EQ(QrTest::Golden::run(sending + "79 54 02 07 7E 16", send), "sent");
+  EXPECT_EQ(run(sending + "79 54 02 07 7E 16", send), "sent");
   for (const char* answer : {"79 54 03 07 7E 16", "79 55 02 07 7E 16", "79 54 02 07 7E 17",
                              "79 54 02 07 00 16", "79 54 02 07 7E", "78 54 02 07 7E 16"}) {
-    EXPECT_EQ(QrTest::Golden::run(sending + answer, send), "ServiceInfoNotSent: ") << answer;
+    EXPECT_EQ(run(sending + answer, send), "ServiceInfoNotSent: ") << answer;
   }
   EXPECT_EQ(QrTest::claimedServices(strategy), "21");
 }
