@@ -201,9 +201,8 @@ TEST_F(EpromUploadTest, ModelsThirtySixAndThirtyEightSwitchOverASecondTime) {
   EXPECT_EQ(upload(toEprom("36", 64) + repeat("FF>00", 51), 0x36, 64),
             "CannotSwitchToEprom: switchRvnToEpromMode--didn't get 0xfe after sending 0xff. | s0 "
             "s1 s2 | 200 500*3 100 3000 200*51");
-}
 
-TEST_F(EpromUploadTest, CancelTellsTheDisplayAndReturnsAVanishingFileIsSentAsRead) {
+  // A cancel tells the display and returns.
   file(0, {kData, kShort, kEnd});
   EXPECT_EQ(upload(toEprom() + banks(2) + send(0, 2) + kData + ">4F!,FF,FF>00"),
             "(no failure) | s0 s1 s2 s3 s6 [0/1 0/79 0/79] | 200 500*3 100 3000 200 500*8");
@@ -275,9 +274,8 @@ TEST(HexRecordsTest, RecordsAreCutWithoutWhatStandsBetweenThemDamagedOnesRefused
     EXPECT_EQ(QrCom::cutHexRecords(damaged, records), position) << damaged;
     EXPECT_TRUE(records.empty());
   }
-}
 
-TEST(ComputerBrailleTest, EveryCharacterButNulHasACellOfItsOwn) {
+  // Every character but NUL has a computer Braille cell of its own.
   std::set<uint8_t> cells;
   for (int code = 1; code < 256; ++code) cells.insert(computerBrailleCell(uint8_t(code)));
   EXPECT_EQ(cells.size(), 255u);

@@ -88,11 +88,9 @@ TEST(PacketSerialNumberTest, ReadWithPacket41SetWithPacket40) {
   EXPECT_EQ(
       run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
       "ErrorOnSettingSerialNumber: setSerialNumber -- Not ACK for setting bluetooth pin received.");
-}
 
-// AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode; the
-// pocket display is asked up to five times for eight bytes and keeps what arrived.
-TEST(SerialNumberTest, InfoModeAndPocketDisplay) {
+  // AE -> 4F, "INFO N" -> "INFOI" and 40 bytes of information, then 0xFF leaves INFO mode; the
+  // pocket display is asked up to five times for eight bytes and keeps what arrived.
   InfoModeSerialNumberRequestStrategy info;
   for (const char* script : {"AE>4E,FF", "AE>4F,'INFO N'>'INXOI0123456789',FF", "AE,FF"}) {
     EXPECT_EQ(run(script, reading(info)), "WrongProtocolVersion: getSerialNumber -- not supported");
@@ -180,9 +178,8 @@ TEST(ServiceInfoTest, DecodesEveryFieldAndWritesTheSameBytesBack) {
     EXPECT_EQ(fields(with(4, byte)),
               "2 4660 3/" + std::to_string(1900 + byte) + kRest + "1 1 | " + toHex(with(4, byte)));
   }
-}
 
-TEST(ServiceInfoStrategyTest, ReceivesWithPacket31AndSendsWithPacket30) {
+  // The strategy receives the record with packet 31 and sends it with packet 30.
   ServiceInfoAwareDeviceMaintenanceStrategy strategy{0x54};
   ServiceInfo info;
   auto receive = [&](SerialPort& port) {

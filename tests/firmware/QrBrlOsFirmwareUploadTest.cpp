@@ -187,9 +187,8 @@ TEST_F(QrBrlOsFirmwareUploadTest, EachRefusalHasItsFailure) {
   EXPECT_EQ(load(),
             "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D 4F 99 00 4D");
   EXPECT_FALSE(iap_);
-}
 
-TEST_F(QrBrlOsFirmwareUploadTest, ARecordOfTheLoadersLimitGoesOutWholeALongerOneFails) {
+  // A record of exactly the loader's limit goes out whole, a longer one fails.
   const std::string record = ":2C000000" + std::string(88, '0') + "D4";  // 99 characters
   firmware_ = temp_.write(L"limit.txt", record + "\r\n:00000001FF\r\n");
   ASSERT_EQ(load(), "(no failure)" + kToRecords + " 4D 4D 4E 4A 01 99 00");
@@ -200,9 +199,8 @@ TEST_F(QrBrlOsFirmwareUploadTest, ARecordOfTheLoadersLimitGoesOutWholeALongerOne
                         toHex(hex("02 2A") + ascii(record.substr(58)) + hex("16") + Bytes(20, 0))));
   firmware_ = temp_.write(L"long.txt", ":020000040800F2\r\n:" + std::string(99, '0') + "\r\n");
   EXPECT_EQ(load(), "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D");
-}
 
-TEST_F(QrBrlOsFirmwareUploadTest, WhatCannotBeFlashedIsRefusedBeforeAnythingIsSent) {
+  // What cannot be flashed is refused before anything is sent.
   QrTest::ScriptedPort com;
   EXPECT_EQ(brief(QrTest::failure([&] { strategy_->loadBtFirmware(com, firmware_, nullptr); })),
             "NoDeviceFound: loadBtFirmware -- No USB-HID port used.");
@@ -257,9 +255,8 @@ TEST_F(QrBrlOsFirmwareUploadTest, BluetoothModuleGetsEveryRecordAsItsText) {
   cancelAfter_ = 2;  // a cancel after the first record ends the exchange with an abort
   EXPECT_EQ(bluetooth(begin + kAck + "," + first + kAck + ",79 54 01 6D 16", file),
             "ErrorWhileLoadingHexFile: Cannot upload Bluetooth hex file. s6 0/30 17/30");
-}
 
-TEST_F(QrBrlOsFirmwareUploadTest, SecondaryProcessorsReportTheirProgressAndFinishCode) {
+  // The secondary processors report their progress and finish code.
   const std::string finished = " 79 54 03 5C 00 00 16", progress = "79 54 03 5B 00 0A 16";
   const std::string notFinished =
       "updateSecondaryProcessor -- Cannot finish updating secondary processor.";
@@ -299,9 +296,9 @@ TEST_F(QrBrlOsFirmwareUploadTest, SecondaryProcessorsReportTheirProgressAndFinis
     EXPECT_THAT(update(0, kAck, frames), StartsWith("ErrorWhileLoadingHexFile: " + notFinished));
     EXPECT_NEAR(static_cast<double>(clock_->now() - start), limit + 5000.0, 5000);
   }
-}
 
-TEST_F(QrBrlOsFirmwareUploadTest, TheHelperShowsTheTransferAsTheFirstHalf) {
+  // The helper shows the transfer to the display as the first half.
+  trace_.clear();
   SecondaryUploadProgressHelper helper(this, 1);
   helper.onTransferProgress(nullptr, L"8051.hex", 1, 0, 1000, 1000, 600, 600);
   helper.onSecondaryProgress(nullptr, 0, L"8051.hex", 60);
