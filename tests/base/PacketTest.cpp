@@ -23,18 +23,17 @@ TEST(PacketTest, FramesGoOutAfterAPurgeInOneWrite) {
   ASSERT_EQ(port.calls().size(), 2u);
   EXPECT_EQ(port.calls()[0].type, QrTest::ScriptedPort::Call::Purge);
   EXPECT_EQ(port.calls()[1].bytes, hex("79 22 01 C2 16"));
-}
 
-TEST(PacketTest, AcknowledgementsAndDataAnswers) {
+  // Acknowledgements and data answers.
   QrTest::VirtualClock clock;
-  QrTest::ScriptedPort port(&clock);
+  QrTest::ScriptedPort timed(&clock);
   // Bytes read, positive (only bytes 3 and 4 count), exactly 79 22 02 07 7E 16.
   for (const auto& [bytes, read] : {std::pair{"79 22 02 07 7E 16", "6 1 1"},
                                     {"79 22 02 07 00 16", "6 0 0"},
                                     {"79 22 02", "3 0 0"},
                                     {"00 00 00 07 7E 00", "6 1 0"}}) {
-    port.deliver(hex(bytes));
-    const Acknowledgement ack = readAcknowledgement(port);
+    timed.deliver(hex(bytes));
+    const Acknowledgement ack = readAcknowledgement(timed);
     EXPECT_EQ(std::to_string(ack.received) + " " + std::to_string(ack.positive()) + " " +
                   std::to_string(ack.exactly(0x22) && !ack.exactly(0x54)),
               read);
@@ -45,10 +44,10 @@ TEST(PacketTest, AcknowledgementsAndDataAnswers) {
                                        {"00 99 02 00 05 16", "refused"},
                                        {"79 22 05 C2 01 02", "refused"},
                                        {"79 22 05", "refused"}}) {
-    port.purge();
-    port.deliver(hex(bytes));
+    timed.purge();
+    timed.deliver(hex(bytes));
     DataAnswer answer;
-    const bool read = readDataAnswer(port, 0x22, 0xC2, answer);
+    const bool read = readDataAnswer(timed, 0x22, 0xC2, answer);
     EXPECT_EQ(
         read ? std::string(answer.payload(), answer.payload() + answer.payloadSize()) : "refused",
         payload);

@@ -9,7 +9,7 @@
 namespace QrCom {
 namespace {
 
-TEST(TextTest, CodePage1252AndUtf8RoundTripsAndReplacements) {
+TEST(TextTest, CodePagesUtf8AndFailureMessages) {
   const std::wstring german = L"Gr\u00fc\u00dfe \u00c4\u00d6\u00dc \u20ac";
   EXPECT_EQ(toAnsi(german),
             "Gr\xFC\xDF"
@@ -24,12 +24,11 @@ TEST(TextTest, CodePage1252AndUtf8RoundTripsAndReplacements) {
             L"a\uFFFDb");
   EXPECT_EQ(fromUtf8("\xC3"), L"\uFFFD");
   EXPECT_EQ(fromUtf8("\xC0\x80"), L"\uFFFD\uFFFD");  // over-long forms are refused
-}
 
-TEST(QrExceptionTest, MessagesAreCutAt512AndTheTypeNameIsTheRoots) {
-  const std::wstring text(600, L'x');
-  ErrorInProtocolException error(text);
-  EXPECT_EQ(std::wstring(error.getMessage()), text.substr(0, 512));
+  // Messages are cut at 512 characters; the type name is the root's.
+  const std::wstring longText(600, L'x');
+  ErrorInProtocolException error(longText);
+  EXPECT_EQ(std::wstring(error.getMessage()), longText.substr(0, 512));
   EXPECT_EQ(error.setMessage(L"a"), 0);
   EXPECT_STREQ(error.getMessage(), L"a");
   EXPECT_EQ(compose(L"WinFile::erase -- ", L" Can't delete ", std::wstring(L"C:\\a"), L"."),

@@ -220,34 +220,28 @@ TEST(FirmwareNullStrategiesTest, EveryOperationFailsAsNotSupported) {
   PagelingSerialNumberRequestStrategy pocket;
   NoServiceInfoMaintenanceStrategy service;
   ServiceInfo record;
-  const std::wstring no = L"NoFirmwareUploadStrategy::";
+  const std::wstring no = L"NoFirmwareUploadStrategy::", bt = no + L"loadBtFirmware -- ";
+  const std::wstring braille = no + L"executeBrailleFirmwareUpdate -- ",
+                     usb = no + L"executeUsbFirmwareUpdate -- ";
+  const std::wstring set = L"SerialNumberRequestStrategy::setSerialNumber",
+                     monitor = L"BrailleSystem::startMonitorMode -- ";
   EXPECT_TRUE(QrTest::eachFailsAsNotSupported({
       {[&] { none.loadFirmware(port, L"", nullptr); }, no + L"loadFirmware -- "},
-      {[&] { none.loadBtFirmware(port, L"", nullptr); }, no + L"loadBtFirmware -- "},
-      {[&] { eprom.loadBtFirmware(port, L"", nullptr); }, no + L"loadBtFirmware -- "},
-      {[&] { none.executeBrailleFirmwareUpdate(port, L"", {}); },
-       no + L"executeBrailleFirmwareUpdate -- "},
-      {[&] { eprom.executeBrailleFirmwareUpdate(port, L"", {}); },
-       no + L"executeBrailleFirmwareUpdate -- "},
-      {[&] { none.executeUsbFirmwareUpdate(port, L"", {}); }, no + L"executeUsbFirmwareUpdate -- "},
-      {[&] { eprom.executeUsbFirmwareUpdate(port, L"", {}); },
-       no + L"executeUsbFirmwareUpdate -- "},
-      {[&] { serial.setSerialNumber(port, L""); },
-       L"NoSerialNumberRequestStrategy::setSerialNumber -- "},
-      {[&] { info.setSerialNumber(port, L""); },
-       L"InfoModeSerialNumberRequestStrategy::setSerialNumber -- "},
-      {[&] { pocket.setSerialNumber(port, L""); },
-       L"PagelingSerialNumberRequestStrategy::setSerialNumber "},
-      {[&] { service.sendServiceInformation(port, record); },
-       L"BrailleSystem::startMonitorMode -- "},
-      {[&] { service.receiveServiceInformation(port, record); },
-       L"BrailleSystem::startMonitorMode -- "},
+      {[&] { none.loadBtFirmware(port, L"", nullptr); }, bt},
+      {[&] { eprom.loadBtFirmware(port, L"", nullptr); }, bt},
+      {[&] { none.executeBrailleFirmwareUpdate(port, L"", {}); }, braille},
+      {[&] { eprom.executeBrailleFirmwareUpdate(port, L"", {}); }, braille},
+      {[&] { none.executeUsbFirmwareUpdate(port, L"", {}); }, usb},
+      {[&] { eprom.executeUsbFirmwareUpdate(port, L"", {}); }, usb},
+      {[&] { serial.setSerialNumber(port, L""); }, L"No" + set + L" -- "},
+      {[&] { info.setSerialNumber(port, L""); }, L"InfoMode" + set + L" -- "},
+      {[&] { pocket.setSerialNumber(port, L""); }, L"Pageling" + set + L" "},
+      {[&] { service.sendServiceInformation(port, record); }, monitor},
+      {[&] { service.receiveServiceInformation(port, record); }, monitor},
   }));
-  EXPECT_EQ(QrTest::claimedServices(none) + QrTest::claimedServices(serial) +
-                QrTest::claimedServices(service) +
-                QrTest::claimedServices(NoFirmwareVersionRequestStrategy()) +
-                QrTest::claimedServices(NoIsBluetoothVersionRequestStrategy()) +
-                QrTest::claimedServices(eprom),
+  EXPECT_EQ(claimedServices(none) + claimedServices(serial) + claimedServices(service) +
+                claimedServices(NoFirmwareVersionRequestStrategy()) +
+                claimedServices(NoIsBluetoothVersionRequestStrategy()) + claimedServices(eprom),
             "11");
   EXPECT_TRUE(port.written().empty());
 }
