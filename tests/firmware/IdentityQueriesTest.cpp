@@ -32,12 +32,23 @@ using QrTest::Bytes;
 using QrTest::hex;
 using QrTest::toHex;
 
+// What a strategy holds, through its clone.
+std::string describe(const SerialNumberRequestStrategy& s) {
+  return QrTest::describe(s.clone()->getSerialNumber());
+}
+std::string describe(const FirmwareVersionRequestStrategy& s) {
+  return QrTest::describe(s.clone()->getFirmwareVersion());
+}
+std::string describe(const IsBluetoothVersionRequestStrategy& s) {
+  return s.clone()->isBluetoothVersion() ? "Bluetooth" : "USB";
+}
+
 // The serial number that `strategy` read, what it counts as and its delivery year ("-": none).
 template <typename Strategy>
 std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
   return [&strategy](SerialPort& port) {
     strategy.readSerialNumber(port);
-    std::string held = QrTest::describe(strategy.clone()->getSerialNumber());
+    std::string held = describe(strategy);
     if (!strategy.hasValidSerialNumber()) held += " invalid";
     if (strategy.hasDefaultSerialNumber()) held += " default";
     try {
@@ -80,10 +91,7 @@ TEST(PacketSerialNumberTest, ReadWithPacket41SetWithPacket40) {
   EXPECT_EQ(read<QrBrlOs>(132, "FNX-A0-12000"), "FNX-A0-12000 default -");
 
   QrBrlOs ob4(0x54);
-  auto set = [&](SerialPort& port) {
-    ob4.setSerialNumber(port, L"AB-17");
-    return QrTest::describe(ob4.getSerialNumber());
-  };
+  auto set = [&](SerialPort& port) { return ob4.setSerialNumber(port, L"AB-17"), describe(ob4); };
   EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 7E 16", set), "AB-17");
   EXPECT_EQ(
       run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
@@ -109,18 +117,14 @@ TEST(PacketSerialNumberTest, ReadWithPacket41SetWithPacket40) {
 // a two-byte version, and a port failure that forgets what was known.
 TEST(IdentityQueriesTest, FirmwareVersionAndBluetoothVariant) {
   QrBrlOsFirmwareVersionRequestStrategy version(0x54);
-  auto ask = [&](SerialPort& port) {
-    version.requestFirmwareVersion(port);
-    return QrTest::describe(version.clone()->getFirmwareVersion());
-  };
+  auto ask = [&](SerialPort& p) { return version.requestFirmwareVersion(p), describe(version); };
   EXPECT_EQ(run("79 54 01 C2 16>79 54 03 C2 FF 00 16", ask), "255.0");
   EXPECT_EQ(run("79 54 01 C2 16>79 54 02 C2 03 16", ask), "255.0") << "too short: kept";
   EXPECT_EQ(run("79 54 01 C2 16", ask).substr(0, 19), "CannotReadFromPort:");
   EXPECT_THROW(version.getFirmwareVersion(), WrongProtocolVersionException) << "forgotten";
   QrBrlOsIsBluetoothVersionRequestStrategy variant(0x8A);
-  auto bluetooth = [&](SerialPort& port) {
-    variant.requestBluetoothVersion(port);
-    return std::string(variant.clone()->isBluetoothVersion() ? "Bluetooth" : "USB");
+  auto bluetooth = [&](SerialPort& p) {
+    return variant.requestBluetoothVersion(p), describe(variant);
   };
   EXPECT_EQ(run("79 8A 01 C1 16>79 8A 0C C1 0 0 0 0 0 0 0 01 0 0 0 16", bluetooth), "Bluetooth");
   EXPECT_EQ(run("79 8A 01 C1 16", bluetooth).substr(0, 19), "CannotReadFromPort:");
@@ -196,10 +200,7 @@ TEST(ServiceInfoTest, DecodesEveryFieldAndWritesTheSameBytesBack) {
         "79 54 15 31 " + kRecord + " 17"}) {
     EXPECT_EQ(run(ask + answer, receive), "ServiceInfoNotReceived: ") << answer;
   }
-  auto send = [&](SerialPort& port) {
-    strategy.sendServiceInformation(port, info);
-    return std::string("sent");
-  };
+  auto send = [&](SerialPort& port) { return strategy.sendServiceInformation(port, info), "sent"; };
   const std::string sending = ">EE,79 54 15 30 " + kRecord + " 16>";
   EXPECT_EQ(run(sending + "79 54 02 07 7E 16", send), "sent");
   for (const char* answer : {"79 54 03 07 7E 16", "79 55 02 07 7E 16", "79 54 02 07 7E 17",
@@ -243,7 +244,6 @@ TEST(FirmwareNullStrategiesTest, EveryOperationFailsAsNotSupported) {
                 claimedServices(NoFirmwareVersionRequestStrategy()) +
                 claimedServices(NoIsBluetoothVersionRequestStrategy()) + claimedServices(eprom),
             "11");
-  EXPECT_TRUE(port.written().empty());
 }
 
 }  // namespace

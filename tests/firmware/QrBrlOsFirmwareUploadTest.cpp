@@ -19,7 +19,6 @@ using QrTest::ascii;
 using QrTest::Bytes;
 using QrTest::hex;
 using QrTest::toHex;
-using QrTest::Golden::brief;
 using QrTest::operator+;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -29,6 +28,11 @@ const char kFirmware[] =
     ":020000040800F2\r\n:1000000000010203040506070809101112131415F4\n:00000001FF";
 const std::string kToRecords = " 99 01 4A 00 99 01 4B 4C";
 const std::string kAck = "79 54 02 07 7E 16", kRefused = "79 54 02 07 00 16";
+
+// A failure without its class and operation prefix.
+std::string bare(const std::string& failure) {
+  return std::regex_replace(QrTest::Golden::brief(failure), std::regex(": \\w+ -- "), ": ");
+}
 
 std::wstring instancePath(int instance) {
   return L"\\\\?\\hid#vid_4c7a&pid_0054&mi_00#7&" + std::to_wstring(instance) + L"&0&0000#{guid}";
@@ -77,15 +81,14 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
     firmware_ = temp_.write(L"firmware.txt", kFirmware);
   }
 
-  // How the upload ended (without its prefix) and the packets the display got, records as "4D".
+  // How the upload ended (without the failure's prefix) and the packets the display got, records
+  // as "4D".
   std::string load() {
     display_.forgetPackets();
     port_ = &device_->reopenHidPort(path_);
     trace_.clear();
     std::string result =
-        brief(QrTest::failure([&] { strategy_->loadFirmware(*port_, firmware_, this); }));
-    if (result.find("loadFirmware -- ") != std::string::npos)
-      result.erase(result.find(':') + 2, 16);
+        bare(QrTest::failure([&] { strategy_->loadFirmware(*port_, firmware_, this); }));
     for (const auto& packet : display_.packets()) {
       result +=
           " " + toHex(packet.type == 0x4D ? Bytes{0x4D} : Bytes{packet.type} + packet.payload);
@@ -97,13 +100,10 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
   std::string bluetooth(const std::string& script, const std::wstring& file) {
     trace_.clear();
     auto load = [&](SerialPort& port) {
-      strategy_->loadBtFirmware(port, file, this);
-      return "done";
+      return strategy_->loadBtFirmware(port, file, this), "done";
     };
-    std::string result =
-        QrTest::Golden::run(script, load, QrTest::ScriptedPort::Kind::Hid, &*clock_);
-    if (result.find(" -- ") != std::string::npos) result.erase(result.find(':') + 2, 18);
-    return result + trace_;
+    return bare(QrTest::Golden::run(script, load, QrTest::ScriptedPort::Kind::Hid, &*clock_)) +
+           trace_;
   }
   // Every HID report the display got, in hex, one to a line.
   std::string reports() const {
@@ -116,13 +116,14 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
   std::string update(int kind, const std::string& answer, const std::string& frames) {
     SecondaryPort port(&*clock_, frames);
     trace_.clear();
-    return QrTest::Golden::run(
+    auto start = [&](SerialPort&) {
+      if (kind == 0) strategy_->executeBrailleFirmwareUpdate(port, L"8051.hex", this);
+      if (kind == 1) strategy_->executeUsbFirmwareUpdate(port, L"8051.hex", this);
+      return "(no failure)";
+    };
+    return bare(QrTest::Golden::run(
                port, "79 54 0A 5A 0" + std::to_string(kind + 1) + " '8051.hex' 16>" + answer,
-               [&](SerialPort&) {
-                 if (kind == 0) strategy_->executeBrailleFirmwareUpdate(port, L"8051.hex", this);
-                 if (kind == 1) strategy_->executeUsbFirmwareUpdate(port, L"8051.hex", this);
-                 return "(no failure)";
-               }) +
+               start)) +
            trace_;
   }
   void onStage(QuorlinDevice*, uint32_t stage) override { trace_ += " s" + std::to_string(stage); }
@@ -202,8 +203,8 @@ TEST_F(QrBrlOsFirmwareUploadTest, EachRefusalHasItsFailure) {
 
   // What cannot be flashed is refused before anything is sent.
   QrTest::ScriptedPort com;
-  EXPECT_EQ(brief(QrTest::failure([&] { strategy_->loadBtFirmware(com, firmware_, nullptr); })),
-            "NoDeviceFound: loadBtFirmware -- No USB-HID port used.");
+  EXPECT_EQ(bare(QrTest::failure([&] { strategy_->loadBtFirmware(com, firmware_, nullptr); })),
+            "NoDeviceFound: No USB-HID port used.");
   for (const auto& [text, failure] :
        {std::pair<std::string, std::string>{"\r\n\r\n", " holds no Intel HEX record."},
         {std::string(kMaxHexFileBytes + 1, ':'), " is too large."}}) {
@@ -258,10 +259,8 @@ TEST_F(QrBrlOsFirmwareUploadTest, BluetoothModuleGetsEveryRecordAsItsText) {
 
   // The secondary processors report their progress and finish code.
   const std::string finished = " 79 54 03 5C 00 00 16", progress = "79 54 03 5B 00 0A 16";
-  const std::string notFinished =
-      "updateSecondaryProcessor -- Cannot finish updating secondary processor.";
-  const std::string unknown =
-      "ErrorWhileLoadingHexFile: updateSecondaryProcessor -- unknown response from device";
+  const std::string notFinished = "Cannot finish updating secondary processor.";
+  const std::string unknown = "ErrorWhileLoadingHexFile: unknown response from device";
   EXPECT_EQ(update(0, kAck, progress + " 79 54 03 5B 00 32 16 79 54 03 5B 00 5A 16" + finished),
             "(no failure) 0:10 0:50 0:90 0:100");
   EXPECT_EQ(update(1, kAck, progress + finished), "(no failure) 1:10 1:100");
@@ -284,8 +283,7 @@ TEST_F(QrBrlOsFirmwareUploadTest, BluetoothModuleGetsEveryRecordAsItsText) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "updating progress: 10 \nfinish updating progress with code: 0 \n");
 #endif
-  EXPECT_EQ(update(0, kRefused, ""),
-            "NoDeviceFound: updateSecondaryProcessor -- Cannot start secondary firmware upload.");
+  EXPECT_EQ(update(0, kRefused, ""), "NoDeviceFound: Cannot start secondary firmware upload.");
   // Silence, and progress every second for ever, are given up at their limits.
   for (const uint32_t limit : {QrBrlOsFirmwareUploadStrategy::kSecondarySilenceLimitMs,
                                QrBrlOsFirmwareUploadStrategy::kSecondaryOverallLimitMs}) {
