@@ -17,7 +17,6 @@ TEST(LocalFileTest, MisusesFailWithTheirTextsLinesAndTimes) {
   QrTest::TempDir dir;
   const std::wstring quoted = L"\"" + dir.write(L"in.txt", "hello") + L"\"";
   const std::wstring missing = L"\"" + dir.path(L"missing.txt") + L"\"";
-  const std::wstring nowhere = dir.path(L"no-such-folder/x.bin");
   const std::wstring out = dir.write(L"out.bin", "old content"), gone = dir.write(L"gone", "");
   NativeFile reading(quoted, kFileRead), writing(out, kFileWrite), erased(gone, kFileRead);
   uint8_t buffer[16] = {};
@@ -27,7 +26,8 @@ TEST(LocalFileTest, MisusesFailWithTheirTextsLinesAndTimes) {
   const std::wstring open = kClass + L"::" + kClass + L" -- Cannot open file ";
   const std::pair<std::function<void()>, std::wstring> cases[] = {
       {[&] { (void)NativeFile(missing, kFileRead); }, open + missing + L" in read-Mode."},
-      {[&] { (void)NativeFile(nowhere, kFileWrite); }, open + nowhere + L" in write-Mode."},
+      {[&] { (void)NativeFile(dir.path(L"no/x"), kFileWrite); },
+       open + dir.path(L"no/x") + L" in write-Mode."},
       {[&] { writing.readBuffer(buffer, 4); }, kClass + L"::readBuffer --  Can't read from file " +
                                                    out + L". File is opened with writeonly-flag."},
       {[&] { reading.writeBuffer(buffer, 1); },
@@ -40,8 +40,6 @@ TEST(LocalFileTest, MisusesFailWithTheirTextsLinesAndTimes) {
   };
   for (const auto& [operation, message] : cases) EXPECT_EQ(QrTest::failureOf(operation), message);
   EXPECT_FALSE(dir.exists(L"gone"));
-  EXPECT_EQ(dir.read(L"in.txt"), "hello");
-  EXPECT_EQ(reading.getSize(), 5);
   // Lines end after a line feed, at the capacity or at the end of the file.
   NativeFile file(dir.write(L"lines.txt", "ab\r\ncd"), kFileRead);
   char data[8] = {};

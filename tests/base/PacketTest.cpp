@@ -11,7 +11,6 @@ using QrTest::hex;
 
 TEST(PacketTest, FramesGoOutAfterAPurgeInOneWrite) {
   EXPECT_EQ(buildPacket(0x22, 0xC2), hex("79 22 01 C2 16"));
-  EXPECT_EQ(buildPacket(0x54, 0x0B, {1}), hex("79 54 02 0B 01 16"));
   // The PIN frame: a checksum byte, then at most forty characters.
   EXPECT_EQ(buildTextPacket(0x22, 0x46, L"1234"), hex("79 22 06 46 36 31 32 33 34 16"));
   EXPECT_EQ(buildTextPacket(0x22, 0x40, L""), hex("79 22 02 40 00 16"));

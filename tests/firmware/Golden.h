@@ -41,11 +41,15 @@ inline std::string brief(const std::string& outcome) {
                             " -- not supported");
 }
 
-// What `operation` returns, or its brief failure(), on a port of `kind` that plays `script`; then
-// the step the display stopped at when the host did not keep to the script, and what was left
-// unread.
-inline std::string run(ScriptedPort& port, const std::string& script,
-                       const std::function<std::string(QrCom::SerialPort&)>& operation) {
+// What `operation` returns, or its brief failure(), on a port of `kind` (or on `given`) that
+// plays `script`; then the step the display stopped at when the host did not keep to the
+// script, and what was left unread.
+inline std::string run(const std::string& script,
+                       const std::function<std::string(QrCom::SerialPort&)>& operation,
+                       ScriptedPort::Kind kind = ScriptedPort::Kind::Com,
+                       VirtualClock* clock = nullptr, ScriptedPort* given = nullptr) {
+  ScriptedPort own(clock, kind);
+  ScriptedPort& port = given != nullptr ? *given : own;
   Conversation display(port);
   play(display, script);
   std::string value;
@@ -53,13 +57,6 @@ inline std::string run(ScriptedPort& port, const std::string& script,
   const ::testing::AssertionResult finished = display.finished();
   std::string result = brief(outcome == "(no failure)" ? value : outcome) + finished.message();
   return port.pending() == 0 ? result : result + " +" + std::to_string(port.pending()) + " unread";
-}
-inline std::string run(const std::string& script,
-                       const std::function<std::string(QrCom::SerialPort&)>& operation,
-                       ScriptedPort::Kind kind = ScriptedPort::Kind::Com,
-                       VirtualClock* clock = nullptr) {
-  ScriptedPort port(clock, kind);
-  return run(port, script, operation);
 }
 
 }  // namespace QrTest::Golden
