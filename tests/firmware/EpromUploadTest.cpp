@@ -1,10 +1,10 @@
-// Golden tests of the older displays' boot-loader upload. Each run plays a script (a "!" runs
+// Golden tests of the older displays' boot-loader upload, with their firmware file set, its
+// records and the computer Braille of the upload message. Each run plays a script (a "!" runs
 // the case's action, a cancel unless set) and tells how the upload ended, the stages and
 // progress it reported, and its pauses ("500*3": three in a row).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <filesystem>
-#include <regex>
 #include <set>
 
 #include "qrcom/base/Utf8.h"
@@ -140,7 +140,7 @@ TEST_F(EpromUploadTest, EachFailureStopsTheConversationWhereItHappens) {
   const std::pair<std::string, std::string> cases[] = {
       {repeat("FF>FE 01", 51),
        "NoDeviceFound: switchToEpromMode--No response on reset. | s0 s1 | 100*51"},
-      {"FF>FE 74," + message() + "AE>4F,'E'>'E','P'>'P','R'>'X'",
+      {toEprom().substr(0, toEprom().size() - 7) + "'X'",  // the last echo before the blank
        "CannotSwitchToEprom: switchToEpromMode--Wrong answer to switch eprom command."},
       {toEprom() + "AE>00", "CannotSwitchFlashBanks: setAddressBit--Cannot start INFO mode."},
       {toEprom() + "AE>4F,'INFO '>'INFOX'",
@@ -163,8 +163,9 @@ TEST_F(EpromUploadTest, EachFailureStopsTheConversationWhereItHappens) {
        "CannotSwitchToFlash: switchToFlashMode--Invalid confirmation of FLASHUmschaltung command"},
   };
   for (const auto& [script, outcome] : cases) EXPECT_THAT(upload(script), StartsWith(outcome));
-  // Wrong answers to the probe are paused, silence is not; model 4 shows no message.
-  EXPECT_EQ(upload("FF>FE 05,FF,FF>00 04,FF>FE 04,AE>00", 4, 0),
+  // Wrong answers to the probe are paused and purged, silence is not paused; model 4 shows no
+  // message.
+  EXPECT_EQ(upload("FF>FE 05,FF,FF>00 04 FE,FF>FE 04,AE>00", 4, 0),
             "CannotSwitchToEprom: switchToEpromMode--Cannot start INFO mode. | s0 s1 s2 | 100*3");
   // A record is sent up to four times, the end record after settling each time.
   file(0, {kData, kEnd});
