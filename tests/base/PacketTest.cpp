@@ -2,110 +2,55 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tests/support/ScriptedPort.h"
 
 namespace QrCom {
 namespace {
 
-using QrTest::Bytes;
 using QrTest::hex;
-using QrTest::ScriptedPort;
 
-TEST(PacketTest, CommandFrames) {
+TEST(PacketTest, FramesGoOutAfterAPurgeInOneWrite) {
   EXPECT_EQ(buildPacket(0x22, 0xC2), hex("79 22 01 C2 16"));
-  EXPECT_EQ(buildPacket(0x54, 0x0B, {1}), hex("79 54 02 0B 01 16"));
-}
-
-TEST(PacketTest, TextFramesCarryAChecksumAndAtMostFortyCharacters) {
+  // The PIN frame: a checksum byte, then at most forty characters.
   EXPECT_EQ(buildTextPacket(0x22, 0x46, L"1234"), hex("79 22 06 46 36 31 32 33 34 16"));
   EXPECT_EQ(buildTextPacket(0x22, 0x40, L""), hex("79 22 02 40 00 16"));
-
-  const Bytes cut = buildTextPacket(0x22, 0x40, std::wstring(45, L'A'));
-  ASSERT_EQ(cut.size(), 46u);
-  EXPECT_EQ(cut[2], 42);
-  EXPECT_EQ(cut[4], static_cast<uint8_t>(-(40 * 0x41)));
-  EXPECT_EQ(cut[45], 0x16);
-}
-
-TEST(PacketTest, SendPurgesThenWritesTheFrameInOneCall) {
-  ScriptedPort port;
+  EXPECT_EQ(QrTest::toHex(buildTextPacket(0x22, 0x40, std::wstring(45, L'A'))),
+            "79 22 2A 40 D8 " + QrTest::toHex(QrTest::Bytes(40, 0x41)) + " 16");
+  QrTest::ScriptedPort port;
   port.deliver(hex("AA BB"));
   sendPacket(port, hex("79 22 01 C2 16"));
   ASSERT_EQ(port.calls().size(), 2u);
-  EXPECT_EQ(port.calls()[0].type, ScriptedPort::Call::Purge);
-  EXPECT_EQ(port.calls()[1].type, ScriptedPort::Call::Write);
+  EXPECT_EQ(port.calls()[0].type, QrTest::ScriptedPort::Call::Purge);
   EXPECT_EQ(port.calls()[1].bytes, hex("79 22 01 C2 16"));
-  EXPECT_EQ(port.pending(), 0u);
-}
 
-TEST(PacketTest, AcknowledgementIsPositiveOnlyForTypeSevenAndCode7E) {
+  // Acknowledgements and data answers.
   QrTest::VirtualClock clock;
-  ScriptedPort port(&clock);
-
-  port.deliver(hex("79 22 02 07 7E 16"));
-  Acknowledgement positive = readAcknowledgement(port);
-  EXPECT_TRUE(positive.positive());
-  EXPECT_TRUE(positive.exactly(0x22));
-  EXPECT_FALSE(positive.exactly(0x54));
-
-  port.deliver(hex("79 22 02 07 00 16"));
-  EXPECT_FALSE(readAcknowledgement(port).positive());
-
-  port.deliver(hex("79 22 02"));  // the rest never comes
-  const Acknowledgement shortRead = readAcknowledgement(port);
-  EXPECT_EQ(shortRead.received, 3u);
-  EXPECT_FALSE(shortRead.positive());
-
-  port.deliver(hex("00 00 00 07 7E 00"));  // only bytes 3 and 4 count
-  const Acknowledgement sloppy = readAcknowledgement(port);
-  EXPECT_TRUE(sloppy.positive());
-  EXPECT_FALSE(sloppy.exactly(0x22));
-}
-
-TEST(PacketTest, DataAnswerHeaderNeedsOnlyOneOfThreeFields) {
-  ScriptedPort port;
-  DataAnswer answer;
-
-  port.deliver(hex("00 00 04 C2 33 2E 31 16"));  // wrong start byte and id, right type
-  ASSERT_TRUE(readDataAnswer(port, 0x22, 0xC2, answer));
-  EXPECT_EQ(answer.payloadSize(), 3u);
-  EXPECT_EQ(std::string(answer.payload(), answer.payload() + 3), "3.1");
-
-  port.deliver(hex("79 99 02 00 05 16"));  // only the start byte is right
-  EXPECT_TRUE(readDataAnswer(port, 0x22, 0xC2, answer));
-
-  port.deliver(hex("00 99 02 00 05 16"));  // all three wrong
-  EXPECT_FALSE(readDataAnswer(port, 0x22, 0xC2, answer));
-}
-
-TEST(PacketTest, DataAnswerFailsWhenShorterThanAnnounced) {
-  QrTest::VirtualClock clock;
-  ScriptedPort port(&clock);
-  DataAnswer answer;
-  port.deliver(hex("79 22 05 C2 01 02"));
-  EXPECT_FALSE(readDataAnswer(port, 0x22, 0xC2, answer));
-  port.deliver(hex("79 22 05"));
-  EXPECT_FALSE(readDataAnswer(port, 0x22, 0xC2, answer));
-}
-
-TEST(PacketTest, WaitForFrameStartSkipsOtherBytesAndTimesOutOnTheClock) {
-  QrTest::ScopedVirtualClock clock;
-  ScriptedPort port(&*clock);
-  uint8_t last = 0xAA;
-
-  port.deliver(hex("5B 01 79 22"));
-  EXPECT_TRUE(waitForFrameStart(port, 1000, last));
-  EXPECT_EQ(last, 0x79);
-  EXPECT_EQ(port.pending(), 1u);
-
-  port.purge();
-  const uint64_t start = clock->now();
-  EXPECT_FALSE(waitForFrameStart(port, 10000, last));
-  EXPECT_EQ(last, 0);
-  EXPECT_GE(clock->now() - start, 10000u);
-  EXPECT_TRUE(clock->pauses().empty());
+  QrTest::ScriptedPort timed(&clock);
+  // Bytes read, positive (only bytes 3 and 4 count), exactly 79 22 02 07 7E 16.
+  for (const auto& [bytes, read] : {std::pair{"79 22 02 07 7E 16", "6 1 1"},
+                                    {"79 22 02 07 00 16", "6 0 0"},
+                                    {"79 22 02", "3 0 0"},
+                                    {"00 00 00 07 7E 00", "6 1 0"}}) {
+    timed.deliver(hex(bytes));
+    const Acknowledgement ack = readAcknowledgement(timed);
+    EXPECT_EQ(std::to_string(ack.received) + " " + std::to_string(ack.positive()) + " " +
+                  std::to_string(ack.exactly(0x22) && !ack.exactly(0x54)),
+              read);
+  }
+  // The header passes when one of start byte, id and type is right; the whole body must come.
+  for (const auto& [bytes, payload] : {std::pair{"00 00 04 C2 33 2E 31 16", "3.1"},
+                                       {"79 99 02 00 05 16", "\x05"},
+                                       {"00 99 02 00 05 16", "refused"},
+                                       {"79 22 05 C2 01 02", "refused"},
+                                       {"79 22 05", "refused"}}) {
+    timed.purge();
+    timed.deliver(hex(bytes));
+    DataAnswer answer;
+    const bool read = readDataAnswer(timed, 0x22, 0xC2, answer);
+    EXPECT_EQ(
+        read ? std::string(answer.payload(), answer.payload() + answer.payloadSize()) : "refused",
+        payload);
+  }
 }
 
 }  // namespace
