@@ -89,7 +89,9 @@ TEST_F(HidPortTest, WritesGoOutInFullLengthDataReports) {
   }
 }
 
-TEST_F(HidPortTest, OnlyTheCountedPayloadOfInputReportsReachesTheRing) {
+// Only the counted payload of input reports reaches the ring. A read waits up to 2 s of silence
+// in steps that are no pauses, once more with retry.
+TEST_F(HidPortTest, InputReportsReadBudgetAndPurge) {
   auto device = attach(kDisplay);
   HidPort port(kDisplay);
   device->deliver(padded(hex("02 03 41 42 43")));  // not an input report
@@ -97,33 +99,22 @@ TEST_F(HidPortTest, OnlyTheCountedPayloadOfInputReportsReachesTheRing) {
   device->deliver(padded(hex("01 03 41 42 43")));
   device->deliver(hex("01 09 44 45"));  // claims more than it holds
   uint8_t data[8] = {};
-  EXPECT_EQ(port.readBuffer(data, 5, false), 5u);
+  uint64_t start = clock_->now();
+  EXPECT_EQ(port.readBuffer(data, 8), 5u);
   EXPECT_EQ(Bytes(data, data + 5), hex("41 42 43 44 45"));
+  EXPECT_GE(clock_->now() - start, 4000u);
+  EXPECT_LE(clock_->now() - start, 4100u);
+  EXPECT_EQ(clock_->pauses().size(), 2u);  // only those of the opening
 
   device->deliver(padded(hex("01 03 41 42 43")));
   EXPECT_EQ(port.readBuffer(data, 1), 1u);  // the report is in the ring
   const int flushes = device->flushes();
   port.purge();
   EXPECT_EQ(device->flushes(), flushes + 1);
+  start = clock_->now();
   EXPECT_EQ(port.readByte(), 0) << "a purge empties the ring";
-}
-
-// A read waits up to 2 s of silence in steps that are no pauses; with retry it waits twice.
-TEST_F(HidPortTest, SilenceIsNoErrorButCostsTheReadBudget) {
-  auto device = attach(kDisplay);
-  HidPort port(kDisplay);
-  uint64_t start = clock_->now();
-  EXPECT_EQ(port.readByte(), 0);
   EXPECT_GE(clock_->now() - start, 2000u);
   EXPECT_LE(clock_->now() - start, 2050u);
-  EXPECT_EQ(clock_->pauses().size(), 2u);  // only those of the opening
-
-  device->deliver(padded(hex("01 03 41 42 43")));
-  uint8_t data[5] = {};
-  start = clock_->now();
-  EXPECT_EQ(port.readBuffer(data, 5), 3u);
-  EXPECT_GE(clock_->now() - start, 4000u);
-  EXPECT_LE(clock_->now() - start, 4100u);
 }
 
 // Mended: the writer passing the reader left 6 bytes readable of 1030.
@@ -156,16 +147,6 @@ TEST_F(HidPortTest, OpeningFailuresAndAHeldDeviceTriedTenTimesMore) {
   device->capabilities.reset();
   EXPECT_EQ(QrTest::failureOf([&] { HidPort port(kDisplay); }),
             L"HidPort::initializePort --  Port \"USB-HID\" can't be opened.");
-}
-
-TEST_F(HidPortTest, OpenHidPortOpensAHidPortUnlessAnotherOpenerIsInstalled) {
-  attach(kDisplay);
-  EXPECT_EQ(openHidPort(kDisplay)->getPortType(), PortType::UsbHid);
-  installHidPortOpener(
-      [](const std::wstring&) { return std::make_unique<QrTest::ScriptedPort>(); });
-  EXPECT_EQ(openHidPort(kDisplay)->getPortType(), PortType::NativeSerial);
-  installHidPortOpener(nullptr);
-  EXPECT_EQ(openHidPort(kDisplay)->getPortType(), PortType::UsbHid);
 }
 
 }  // namespace

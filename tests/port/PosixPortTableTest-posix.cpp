@@ -46,12 +46,6 @@ TEST(PosixPortTableTest, CandidatesInAStableOrderWithNumbersThatStayWithTheirTty
   folder.write(L"dev/ttyUSB0", "");  // plugged back in: its old number again
   EXPECT_EQ(table.numbers(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(table.path(3), dev + "ttyUSB0");
-
-  table.setPaths({"/tmp/display", "/dev/ttyS4"});  // an explicit list replaces the scan
-  EXPECT_EQ(table.numbers(), (std::vector<int>{1, 2}));
-  EXPECT_EQ(table.path(2), "/dev/ttyS4");
-  table.setPaths({});
-  EXPECT_EQ(table.numbers().size(), 6u);
 }
 
 // A path that opens but is no tty: opening works, setting it up fails. The half-opened port is
