@@ -117,6 +117,7 @@ TEST_F(DeviceConstructionTest, CurrentAndFundoDisplaysReadTheirIdentity) {
   display.step("79 81 01 C1 16", "79 81 0C C1 00 00 00 00 00 00 00 02 00 00 00 16");
   QuorlinDevice fundo(kDisplayPath);
   EXPECT_TRUE(display.finished());
+  EXPECT_EQ(fundo.getModelName(nullptr), L"Fundo 16");
   EXPECT_TRUE(fundo.isFundoFamily());
   EXPECT_TRUE(fundo.hasDefaultSerialNumber());
   EXPECT_TRUE(fundo.isBluetoothVersion());
@@ -140,6 +141,16 @@ TEST_F(DeviceConstructionTest, InfoModeDisplaysAndTheirServiceInformation) {
     EXPECT_EQ(isA<ServiceInfoAwareDeviceMaintenanceStrategy>(inside.serviceInfo()), keepsRecord);
     EXPECT_TRUE(isA<InfoModeSerialNumberRequestStrategy>(inside.serialNumber()));
   }
+}
+
+TEST_F(DeviceConstructionTest, ThePocketReaderIsNamedByTheCaller) {
+  struct Names : ModelNameSource {
+    std::wstring pocketReaderName() const override { return L"Pageling"; }
+  } names;
+  identifies("90", "");
+  QuorlinDevice pageling(kDisplayPath);
+  EXPECT_EQ(pageling.getModelName(&names), L"Pageling");
+  EXPECT_EQ(pageling.getModelName(nullptr), L"");
 }
 
 // Model 133 is no display the table knows: it asks nothing further and offers nothing but 0.
@@ -419,6 +430,27 @@ TEST_F(GatewayTest, ServiceInformationGlintAndHidPathsReachTheirStrategies) {
   device->stopGlint();
   EXPECT_EQ(calls.log, L"read record;read record;write record;stopGlint;");
   EXPECT_EQ(opensAndCloses(), "5/5");
+}
+
+// For the USB firmware upload: the display came back under a new path. HID ports open
+// exclusively, so the old one is closed first.
+TEST_F(GatewayTest, ReopeningTheHidPortReplacesItAndKeepsItsPath) {
+  const std::wstring newPath = L"\\\\?\\hid#vid_4c7a&pid_0054#9&new";
+  std::vector<std::wstring> paths;
+  ScopedHidLink recording(nullptr, [&](const std::wstring& path) {
+    paths.push_back(path + L" " + std::to_wstring(closed));
+    return std::make_unique<BorrowedPort>(port, &closed);
+  });
+  calls.during = [&] {
+    SerialPort* reopened = &device->reopenHidPort(newPath);
+    EXPECT_EQ(reopened, inside().currentPort());
+    EXPECT_EQ(inside().portState(), 1u);
+  };
+  device->deleteFlash();
+  calls.during = nullptr;
+  device->deleteFlash();
+  EXPECT_EQ(paths,
+            (std::vector<std::wstring>{kDisplayPath + L" 0", newPath + L" 1", newPath + L" 2"}));
 }
 
 TEST_F(GatewayTest, WithoutMonitorModeTheMonitorThreadEndsAtOnce) {

@@ -22,6 +22,7 @@ TEST(HidPathTest, TheMakersFirstInterfaceAndTheProductIdOfUpToFourHexDigits) {
       {L"", -1},
       {L"hid#vid_4c7a&pid_00AB", 0xAB},
       {L"hid#vid_4c7a&pid_00fa", 0xFA},
+      {L"hid#vid_4c7a&pid_009F", 0x9F},
       {L"hid#vid_4c7a&pid_1234567", 0x1234},
       {L"hid#vid_4c7a&pid_54#x", 0x54},
       {L"hid#vid_4c7a&pid_#54", -1}};
