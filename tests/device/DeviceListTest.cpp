@@ -56,20 +56,6 @@ TEST_F(DeviceListTest, SequentialSearchesTakePortsAscendingOnceWithoutRetryFindF
   EXPECT_EQ(com.openings(3), 1u);
 }
 
-TEST_F(DeviceListTest, EverySearchTellsTheObserver) {
-  struct Recorder : SearchObserver {
-    void searchStarted() override { events += "started "; }
-    void searchFinished() override { events += "finished "; }
-    std::string events;
-  } observer;
-  SearchRequest observed = request({});
-  observed.observer = &observer;
-  list.search(observed);
-  list.searchSequential(observed);
-  list.findFirst(observed);
-  EXPECT_EQ(observer.events, "started finished started finished started finished ");
-}
-
 TEST_F(DeviceListTest, RemovedDevicesGoBackToTheCallerAndAreInsertedByPortNumber) {
   list.search(request({5, 3}));
   DeviceList other;
