@@ -4,13 +4,15 @@
 
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedComPorts.h"
+#include "emulator/hid/EmulatedHidBus.h"
 #include "tests/support/VirtualClock.h"
 
 namespace QrCom {
 namespace {
 
 // Emulated displays behind COM port numbers: a Vantra on 5, a Selvar on 3, and on 4 a display
-// another program holds. (Search order, link kinds and filters are tested on ptys.)
+// another program holds; a Fundo on the USB-HID bus. (Search order, link kinds and filters are
+// tested on ptys.)
 class DeviceListTest : public ::testing::Test {
  protected:
   DeviceListTest() {
@@ -18,11 +20,13 @@ class DeviceListTest : public ::testing::Test {
     com.attach(3, *selvar);
     com.attach(4, *held);
     held->setBusy(true);
+    hid.attach(*fundo);
   }
 
-  static SearchRequest request(std::vector<int> comPorts) {
+  static SearchRequest request(std::vector<int> comPorts,
+                               std::set<int> links = {SearchRequest::kComPorts}) {
     SearchRequest made;
-    made.linkKinds = {SearchRequest::kComPorts};
+    made.linkKinds = std::move(links);
     made.comPortNumbers = std::move(comPorts);
     made.serviceFilter = {21};
     return made;
@@ -33,6 +37,8 @@ class DeviceListTest : public ::testing::Test {
   std::unique_ptr<QrEmu::Display> vantra = QrEmu::makeDisplay(84, 0x0103);
   std::unique_ptr<QrEmu::Display> selvar = QrEmu::makeDisplay(116, 3);
   std::unique_ptr<QrEmu::Display> held = QrEmu::makeDisplay(84, 0x0103);
+  std::unique_ptr<QrEmu::Display> fundo = QrEmu::makeDisplay(129, 0x0103);
+  QrEmu::EmulatedHidBus hid{&*clock};
   DeviceList list;
 };
 
@@ -57,19 +63,21 @@ TEST_F(DeviceListTest, SequentialSearchesTakePortsAscendingOnceWithoutRetryFindF
 }
 
 TEST_F(DeviceListTest, RemovedDevicesGoBackToTheCallerAndAreInsertedByPortNumber) {
-  list.search(request({5, 3}));
+  list.search(request({5, 3}, {SearchRequest::kComPorts, SearchRequest::kHidInterfaces}));
+  ASSERT_EQ(list.count(), 3u);
+  EXPECT_TRUE(list.at(0).isUsbHid());
   DeviceList other;
   other.search(request({3}));
-  QuorlinDevice* first = &list.at(0);
-  std::unique_ptr<QuorlinDevice> removed = list.remove(first);
-  EXPECT_EQ(removed.get(), first);
-  EXPECT_EQ(list.remove(first), nullptr);
+  QuorlinDevice* selvar = &list.at(1);
+  std::unique_ptr<QuorlinDevice> removed = list.remove(selvar);
+  EXPECT_EQ(removed.get(), selvar);
+  EXPECT_EQ(list.remove(selvar), nullptr);
   list.insertSorted(std::move(removed));
   list.insertSorted(other.remove(&other.at(0)));
-  ASSERT_EQ(list.count(), 3u);
-  EXPECT_EQ(&list.at(0), first);
-  EXPECT_NE(&list.at(1), first) << "equal port numbers: after the ones already there";
-  EXPECT_EQ(list.at(2).getPortNumber(), 5);
+  ASSERT_EQ(list.count(), 4u);
+  EXPECT_EQ(&list.at(1), selvar);
+  EXPECT_NE(&list.at(2), selvar) << "equal port numbers: after the ones already there";
+  EXPECT_EQ(list.at(3).getPortNumber(), 5);
 }
 
 }  // namespace

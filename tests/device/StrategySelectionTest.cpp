@@ -66,6 +66,7 @@ TEST(StrategySelectionTest, ByModelAndProtocolVersion) {
 
 TEST(ModelTableTest, NamesAndCells) {
   const std::tuple<int, const wchar_t*, int> models[] = {
+      {84, L"Vantra", 40},
       {50, L"Pathwick Navigator", 16},
       {139, L"Fundo 160", 160},
       {148, L"Fundo Plus 40", 40},

@@ -98,10 +98,11 @@ TEST_F(HidPortTest, InputReportsReadBudgetAndPurge) {
   device->deliver(hex("01 03"));                   // too short to carry anything
   device->deliver(padded(hex("01 03 41 42 43")));
   device->deliver(hex("01 09 44 45"));  // claims more than it holds
+  device->deliver(hex("01 01 46"));
   uint8_t data[8] = {};
   uint64_t start = clock_->now();
-  EXPECT_EQ(port.readBuffer(data, 8), 5u);
-  EXPECT_EQ(Bytes(data, data + 5), hex("41 42 43 44 45"));
+  EXPECT_EQ(port.readBuffer(data, 8), 6u);
+  EXPECT_EQ(Bytes(data, data + 6), hex("41 42 43 44 45 46"));
   EXPECT_GE(clock_->now() - start, 4000u);
   EXPECT_LE(clock_->now() - start, 4100u);
   EXPECT_EQ(clock_->pauses().size(), 2u);  // only those of the opening

@@ -28,7 +28,7 @@ TEST(PortClassificationTest, ServiceNamesMatchWholeEntriesCaseSensitively) {
 
 TEST(PortClassificationTest, PortNumbersFollowTheFirstThreeCharacters) {
   const std::pair<const wchar_t*, int> names[] = {
-      {L"COM12", 12}, {L"XYZ7", 7},  {L"COM7x", 7},        {L"COM0", 0},    {L"COM", 0},
+      {L"COM19", 19}, {L"XYZ7", 7},  {L"COM7x", 7},        {L"COM0", 0},    {L"COM", 0},
       {L"COMx", 0},   {L"COM-3", 0}, {L"COM65535", 65535}, {L"COM65536", 0}};
   for (const auto& [name, number] : names) {
     EXPECT_EQ(comPortNumber(name), number) << QrTest::describe(name);
