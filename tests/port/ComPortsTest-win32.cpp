@@ -13,27 +13,16 @@
 namespace QrCom {
 namespace {
 
-constexpr wchar_t kSerialComm[] = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
-
 // Empties the serial-port map for a test and puts the old values back afterwards.
 class SerialCommMap {
  public:
   SerialCommMap() {
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSerialComm, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    for (;;) {
-      wchar_t name[512];
-      DWORD nameLength = 512;
-      BYTE data[1024];
-      DWORD size = sizeof data;
-      DWORD type = 0;
-      if (RegEnumValueW(key_, 0, name, &nameLength, nullptr, &type, data, &size) != 0) break;
-      saved_.push_back({name, {type, std::vector<BYTE>(data, data + size)}});
-      RegDeleteValueW(key_, name);
-    }
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    saved_ = takeAll();
   }
   ~SerialCommMap() {
-    clear();
+    takeAll();
     for (const auto& [name, value] : saved_) {
       RegSetValueExW(key_, name.c_str(), 0, value.first, value.second.data(),
                      static_cast<DWORD>(value.second.size()));
@@ -44,18 +33,27 @@ class SerialCommMap {
     RegSetValueExW(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
   }
-  void clear() {
-    wchar_t name[512];
-    DWORD length = 512;
-    while (RegEnumValueW(key_, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == 0) {
-      RegDeleteValueW(key_, name);
-      length = 512;
-    }
-  }
 
  private:
+  using Values = std::vector<std::pair<std::wstring, std::pair<DWORD, std::vector<BYTE>>>>;
+
+  // Removes every value of the map and returns them.
+  Values takeAll() {
+    Values values;
+    wchar_t name[512];
+    BYTE data[1024];
+    DWORD nameLength = 512, size = sizeof data, type = 0;
+    while (RegEnumValueW(key_, 0, name, &nameLength, nullptr, &type, data, &size) == 0) {
+      values.push_back({name, {type, std::vector<BYTE>(data, data + size)}});
+      RegDeleteValueW(key_, name);
+      nameLength = 512;
+      size = sizeof data;
+    }
+    return values;
+  }
+
   HKEY key_ = nullptr;
-  std::vector<std::pair<std::wstring, std::pair<DWORD, std::vector<BYTE>>>> saved_;
+  Values saved_;
 };
 
 TEST(ComPortsTest, EnumerationReadsTheSerialPortMapInItsOrder) {
@@ -71,9 +69,6 @@ TEST(ComPortsTest, EnumerationReadsTheSerialPortMapInItsOrder) {
   map.add(L"\\Device\\Twelve", L"COM12");
   EXPECT_EQ(enumerateComPorts(), (std::vector<int>{7, 3, 7, 12}));
   EXPECT_EQ(clock->pauses(), (std::vector<uint32_t>{1000, 1000}));
-}
-
-TEST(ComPortsTest, PortsAreNamedTheWindowsWay) {
   EXPECT_EQ(comPortName(3), L"COM3");
 }
 

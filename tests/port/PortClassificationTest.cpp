@@ -1,51 +1,65 @@
+// What kind of port a COM port is, its number, and the texts of its failures.
 #include "qrcom/port/PortClassification.h"
 
 #include <gtest/gtest.h>
+
+#include "qrcom/port/ComPortTexts.h"
+#include "tests/support/Failures.h"
 
 namespace QrCom {
 namespace {
 
 TEST(PortClassificationTest, ServiceNamesMatchWholeEntriesCaseSensitively) {
-  EXPECT_EQ(classifyServiceName(L"Serial"), PortType::NativeSerial);
-  EXPECT_EQ(classifyServiceName(L"serial"), PortType::Unclassified);
-  EXPECT_EQ(classifyServiceName(L"Serial2"), PortType::Unclassified);
-  EXPECT_EQ(classifyServiceName(L"FTSER2K"), PortType::UsbSerialAdapter);
-  EXPECT_EQ(classifyServiceName(L"Ser2pl"), PortType::UsbSerialAdapter);
-  EXPECT_EQ(classifyServiceName(L"GHUSBURT"), PortType::UsbSerialAdapter);
-  EXPECT_EQ(classifyServiceName(L"VComm"), PortType::BluetoothSerial);
-  EXPECT_EQ(classifyServiceName(L"tosporte"), PortType::BluetoothSerial);
-  EXPECT_EQ(classifyServiceName(L"BTH"), PortType::Unclassified);
-  EXPECT_EQ(classifyServiceName(L"FTSER2K;GHUSBURT"), PortType::Unclassified);
+  const std::pair<const wchar_t*, PortType> services[] = {
+      {L"Serial", PortType::NativeSerial},     {L"serial", PortType::Unclassified},
+      {L"Serial2", PortType::Unclassified},    {L"FTSER2K", PortType::UsbSerialAdapter},
+      {L"Ser2pl", PortType::UsbSerialAdapter}, {L"GHUSBURT", PortType::UsbSerialAdapter},
+      {L"VComm", PortType::BluetoothSerial},   {L"tosporte", PortType::BluetoothSerial},
+      {L"BTH", PortType::Unclassified},        {L"FTSER2K;GHUSBURT", PortType::Unclassified}};
+  for (const auto& [service, type] : services) {
+    EXPECT_EQ(classifyServiceName(service), type) << QrTest::describe(service);
+  }
   // No match keeps what an earlier device of the same number gave.
   EXPECT_EQ(classifyServiceName(L"usbser", PortType::BluetoothSerial), PortType::BluetoothSerial);
   EXPECT_EQ(classifyServiceName(L"", PortType::NativeSerial), PortType::NativeSerial);
-
-  EXPECT_TRUE(serviceListMatches(L"a;bb;c", L"bb"));
   EXPECT_FALSE(serviceListMatches(L"a;bb;c", L"b"));
-  EXPECT_FALSE(serviceListMatches(L"", L""));
   EXPECT_FALSE(serviceListMatches(L"a;;c", L""));
 }
 
 TEST(PortClassificationTest, PortNumbersFollowTheFirstThreeCharacters) {
-  EXPECT_EQ(comPortNumber(L"COM12"), 12);
-  EXPECT_EQ(comPortNumber(L"COM7"), 7);
-  EXPECT_EQ(comPortNumber(L"XYZ7"), 7);
-  EXPECT_EQ(comPortNumber(L"COM7x"), 7);
-  EXPECT_EQ(comPortNumber(L"COM0"), 0);
-  EXPECT_EQ(comPortNumber(L"COM"), 0);
-  EXPECT_EQ(comPortNumber(L"CO"), 0);
-  EXPECT_EQ(comPortNumber(L"COMx"), 0);
-  EXPECT_EQ(comPortNumber(L"COM-3"), 0);
-  EXPECT_EQ(comPortNumber(L"COM99999999999"), 0);
+  const std::pair<const wchar_t*, int> names[] = {
+      {L"COM19", 19}, {L"XYZ7", 7},  {L"COM7x", 7},        {L"COM0", 0},    {L"COM", 0},
+      {L"COMx", 0},   {L"COM-3", 0}, {L"COM65535", 65535}, {L"COM65536", 0}};
+  for (const auto& [name, number] : names) {
+    EXPECT_EQ(comPortNumber(name), number) << QrTest::describe(name);
+  }
 }
 
 TEST(PortClassificationTest, LinuxTtysByBusAndName) {
   EXPECT_EQ(classifyTty("ttyS0", true, "serial-base"), PortType::NativeSerial);
-  EXPECT_EQ(classifyTty("ttyAMA0", true, "amba"), PortType::NativeSerial);
   EXPECT_EQ(classifyTty("ttyUSB0", true, "usb-serial"), PortType::UsbSerialAdapter);
   EXPECT_EQ(classifyTty("ttyACM0", true, "usb"), PortType::UsbSerialAdapter);
   EXPECT_EQ(classifyTty("rfcomm0", false, ""), PortType::BluetoothSerial);
   EXPECT_EQ(classifyTty("3", false, ""), PortType::Unclassified);  // /dev/pts/3
+}
+
+TEST(ComPortTextsTest, LineErrorsAreNamedOnlyOneAtATime) {
+  const std::pair<uint32_t, const wchar_t*> errors[] = {{0x0001, L"Receive Queue overflow"},
+                                                        {0x0002, L"Receive Overrun Error"},
+                                                        {0x0004, L"Receive Parity Error"},
+                                                        {0x0008, L"Receive Framing error"},
+                                                        {0x0010, L"Break Detected"},
+                                                        {0x0100, L"TX Queue is full"},
+                                                        {0x0200, L"LPTx Timeout"},
+                                                        {0x0400, L"LPTx I/O Error"},
+                                                        {0x0800, L"LPTx Device not selected"},
+                                                        {0x1000, L"LPTx Out-Of-Paper"},
+                                                        {0x8000, L"Requested mode unsupported"},
+                                                        {0x000C, L"undefined error"},
+                                                        {0x0020, L"undefined error"}};
+  for (const auto& [error, text] : errors) EXPECT_STREQ(lineErrorText(error), text) << error;
+  EXPECT_EQ(ComPortText::readingWithLineError(L"COM3", 0x0004),
+            L" Error while reading from port \"COM3\". COM error: Receive Parity Error");
 }
 
 }  // namespace

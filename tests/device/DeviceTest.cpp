@@ -1,0 +1,545 @@
+// The device object: identification, the strategies it picks, and its gateway, which opens the
+// port around each outer operation and hands it over to and from monitor mode.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <thread>
+#include <tuple>
+
+#include "qrcom/base/Utf8.h"
+#include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
+#include "qrcom/firmware/ServiceInfo.h"
+#include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
+#include "qrcom/protocol/DirectoryEntry.h"
+#include "tests/support/BorrowedPort.h"
+#include "tests/support/Conversation.h"
+#include "tests/support/DeviceInspector.h"
+#include "tests/support/Failures.h"
+#include "tests/support/ScopedHidLink.h"
+
+namespace QrCom {
+namespace {
+
+using namespace QrTest;
+
+const std::wstring kDisplayPath = L"\\\\?\\hid#vid_4c7a&pid_0054#7&2b1f3a5&0&0000#{hid}";
+
+// "79 54 0D 41 4F 42 ... 16": an extended packet of type 41 whose payload is `text`.
+std::string textPacket(const std::string& modelId, const std::string& text) {
+  return "79 " + modelId + " " + toHex({static_cast<uint8_t>(text.size() + 1)}) + " 41 " +
+         toHex(ascii(text)) + " 16";
+}
+
+// A display on a scripted HID port: every device a test makes opens this port (the opens and
+// closes are counted) and talks to the conversation the test scripts.
+class ScriptedDisplayTest : public ::testing::Test {
+ protected:
+  // Identification and protocol version; an empty answer is a display ignoring the request.
+  void identifies(const std::string& modelId, const std::string& versionAnswer) {
+    display.step("FF", "FE " + modelId).step("0C", versionAnswer);
+    if (!versionAnswer.empty()) display.step("06 16");
+  }
+
+  // A current display (model 84, protocol 0x0102) that tells its serial number and version;
+  // the counts and the port's log start afresh.
+  std::unique_ptr<QuorlinDevice> makeVantra() {
+    identifies("54", "06 0C 01 02 16");
+    display.step("79 54 01 41 16", textPacket("54", "OB4-17-00815"));
+    display.step("79 54 01 C2 16", "79 54 04 C2 03 0C 01 16");
+    auto device = std::make_unique<QuorlinDevice>(kDisplayPath);
+    EXPECT_TRUE(display.finished());
+    port.clearLog();
+    opened = closed = 0;
+    return device;
+  }
+
+  // "2/1": two opens of the display's port and one close so far.
+  std::string opensAndCloses() const {
+    return std::to_string(opened) + "/" + std::to_string(closed);
+  }
+
+  ScopedVirtualClock clock;
+  ScriptedPort port{&*clock, ScriptedPort::Kind::Hid};
+  Conversation display{port};
+  std::atomic<int> opened{0};
+  std::atomic<int> closed{0};
+  ScopedHidLink link{nullptr, [this](const std::wstring&) {
+                       ++opened;
+                       return std::make_unique<BorrowedPort>(port, &closed);
+                     }};
+};
+
+TEST(IdentificationTest, FFIsAnsweredWithFEAndTheModelIdOnlyAWriteFailurePassesOn) {
+  ScriptedPort port;
+  port.deliver(hex("00"));  // purged first
+  port.answerNextWrite(hex("FE 54"));
+  EXPECT_EQ(QuorlinDevice::identifyModel(port), 84);
+  EXPECT_EQ(port.written(), hex("FF"));
+  port.answerNextWrite(hex("FD 54"));
+  EXPECT_EQ(QuorlinDevice::identifyModel(port), 0);
+  EXPECT_EQ(QuorlinDevice::identifyModel(port), 0);  // silence
+  port.setResponder([](const Bytes&, ScriptedPort&) { throw CannotWriteToPortException(L"w"); });
+  EXPECT_THROW(QuorlinDevice::identifyModel(port), CannotWriteToPortException);
+  EXPECT_EQ(QuorlinDevice::queryProtocolVersion(port), 0);
+}
+
+TEST(ProtocolVersionTest, TheAnswerIsConfirmedWith0616) {
+  ScriptedPort port;
+  Conversation display(port);
+  display.step("0C", "06 0C 01 02 16").step("06 16");
+  EXPECT_EQ(QuorlinDevice::queryProtocolVersion(port), 0x0102);
+  EXPECT_TRUE(display.finished());
+  EXPECT_EQ(port.calls().front().type, ScriptedPort::Call::Purge);
+  EXPECT_EQ(port.calls().back().type, ScriptedPort::Call::Purge);
+  // A version already assembled stands when its confirmation fails.
+  port.setResponder([](const Bytes& written, ScriptedPort& self) {
+    if (written == hex("0C")) self.deliver(hex("06 0C 00 03 16"));
+    if (written == hex("06")) throw CannotWriteToPortException(L"write failed");
+  });
+  EXPECT_EQ(QuorlinDevice::queryProtocolVersion(port), 3);
+}
+
+using DeviceConstructionTest = ScriptedDisplayTest;
+
+TEST_F(DeviceConstructionTest, CurrentAndFundoDisplaysReadTheirIdentity) {
+  const auto vantra = makeVantra();
+  EXPECT_EQ(vantra->getDeliveryYear(), 17);
+  EXPECT_EQ(vantra->getFirmwareVersionPrefix(), L"3.12");
+  EXPECT_EQ(vantra->getFirmwareVersion(), L"3.12") << "cut in place";
+  for (int service : {0, 11, 13, 21}) EXPECT_TRUE(vantra->isServiceSupported(service)) << service;
+  EXPECT_FALSE(vantra->isServiceSupported(36)) << "not asked of the version strategy";
+
+  identifies("81", "06 0C 01 03 16");
+  display.step("79 81 01 41 16", textPacket("81", "FNX-A0-13000"));
+  display.step("79 81 01 C2 16", "79 81 04 C2 03 1E 01 16");
+  display.step("79 81 01 C1 16", "79 81 0C C1 00 00 00 00 00 00 00 02 00 00 00 16");
+  QuorlinDevice fundo(kDisplayPath);
+  EXPECT_TRUE(display.finished());
+  EXPECT_EQ(fundo.getModelName(nullptr), L"Fundo 16");
+  EXPECT_TRUE(fundo.isFundoFamily());
+  EXPECT_TRUE(fundo.hasDefaultSerialNumber());
+  EXPECT_TRUE(fundo.isBluetoothVersion());
+  EXPECT_FALSE(fundo.isServiceSupported(37)) << "not asked of the variant strategy";
+  EXPECT_TRUE(fundo.isServiceSupported(21));
+}
+
+// Displays that tell their serial number in info mode: the legacy line keeps service information
+// from protocol version 2 on, the Tilbry (it ignores the version request) always.
+TEST_F(DeviceConstructionTest, InfoModeDisplaysAndTheirServiceInformation) {
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"74", "06 0C 00 02 16", true}, {"74", "06 0C 00 01 16", false}, {"44", "", true}};
+  for (const auto& [model, version, keepsRecord] : cases) {
+    identifies(model, version);
+    display.step("AE", "4F").step("49 4E 46 4F 20 4E", "49 4E 46 4F 49 " + toHex(Bytes(40, 'T')));
+    display.step("FF");
+    QuorlinDevice device(kDisplayPath);
+    EXPECT_TRUE(display.finished()) << model << version;
+    EXPECT_EQ(device.getSerialNumber(), L"TTTTTTTTTTTT");
+    DeviceInspector inside(device);
+    EXPECT_EQ(isA<ServiceInfoAwareDeviceMaintenanceStrategy>(inside.serviceInfo()), keepsRecord);
+    EXPECT_TRUE(isA<InfoModeSerialNumberRequestStrategy>(inside.serialNumber()));
+  }
+}
+
+TEST_F(DeviceConstructionTest, ThePocketReaderIsNamedByTheCaller) {
+  struct Names : ModelNameSource {
+    std::wstring pocketReaderName() const override { return L"Pageling"; }
+  } names;
+  identifies("90", "");
+  QuorlinDevice pageling(kDisplayPath);
+  EXPECT_EQ(pageling.getModelName(&names), L"Pageling");
+  EXPECT_EQ(pageling.getModelName(nullptr), L"");
+}
+
+// Model 133 is no display the table knows: it asks nothing further and offers nothing but 0.
+TEST_F(DeviceConstructionTest, UnknownModelsAndNoDisplays) {
+  identifies("85", "06 0C 01 03 16");
+  QuorlinDevice unknown(kDisplayPath);
+  EXPECT_EQ(port.written(), hex("FF 0C 06 16"));
+  EXPECT_TRUE(unknown.isServiceSupported(0));
+  EXPECT_FALSE(unknown.isServiceSupported(21));
+
+  EXPECT_EQ(failure([&] { QuorlinDevice device(kDisplayPath); }), "NoDeviceFound: ");
+  EXPECT_EQ(opensAndCloses(), "2/2");
+  EXPECT_EQ(failure([&] { QuorlinDevice device(L"\\\\?\\hid#vid_4c7a&pid_0054&mi_01#7"); }),
+            "NoDeviceFound: ");
+  EXPECT_EQ(opened, 2);  // a path outside the rule is never opened
+}
+
+// What the fake strategies were asked, in order: "lock;active;". `during` runs inside each call
+// with the port open; a call that begins with one of `failing` throws its own text.
+struct Calls {
+  void operator()(const std::wstring& call) {
+    log += call + L";";
+    if (during) during();
+    for (const std::wstring& prefix : failing) {
+      if (call.rfind(prefix, 0) == 0) throw ErrorOnDeviceException(call);
+    }
+  }
+  std::wstring log;
+  std::function<void()> during;
+  std::vector<std::wstring> failing;
+};
+
+// A strategy of every family the gateway tests install, which tells `calls` what it is asked
+// and offers `services`; one instance is installed for each family.
+struct Fakes : NoDeviceMaintenanceStrategy,
+               NoFileTransferStrategy,
+               NoFirmwareUploadStrategy,
+               NoServiceInfoMaintenanceStrategy,
+               NoSerialNumberRequestStrategy,
+               NoMonitorModeStrategy {
+  Fakes(Calls& calls, std::set<int> services, std::wstring serial)
+      : calls(calls), services(std::move(services)), serial(std::move(serial)) {}
+  bool supportsService(int serviceId) const override { return services.count(serviceId) > 0; }
+  std::wstring getSerialNumber() const override { return serial; }
+  bool isMassStorageProtocolActive(SerialPort&) override { return calls(L"active"), true; }
+  void lockMassStorageProtocol(SerialPort&) override { calls(L"lock"); }
+  void releaseMassStorageProtocol(SerialPort&) override { calls(L"release"); }
+  void deleteFlash(SerialPort&) override { calls(L"deleteFlash"); }
+  void setRealTimeClock(SerialPort&, const DeviceDateTime& t) override {
+    calls(L"clock " + std::to_wstring(t.year * 10000 + t.month * 100 + t.day) + L" " +
+          std::to_wstring(t.hour * 10000 + t.minute * 100 + t.second));
+  }
+  void receiveFile(SerialPort&, QuorlinDevice*, const std::wstring& source,
+                   const std::wstring& target, int32_t, uint8_t, FileTransferSink*) override {
+    calls(L"receive " + source + L" " + target);
+  }
+  void changeDirectory(SerialPort&, const std::wstring& path) override { calls(L"cd " + path); }
+  uint32_t sendFileList(SerialPort&, std::vector<DirectoryEntry>&) override {
+    return calls(L"list"), 0;
+  }
+  void deleteFile(SerialPort&, const std::wstring& name) override { calls(L"delete " + name); }
+  void executeBrailleFirmwareUpdate(SerialPort&, const std::wstring& name,
+                                    SecondaryFirmwareUploadProgressSink*) override {
+    calls(L"braille " + name);
+  }
+  void executeUsbFirmwareUpdate(SerialPort&, const std::wstring& name,
+                                SecondaryFirmwareUploadProgressSink*) override {
+    calls(L"usb " + name);
+  }
+  void cancel() override { calls(L"cancel"); }
+  void sendServiceInformation(SerialPort&, ServiceInfo&) override { calls(L"write record"); }
+  void receiveServiceInformation(SerialPort&, ServiceInfo&) override { calls(L"read record"); }
+  void stopGlint(SerialPort&) override { calls(L"stopGlint"); }
+
+  Calls& calls;
+  const std::set<int> services;
+  const std::wstring serial;
+};
+
+// A monitor mode that holds the port until it is asked to stop, like a real receive loop, which
+// ignores a stop request that comes before it runs.
+class BlockingMonitor : public NoMonitorModeStrategy {
+ public:
+  void startMonitorMode(SerialPort& port, MonitorSink*, QuorlinDevice*) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ports_.push_back(&port);
+    stop_ = false;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return stop_; });
+  }
+  int stopMonitorMode() override {
+    if (onStop) onStop();
+    requestStop();
+    return 1;
+  }
+  void requestStop() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+    changed_.notify_all();
+  }
+  // The port of the loop's `run`th run once it runs; null after ten seconds without.
+  SerialPort* waitForRun(size_t run) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const auto running = [&] { return ports_.size() >= run && !stop_; };
+    return changed_.wait_for(lock, std::chrono::seconds(10), running) ? ports_[run - 1] : nullptr;
+  }
+
+  std::function<void()> onStop;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<SerialPort*> ports_;
+  bool stop_ = true;
+};
+
+struct EndSink : MonitorSink {
+  void onDisplay(QuorlinDevice*, const uint8_t*, int, bool) override {}
+  void onKey(QuorlinDevice*, uint8_t) override {}
+  void onMonitorModeEnded(QuorlinDevice* device) override { ended = device; }
+  QuorlinDevice* ended = nullptr;
+};
+
+// Polls what the monitor thread makes true, which has no event of its own; false after 10 s.
+bool eventually(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+class GatewayTest : public ScriptedDisplayTest {
+ protected:
+  void SetUp() override {
+    device = makeVantra();
+    install<DeviceMaintenanceStrategy>({27, 28});
+    install<FileTransferStrategy>({31, 32});
+    install<FirmwareUploadStrategy>();
+  }
+
+  template <typename Family>
+  void install(std::set<int> services = {}, const wchar_t* serial = L"") {
+    inside().replace(std::unique_ptr<Family>(std::make_unique<Fakes>(calls, services, serial)));
+  }
+  DeviceInspector inside() { return DeviceInspector(*device); }
+  long purges() const {
+    return std::count_if(port.calls().begin(), port.calls().end(),
+                         [](const auto& call) { return call.type == ScriptedPort::Call::Purge; });
+  }
+
+  Calls calls;
+  std::unique_ptr<QuorlinDevice> device;
+};
+
+TEST_F(GatewayTest, EachOuterOperationOpensPurgesAndClosesThePort) {
+  calls.during = [&] {
+    EXPECT_TRUE(device->isPortInUse());
+    EXPECT_EQ(inside().nestingCount(), 1);
+  };
+  device->block();
+  EXPECT_TRUE(device->isAvailable());
+  device->unblock();
+  EXPECT_EQ(calls.log, L"lock;active;release;");
+  EXPECT_EQ(opensAndCloses(), "3/3");
+  EXPECT_EQ(purges(), 3);
+  EXPECT_FALSE(device->isPortInUse());
+  EXPECT_EQ(device->sendFileList(nullptr), 0u);  // null lists never open the port
+  EXPECT_EQ(device->sendFolderList(nullptr), 0u);
+  {
+    ScopedHidLink unplugged(nullptr, [](const std::wstring&) -> std::unique_ptr<SerialPort> {
+      throw UnableToOpenPortException(L"Can not open port");
+    });
+    EXPECT_THROW(device->block(), UnableToOpenPortException);
+    EXPECT_EQ(inside().portState(), 0u);
+    EXPECT_EQ(inside().nestingCount(), 0);
+  }
+  device->block();  // plugged in again
+  EXPECT_EQ(opensAndCloses(), "4/4");
+}
+
+// Setting the clock is an operation inside an operation: one port for both.
+TEST_F(GatewayTest, TheClockIsSetToLocalTimeOnOnePortAndAFailureInsideClosesItOnce) {
+  clock->setLocalTime({2025, 12, 3, 24, 23, 59, 58, 0});
+  device->synchronizeDateTimeToPc();
+  EXPECT_EQ(calls.log, L"clock 20251224 235958;");
+  EXPECT_EQ(opensAndCloses(), "1/1");
+  EXPECT_EQ(purges(), 1);
+  calls.failing = {L"clock"};
+  EXPECT_THROW(device->synchronizeDateTimeToPc(), ErrorOnDeviceException);
+  EXPECT_EQ(opensAndCloses(), "2/2");
+  EXPECT_EQ(inside().nestingCount(), 0);
+  EXPECT_EQ(inside().portState(), 0u);
+  calls.failing.clear();
+  device->synchronizeDateTimeToPc();
+  EXPECT_EQ(opensAndCloses(), "3/3");
+  install<DeviceMaintenanceStrategy>();  // no clock: nothing to do
+  device->synchronizeDateTimeToPc();
+  EXPECT_EQ(opened, 3);
+}
+
+TEST_F(GatewayTest, VantrasWithFP3OrFP4SerialNumbersHaveNoClock) {
+  const std::pair<const wchar_t*, bool> serials[] = {
+      {L"FP3-17-0001", false}, {L"FP4-17-0001", false}, {L"FP5-17-0001", true}};
+  for (const auto& [serial, hasClock] : serials) {
+    install<SerialNumberRequestStrategy>({}, serial);
+    EXPECT_EQ(device->isServiceSupported(27), hasClock) << toUtf8(serial);
+    EXPECT_EQ(device->isServiceSupported(28), hasClock) << toUtf8(serial);
+  }
+  inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());  // nothing rules it out
+  EXPECT_TRUE(device->isServiceSupported(27));
+}
+
+TEST_F(GatewayTest, FileListsStartInTheWorkingDirectoryOnDevicesWithDirectories) {
+  std::vector<DirectoryEntry> list;
+  device->sendFileList(&list);
+  EXPECT_EQ(opened, 1);  // one port for both
+  install<FileTransferStrategy>({31});
+  device->sendFileList(&list);
+  EXPECT_EQ(calls.log, L"cd ;list;list;");
+}
+
+TEST_F(GatewayTest, ASecondThreadIsRefused) {
+  std::promise<void> entered, release;
+  calls.during = [&] {
+    entered.set_value();
+    release.get_future().wait();
+  };
+  std::thread first([&] { device->deleteFlash(); });
+  entered.get_future().wait();
+  EXPECT_EQ(failure([&] { device->deleteFlash(); }),
+            "MethodCollision: QuorlinDevice::deleteFlash -- \n\nPort is blocked by other "
+            "transfer transaction.\n\n");
+  release.set_value();
+  first.join();
+  calls.during = nullptr;
+  device->deleteFlash();  // the port is free again
+  EXPECT_EQ(opensAndCloses(), "2/2");
+}
+
+TEST_F(GatewayTest, SecondaryFirmwareIsStoredRunAndDeletedAgainAlsoAfterAFailure) {
+  device->loadBrailleFirmware(L"/pkg/8051.hex", nullptr);
+  device->loadUsbFirmware(L"/pkg/usb.rom", nullptr);
+  EXPECT_EQ(calls.log,
+            L"receive /pkg/8051.hex 8051.hex;braille 8051.hex;delete 8051.hex;"
+            L"receive /pkg/usb.rom vnc2.rom;usb vnc2.rom;delete vnc2.rom;");
+  calls.log.clear();
+  calls.failing = {L"usb", L"delete"};  // a failing delete does not hide the update's failure
+  EXPECT_EQ(failureOf([&] { device->loadUsbFirmware(L"/pkg/usb.rom", nullptr); }), L"usb vnc2.rom");
+  EXPECT_EQ(calls.log, L"receive /pkg/usb.rom vnc2.rom;usb vnc2.rom;delete vnc2.rom;");
+}
+
+TEST_F(GatewayTest, CancelReachesUploadAndTransferWhileTheDeviceLockIsHeld) {
+  inside().lockDevice();  // as while a port opens or closes
+  auto cancelled = std::async(std::launch::async, [&] { device->cancelTransfer(); });
+  EXPECT_EQ(cancelled.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  inside().unlockDevice();
+  cancelled.wait();
+  EXPECT_EQ(calls.log, L"cancel;cancel;");
+  EXPECT_EQ(opened, 0);
+}
+
+TEST_F(GatewayTest, ServiceInformationGlintAndHidPathsReachTheirStrategies) {
+  install<ServiceInfoMaintenanceStrategy>();
+  ServiceInfo info;
+  std::wstring serial, version;
+  device->getServiceInformationSerialNumberAndFirmwareVersion(info, serial, version);
+  EXPECT_EQ(serial + L" " + version, L"OB4-17-00815 3.12_normal_mode");
+  inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());
+  device->getServiceInformationAndSerialNumber(info, serial);
+  EXPECT_EQ(serial, L"");  // as far as known
+  device->receiveServiceInformation(info);
+  install<MonitorModeStrategy>();
+  device->stopGlint();  // enters the gateway, but stops only with the service
+  install<MonitorModeStrategy>({35});
+  device->stopGlint();
+  EXPECT_EQ(calls.log, L"read record;read record;write record;stopGlint;");
+  EXPECT_EQ(opensAndCloses(), "5/5");
+}
+
+// For the USB firmware upload: the display came back under a new path. HID ports open
+// exclusively, so the old one is closed first.
+TEST_F(GatewayTest, ReopeningTheHidPortReplacesItAndKeepsItsPath) {
+  const std::wstring newPath = L"\\\\?\\hid#vid_4c7a&pid_0054#9&new";
+  std::vector<std::wstring> paths;
+  ScopedHidLink recording(nullptr, [&](const std::wstring& path) {
+    paths.push_back(path + L" " + std::to_wstring(closed));
+    return std::make_unique<BorrowedPort>(port, &closed);
+  });
+  calls.during = [&] {
+    SerialPort* reopened = &device->reopenHidPort(newPath);
+    EXPECT_EQ(reopened, inside().currentPort());
+    EXPECT_EQ(inside().portState(), 1u);
+  };
+  device->deleteFlash();
+  calls.during = nullptr;
+  device->deleteFlash();
+  EXPECT_EQ(paths,
+            (std::vector<std::wstring>{kDisplayPath + L" 0", newPath + L" 1", newPath + L" 2"}));
+}
+
+TEST_F(GatewayTest, WithoutMonitorModeTheMonitorThreadEndsAtOnce) {
+  EndSink sink;
+  device->startMonitorMode(&sink);  // the null strategy fails; the thread gives the port back
+  ASSERT_TRUE(eventually([&] { return device->isMonitorModeIdle() && closed == 1; }));
+  EXPECT_EQ(inside().portState(), 0u);
+  device->block();  // an ordinary operation after it works normally
+  EXPECT_EQ(opened, 2);
+}
+
+class MonitorHandOverTest : public GatewayTest {
+ protected:
+  void SetUp() override {
+    GatewayTest::SetUp();
+    inside().replace(std::unique_ptr<MonitorModeStrategy>(monitor));
+  }
+
+  BlockingMonitor* monitor = new BlockingMonitor;
+  EndSink sink;
+};
+
+// The port goes 5 (monitor mode has it) -> 2 (operation waits) -> 3 (operation holds it) ->
+// 4 (monitor may resume) -> 5, and stays the same port throughout.
+TEST_F(MonitorHandOverTest, AnOperationPausesMonitorModeOnTheSamePort) {
+  device->startMonitorMode(&sink);
+  SerialPort* monitorPort = monitor->waitForRun(1);
+  ASSERT_NE(monitorPort, nullptr);
+  EXPECT_EQ(inside().portState(), 5u);
+  EXPECT_TRUE(device->isMonitorModeRequested());
+  EXPECT_FALSE(device->isMonitorModeIdle());
+
+  uint32_t atStop = 0, during = 0;
+  SerialPort* portDuring = nullptr;
+  monitor->onStop = [&] { atStop = inside().portState(); };
+  calls.during = [&] {
+    during = inside().portState();
+    portDuring = inside().currentPort();
+    inside().lockDevice();  // keeps the restarted monitor thread from taking the port at once
+  };
+  device->deleteFile(L"old.txt");
+  EXPECT_EQ(inside().portState(), 4u);
+  inside().unlockDevice();
+  EXPECT_EQ(atStop, 2u);
+  EXPECT_EQ(during, 3u);
+  EXPECT_EQ(portDuring, monitorPort);
+  EXPECT_EQ(monitor->waitForRun(2), monitorPort);
+  EXPECT_EQ(inside().portState(), 5u);
+  EXPECT_EQ(opensAndCloses(), "1/0");
+
+  monitor->onStop = nullptr;
+  device->stopMonitorMode();
+  EXPECT_FALSE(device->isMonitorModeRequested());
+  ASSERT_TRUE(eventually([&] { return device->isMonitorModeIdle(); }));
+  EXPECT_EQ(inside().portState(), 0u);
+  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(MonitorHandOverTest, MonitorModeStartedDuringAnOperationBeginsWhenItEnds) {
+  std::promise<void> entered, release;
+  calls.during = [&] {
+    entered.set_value();
+    release.get_future().wait();
+  };
+  std::thread operation([&] { device->deleteFlash(); });
+  entered.get_future().wait();
+  device->startMonitorMode(&sink);
+  ASSERT_TRUE(eventually([&] { return inside().portState() == 3; }));
+  release.set_value();
+  operation.join();
+  ASSERT_NE(monitor->waitForRun(1), nullptr);
+  EXPECT_EQ(inside().portState(), 5u);
+  EXPECT_EQ(opened, 1);
+}
+
+TEST_F(MonitorHandOverTest, EndingMonitorModeTellsTheSinkAndDeletingTheDeviceEndsIt) {
+  device->startMonitorMode(&sink);
+  ASSERT_NE(monitor->waitForRun(1), nullptr);
+  device->endMonitorMode();
+  EXPECT_EQ(sink.ended, device.get());
+  EXPECT_FALSE(device->isMonitorModeRequested());
+  EXPECT_TRUE(device->isStopMonitorRequested());
+  ASSERT_TRUE(eventually([&] { return device->isMonitorModeIdle(); }));
+  EXPECT_EQ(closed, 1);
+  device->startMonitorMode(&sink);
+  ASSERT_NE(monitor->waitForRun(2), nullptr);
+  device.reset();
+  EXPECT_EQ(closed, 2);
+}
+
+}  // namespace
+}  // namespace QrCom
