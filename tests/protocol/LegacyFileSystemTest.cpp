@@ -1,178 +1,137 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BrailleSystemVersion2005FileTransferStrategy.h"
 #include "tests/protocol/ProtocolSteps.h"
-#include "tests/support/RecordingSink.h"
 #include "tests/support/TempDir.h"
 
 namespace QrCom {
 namespace {
 
 using QrTest::named;
-using QrTest::Steps;
+using QrTest::steps;
 using QrTest::operator+;
 
 const std::string k2000 = "BrailleSystemVersion2000FileTransferStrategy::";
 
-// A data block of `size` bytes `fill` as the device sends it, and its next command.
-std::string dataBlock(size_t size, uint8_t fill, const char* next) {
-  return QrTest::frameOf(QrTest::Bytes(size, fill)) + " " + next;
-}
-
 TEST(LegacyDownloadTest, Exchanges) {
   QrTest::TempDir dir;
   BrailleSystemVersion2000FileTransferStrategy strategy;
-  QrTest::RecordingSink sink;
-  // Downloads `source` into a.txt (cancelled after the first block); a failure leaves no file.
+  int downloads = 0;
+  // Downloads `source` into a fresh file, cancelled after the first block: the progress and
+  // the file; a failure leaves no file.
   const auto down = [&](const std::wstring& source, uint64_t size, bool cancel = false) {
     return [&, source, size, cancel](SerialPort& port) {
-      std::filesystem::remove(QrTest::toFsPath(dir.path(L"a.txt")));
-      sink = QrTest::RecordingSink();
+      const std::wstring name = std::to_wstring(++downloads);
+      QrTest::RecordingSink sink;
       sink.onReport = [&](uint64_t done) {
         if (cancel && done > 0) strategy.cancel();
       };
       try {
-        strategy.sendFile(port, nullptr, source, dir.path(L"a.txt"), size, &sink);
+        strategy.sendFile(port, nullptr, source, dir.path(name), size, &sink);
       } catch (const QrException&) {
-        EXPECT_FALSE(dir.exists(L"a.txt")) << "the partial file stays";
+        EXPECT_FALSE(dir.exists(name)) << "the partial file stays";
         throw;
       }
-      EXPECT_TRUE(sink.consistent);
+      return QrTest::progressOf(sink) + " " + dir.read(name);
     };
   };
-  const Steps request = named("21", "A.TXT", "06 16 03");
+  const auto request = named("21", "A.TXT", "06 16 03");
   const std::string failed = "ErrorInProtocol: " + k2000 + "sendFile -- ";
   const std::string canceled =
       "TransmissionCanceledByUser: " + k2000 + "sendFile -- Transmission canceled by user";
-  QrTest::replay({
-      {"blocks of 80, 0 and 3 bytes",
-       [&](SerialPort& port) {
-         down(L"A.TXT", 83)(port);
-         EXPECT_EQ(dir.read(L"a.txt"), std::string(80, 'p') + "abc");
-         EXPECT_EQ(sink.done(), (std::vector<uint64_t>{0, 80, 83}));
-       },
-       request + Steps{{"06 03", dataBlock(80, 'p', "03")},
-                       {"06 16", ""},
-                       {"06 03", dataBlock(0, 0, "03")},
-                       {"06 16", ""},
-                       {"06 03", "03 00 61 62 63 16"},
-                       {"06 16", "04"}}},
-      {"a block of 81", down(L"A.TXT", 3), request + Steps{{"06 03", "51 00"}},
+  QrTest::play({
+      {"blocks of 80, 0 and 3 bytes", down(L"A.TXT", 83),
+       request + steps("06 03>" + QrTest::frameOf(QrTest::Bytes(80, 'p')) +
+                       " 03|06 16|06 03>00 00 16 03|06 16|06 03>03 00 61 62 63 16|06 16>04"),
+       "0 80 83 of 83 " + std::string(80, 'p') + "abc"},
+      {"a block of 81", down(L"A.TXT", 3), request + steps("06 03>51 00"),
        failed + "Requested package size exceeds maximum size."},
       {"cancel on the PC", down(L"A.TXT", 3, true),
-       request + Steps{{"06 03", dataBlock(3, 'a', "03")}, {"06 16", ""}, {"15 17", ""}},
-       canceled + " (PC side)."},
+       request + steps("06 03>03 00 61 62 63 16 03|06 16|15 17"), canceled + " (PC side)."},
       {"cancel on the device", down(L"A.TXT", 3),
-       request + Steps{{"06 03", dataBlock(3, 'a', "43")}, {"06 16", ""}, {"06 43", ""}},
-       canceled + " (device side)."},
-      {"no SYNC", down(L"A.TXT", 3), request + Steps{{"06 03", "03 00 61 62 63 17"}},
+       request + steps("06 03>03 00 61 62 63 16 43|06 16|06 43"), canceled + " (device side)."},
+      {"no SYNC", down(L"A.TXT", 3), request + steps("06 03>03 00 61 62 63 17"),
        failed + "Missing SYNC."},
-      {"too few bytes", down(L"A.TXT", 3), request + Steps{{"06 03", "03 00 61 62"}},
+      {"too few bytes", down(L"A.TXT", 3), request + steps("06 03>03 00 61 62"),
        failed + "Wrong number of data bytes(page frame error)."},
       {"no block", down(L"A.TXT", 3), named("21", "A.TXT", "06 16 05"),
        failed + "Missing RECEIVE_DATA_BLOCK or CANCEL_UPLOAD."},
       {"a name of 64", down(std::wstring(64, L'N'), 0),
-       named("21", std::string(64, 'N'), "06 16 04")},
-      {"a name of 65",
-       down(std::wstring(65, L'N'), 0),
-       {},
-       "IllegalSourceFileName: " + k2000 + "sendFile -- SourceFileName too long."},
-      {"no source",
-       down(L"", 0),
-       {},
-       "IllegalSourceFileName: " + k2000 + "sendFile -- SourceFileName ist empty."},
-      {"no target",
-       [&](SerialPort& port) { strategy.sendFile(port, nullptr, L"A", L"", 3, nullptr); },
-       {},
-       "IllegalTargetFileName: " + k2000 + "sendFile -- targetFileName ist empty."},
+       named("21", std::string(64, 'N'), "06 16 04"), "0 0 of 0 "},
   });
 }
 
 // A.TXT, 2024-05-01 14:05:33, 256 bytes; the byte after the name means nothing.
-constexpr char kATxt[] = "1C 05 41 2E 54 58 54 99 07 E8 05 01 0E 05 21 00 00 01 00";
+constexpr char kATxt[] = "1C 05 41 2E 54 58 54 99 07 E8 05 01 0E 05 21 00 00 01 00 ";
 
 TEST(LegacyListTest, Exchanges) {
   BrailleSystemVersion2000FileTransferStrategy strategy;
-  // The file list after an entry OLD: `entries` as the list then shows them.
-  const auto list = [&](const std::string& entries) {
-    return [&, entries](SerialPort& port) {
-      std::vector<DirectoryEntry> list{DirectoryEntry(L"OLD", 0, EntryTime{}, 1)};
-      const uint32_t count = strategy.sendFileList(port, list);
-      EXPECT_EQ(count, list.size());
-      EXPECT_EQ(QrTest::entries(list), "OLD 0 0-0-0 0:0:0 1" + entries);
-    };
+  // The file list after an entry OLD, with the count returned.
+  const auto list = [&](SerialPort& port) {
+    std::vector<DirectoryEntry> list{DirectoryEntry(L"OLD", 0, EntryTime{}, 1)};
+    const uint32_t count = strategy.sendFileList(port, list);
+    return std::to_string(count) + ": " + QrTest::entries(list);
+  };
+  const auto listOf = [](const std::string& data, const std::vector<size_t>& sizes) {
+    return QrTest::listOf("20", data, sizes);
   };
   const std::string a = ", A.TXT 0 2024-5-1 14:5:33 256";
   const std::string failed = "ErrorInProtocol: " + k2000 + "sendFileList -- ";
   const std::string parsing = failed + "Error while parsing fileListBuffer. ";
-  const std::string six =
-      std::string(kATxt) + " " + kATxt + " " + kATxt + " " + kATxt + " " + kATxt + " " + kATxt;
-  const auto listOf = [](const std::string& data, const std::vector<size_t>& sizes) {
-    return QrTest::listOf("20", data, sizes);
-  };
-  QrTest::replay({
-      {"no entries", list(""), listOf("", {})},
-      // B: 1999-12-31 23:59:58, 0x01020304 bytes.
-      {"records across blocks", list(a + ", B 0 1999-12-31 23:59:58 16909060"),
-       listOf(std::string(kATxt) + " 1C 01 42 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", {10, 24})},
-      {"one block of any length", list(a + a + a + a + a + a), listOf(six, {114})},
-      {"no BEGIN_OF_FILE", list(""), listOf(std::string(kATxt) + " 1D", {20}),
+  const std::string six = std::string(kATxt) + kATxt + kATxt + kATxt + kATxt + kATxt;
+  QrTest::play({
+      // \xC4, 1999-12-31 23:59:58, 0x01020304 bytes.
+      {"records across blocks", list,
+       listOf(std::string(kATxt) + "1C 01 C4 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", {10, 24}),
+       "3: OLD 0 0-0-0 0:0:0 1" + a + ", \u00c4 0 1999-12-31 23:59:58 16909060"},
+      {"one block of any length", list, listOf(six, {114}),
+       "7: OLD 0 0-0-0 0:0:0 1" + a + a + a + a + a + a},
+      {"no BEGIN_OF_FILE", list, listOf(std::string(kATxt) + "1D", {20}),
        parsing + "Missing BEGIN_OF_FILE."},
-      {"a record of one byte", list(""), listOf(std::string(kATxt) + " 1C", {20}),
+      {"a record of one byte", list, listOf(std::string(kATxt) + "1C", {20}),
        parsing + "Record runs past the end."},
-      {"a record cut short", list(""), listOf(std::string(kATxt) + " 1C 01 42 00 07", {24}),
+      {"a record cut short", list, listOf(std::string(kATxt) + "1C 01 42 00 07", {24}),
        parsing + "Record runs past the end."},
-      {"a name of 65", list(""), listOf("1C 41 " + QrTest::toHex(QrTest::Bytes(77, 'N')), {79}),
+      {"a name of 65", list, listOf("1C 41 " + QrTest::toHex(QrTest::Bytes(77, 'N')), {79}),
        parsing + "Name too long."},
-      {"no block", list(""), {{"20", "06 20 05"}}, failed + "Missing RECEIVE_DATA_BLOCK."},
-      {"too few bytes",
-       list(""),
-       {{"20", "06 20 03"}, {"06 03", "02 00 1C"}},
+      {"no block", list, steps("20>06 20 05"), failed + "Missing RECEIVE_DATA_BLOCK."},
+      {"too few bytes", list, steps("20>06 20 03|06 03>02 00 1C"),
        failed + "Wrong number of data bytes(page frame error)."},
-      {"no SYNC",
-       list(""),
-       {{"20", "06 20 03"}, {"06 03", "01 00 1C 04"}},
-       failed + "Missing SYNC."},
+      {"no SYNC", list, steps("20>06 20 03|06 03>01 00 1C 04"), failed + "Missing SYNC."},
   });
 }
 
 TEST(LegacyFileSystemTest, Exchanges) {
   BrailleSystemVersion2005FileTransferStrategy strategy;
-  uint64_t total = 0;
-  uint64_t free = 0;
   const std::string v2005 = "BrailleSystemVersion2005FileTransferStrategy::";
-  QrTest::replay({
-      {"disk space in two big-endian figures",
-       [&](SerialPort& port) {
-         strategy.sendDiskSpace(port, total, free);
-         EXPECT_EQ(QrTest::purges(port), "25");
-       },
-       QrTest::diskSpace("00 10 00 00 00 00 80 01")},
+  QrTest::play({
       {"disk space without SYNC",
-       [&](SerialPort& port) { strategy.sendDiskSpace(port, total, free); },
-       {{"25", "06 25 00 10 00 00 00 00 80 01 17"}},
+       [&](SerialPort& port) {
+         uint64_t figure = 0;
+         strategy.sendDiskSpace(port, figure, figure);
+         return "";
+       },
+       steps("25>06 25 00 10 00 00 00 00 80 01 17"),
        "ErrorInProtocol: " + k2000 +
            "sendDiskSpace -- Missing SYNC in transaction GET_DISK_SPACE."},
-      {"delete and rename",
-       [&](SerialPort& port) {
+      {"delete and rename", QrTest::doing([&](SerialPort& port) {
          strategy.deleteFile(port, L"A.TXT");
          strategy.renameFile(port, L"A.TXT", L"B");
-       },
+       }),
        named("23", "A.TXT", "06 16") + named("22", "A.TXT", "06 16") + named("22", "B", "06 16")},
-      {"delete refused", [&](SerialPort& port) { strategy.deleteFile(port, L"A.TXT"); },
+      {"delete refused",
+       QrTest::doing([&](SerialPort& port) { strategy.deleteFile(port, L"A.TXT"); }),
        named("23", "A.TXT", "15 19"),
        "ErrorInProtocol: " + v2005 + "deleteFile --  No detailled description available."},
       {"a new name too long for a frame",
-       [&](SerialPort& port) { strategy.renameFile(port, L"A", std::wstring(0x10000, L'N')); },
+       QrTest::doing(
+           [&](SerialPort& port) { strategy.renameFile(port, L"A", std::wstring(0x10000, L'N')); }),
        {},
        "InvalidArgument: " + v2005 + "renameFile -- Frame exceeds 65535 bytes."},
   });
-  EXPECT_EQ(total, 0x100000u);
-  EXPECT_EQ(free, 0x8001u);
 }
 
 }  // namespace

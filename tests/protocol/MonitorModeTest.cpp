@@ -9,8 +9,8 @@
 #include "qrcom/protocol/PagelingMonitorModeStrategy.h"
 #include "qrcom/protocol/PlanoMonitorModeStrategy.h"
 #include "qrcom/protocol/QrBrlOsMonitorModeStrategy.h"
-#include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
+#include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
 
 namespace QrCom {
@@ -24,7 +24,7 @@ using QrTest::toHex;
 // a receive loop once the scripted stream has been read.
 class StreamPort : public QrTest::ScriptedPort {
  public:
-  explicit StreamPort(QrTest::VirtualClock* clock) : ScriptedPort(clock) {}
+  using ScriptedPort::ScriptedPort;
   std::function<void()> onSilence;
 
   uint8_t readByte() override {
@@ -37,16 +37,10 @@ class StreamPort : public QrTest::ScriptedPort {
   }
 };
 
-// Fails every read with something else than a time-out.
-class BrokenPort : public QrTest::ScriptedPort {
- public:
-  uint8_t readByte() override { throw ErrorOnInitializationException(L"gone"); }
-};
-
 // The reports as "[content|position|changed]": a text line, or the first `cells` cells in hex.
 class MonitorRecorder : public MonitorSink {
  public:
-  explicit MonitorRecorder(size_t cells = 0) : cells_(cells) {}
+  explicit MonitorRecorder(size_t cells) : cells_(cells) {}
   void onDisplay(QuorlinDevice*, const uint8_t* content, int position, bool changed) override {
     reports += "[" +
                (cells_ > 0 ? toHex(Bytes(content, content + cells_))
@@ -64,51 +58,72 @@ class MonitorRecorder : public MonitorSink {
   size_t cells_;
 };
 
-// The current firmware (no device: model id 0) streams `stream` once it is switched on and is
-// stopped once the stream is read; the reports of the first three cells.
-std::string streamed(const std::string& stream) {
+// Monitor mode on a display that answers each of the host's writes with the next of `answers`,
+// is silent once, then streams `stream` and is stopped (a requested stop) when silent again: the
+// reports (of the first `cells` cells), the pauses and what the host wrote.
+std::string monitor(MonitorModeStrategy& strategy, const std::vector<const char*>& answers,
+                    const std::string& stream, size_t cells = 0) {
   QrTest::ScopedVirtualClock clock;
   StreamPort port(&*clock);
-  QrTest::Conversation device(port);
-  device.step("79 00 01 07 16", "79 00 01 07 16")
-      .step("79 00 02 0B 01 16", "79 00 01 07 16 " + stream)
-      .step("79 00 02 0B 00 16", "79 00 01 07 16");
-  QrBrlOsMonitorModeStrategy strategy;
-  port.onSilence = [&] { strategy.requestStop(); };
-  MonitorRecorder sink(3);
+  for (const char* answer : answers) port.answerNextWrite(hex(answer));
+  int silences = 0;
+  port.onSilence = [&] {
+    if (++silences == 2) port.deliver(hex(stream));
+    if (silences == 3) strategy.requestStop();
+  };
+  MonitorRecorder sink(cells);
   strategy.startMonitorMode(port, &sink, nullptr);
-  EXPECT_TRUE(device.finished());
-  EXPECT_FALSE(strategy.isActive());
-  return sink.reports;
+  std::string pauses = strategy.isActive() ? " active " : " ";
+  for (uint32_t pause : clock->pauses()) pauses += std::to_string(pause) + " ";
+  return sink.reports + pauses + toHex(port.written());
 }
 
-TEST(QrBrlOsMonitorModeTest, DisplayAndKeyReports) {
-  EXPECT_EQ(streamed(
-                // position 0xFF, cells A B; the same at position 4; a key; one cell changes
-                "79 00 0B 1B FF 00 00 00 00 00 00 02 41 42 16 "
-                "79 00 0B 1B 04 00 00 00 00 00 00 02 41 42 16 79 00 02 55 21 16 "
-                "79 00 0A 1B 00 00 00 00 00 00 00 01 43 16 "
-                // another model's report is dropped, with what follows
-                "79 01 0B 1B 01 00 00 00 00 00 00 02 43 44 16 "
-                "79 00 0A 1B 00 00 00 00 00 00 00 01 44 16"),
-            "[41 42 00|0|1][41 42 00|5|0][key 21][43 42 00|1|1]");
+TEST(MonitorModeTest, Streams) {
+  // The current firmware (no device: model id 0) after its start and switch are acknowledged.
+  const char* ok = "79 00 01 07 16";
+  const std::string switches = "79 00 01 07 16 79 00 02 0B 01 16 79 00 02 0B 00 16";
+  QrBrlOsMonitorModeStrategy current;
+  EXPECT_EQ(monitor(current, {ok, ok, ok},
+                    // position 0xFF, cells A B; the same at position 4; a key; one cell changes
+                    "79 00 0B 1B FF 00 00 00 00 00 00 02 41 42 16 "
+                    "79 00 0B 1B 04 00 00 00 00 00 00 02 41 42 16 79 00 02 55 21 16 "
+                    "79 00 0A 1B 00 00 00 00 00 00 00 01 43 16 "
+                    // another model's report is dropped, with what follows
+                    "79 01 0B 1B 01 00 00 00 00 00 00 02 43 44 16 "
+                    "79 00 0A 1B 00 00 00 00 00 00 00 01 44 16",
+                    3),
+            "[41 42 00|0|1][41 42 00|5|0][key 21][43 42 00|1|1] 200 " + switches);
   // A cell count beyond the report is bounded; a short report is dropped.
-  EXPECT_EQ(streamed("79 00 0B 1B 00 00 00 00 00 00 00 FF 41 42 16 79 00 05 1B 00 00 00 16"),
-            "[41 42 00|1|1]");
+  EXPECT_EQ(monitor(current, {ok, ok, ok},
+                    "79 00 0B 1B 00 00 00 00 00 00 00 FF 41 42 16 79 00 05 1B 00 00 00 16", 3),
+            "[41 42 00|1|1] 200 " + switches);
+
+  PlanoMonitorModeStrategy legacy;
+  EXPECT_EQ(monitor(legacy, {},
+                    // noise before the synchronisation, then 02 x 0D; cursor 2 (0x2A - 40)
+                    "41 02 58 0D 02 2A 48 49 0D "
+                    // the same line with a new cursor: not changed; the same again: nothing
+                    "02 2B 48 49 0D 02 2B 48 49 0D "
+                    // control bytes are dropped, line feeds kept; lines are bounded
+                    "02 2B 48 01 0A 49 0D " +
+                        toHex(Bytes(600, 'A')) + " 0D"),
+            "[HI|2|1][HI|3|0][H\nI|3|1][" + std::string(511, 'A') +
+                "|3|1] 200 0B 01 79 00 01 07 16 0B 00");
+  EXPECT_EQ(monitor(legacy, {},
+                    // a cursor move ends the line; with nothing on the line it does nothing
+                    "FE 37 48 49 FE 47 05 00 FE 47 06 00 "
+                    // clear: a new line is passed on at cursor 0, but not again after a clear
+                    "41 FE 4B FE 4B 41 FE 4B "
+                    // hello again; unknown escapes are dropped
+                    "FE 37 FE 99 42 FE 47 07 00"),
+            "[HI|5|1][A|0|1][B|7|1] 200 0B 01 79 00 01 07 16 34 34 0B 00");
+
+  // The pocket reader's loop ends on a requested stop (its sink may be gone by then).
+  PagelingMonitorModeStrategy pocket;
+  EXPECT_EQ(monitor(pocket, {}, "48 06 49 0A 0D 0D 41 0D"), "[HI|0|1][|0|1][A|0|1] 200 05 07");
 }
 
-TEST(QrBrlOsMonitorModeTest, GlintIsAlwaysAddressedToModel54) {
-  QrTest::ScriptedPort port;
-  port.answerNextWrite(hex("79 22 02 07 7E 16"));
-  port.answerNextWrite(hex("79 22 02 07 7E 16"));
-  QrBrlOsMonitorModeStrategy strategy;
-  strategy.startGlint(port);
-  strategy.stopGlint(port);
-  EXPECT_EQ(toHex(port.written()), "79 54 02 50 01 16 79 54 02 50 00 16");
-  EXPECT_EQ(port.pending(), 0u);
-}
-
-TEST(QrBrlOsMonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
+TEST(MonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
   // A display that answers every request and streams one report after another.
   StreamPort port(nullptr);
   port.setResponder(
@@ -127,86 +142,15 @@ TEST(QrBrlOsMonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
   EXPECT_EQ(toHex(Bytes(port.written().end() - 6, port.written().end())), "79 00 02 0B 00 16");
 }
 
-TEST(PlanoMonitorModeTest, BothDialects) {
-  const std::string text =
-      // noise before the synchronisation, then 02 x 0D; cursor 2 (0x2A - 40), a line
-      "41 02 58 0D 02 2A 48 49 0D "
-      // the same line with a new cursor: not changed; the same again: nothing
-      "02 2B 48 49 0D 02 2B 48 49 0D "
-      // control bytes are dropped, line feeds kept; lines are bounded
-      "02 2B 48 01 0A 49 0D " +
-      toHex(Bytes(600, 'A')) + " 0D";
-  const std::string escape =
-      // a cursor move ends the line; with nothing on the line it does nothing
-      "FE 37 48 49 FE 47 05 00 FE 47 06 00 "
-      // clear: a new line is passed on at cursor 0, but not again after a clear
-      "41 FE 4B FE 4B 41 FE 4B "
-      // hello again; unknown escapes are dropped
-      "FE 37 FE 99 42 FE 47 07 00";
-  for (const auto& [stream, reports, written] :
-       {std::tuple{text, "[HI|2|1][HI|3|0][H\nI|3|1][" + std::string(511, 'A') + "|3|1]",
-                   "0B 01 79 00 01 07 16 0B 00"},
-        std::tuple{escape, std::string("[HI|5|1][A|0|1][B|7|1]"),
-                   "0B 01 79 00 01 07 16 34 34 0B 00"}}) {
-    QrTest::ScopedVirtualClock clock;
-    StreamPort port(&*clock);
-    PlanoMonitorModeStrategy strategy;
-    MonitorRecorder sink;
-    // The display speaks once it has been switched on and answered.
-    bool spoken = false;
-    port.onSilence = [&, bytes = hex(stream)] {
-      if (spoken) return strategy.requestStop();
-      port.deliver(bytes);
-      spoken = true;
-    };
-    strategy.startMonitorMode(port, &sink, nullptr);
-    EXPECT_EQ(sink.reports, reports);
-    EXPECT_EQ(toHex(port.written()), written);
-    EXPECT_FALSE(strategy.isActive());
-  }
-}
-
-TEST(PlanoMonitorModeTest, ReadFailures) {
-  // Time-outs are waited out in steps of 200 ms.
-  QrTest::ScopedVirtualClock clock;
-  StreamPort port(&*clock);
-  PlanoMonitorModeStrategy strategy;
-  int silences = 0;
-  port.onSilence = [&] {
-    if (++silences == 3) strategy.requestStop();
-  };
-  strategy.startMonitorMode(port, nullptr, nullptr);
-  EXPECT_EQ(clock->pauses(), (std::vector<uint32_t>{200, 200}));
-  // Another failure ends monitor mode, with the switch off.
-  BrokenPort broken;
-  strategy.startMonitorMode(broken, nullptr, nullptr);
-  EXPECT_EQ(toHex(broken.written()), "0B 01 79 00 01 07 16 0B 00");
-}
-
-TEST(PagelingMonitorModeTest, LinesEndedByCarriageReturn) {
-  QrTest::ScopedVirtualClock clock;
-  StreamPort port(&*clock);
-  PagelingMonitorModeStrategy strategy;
-  port.answerNextWrite(hex("48 06 49 0A 0D 0D 41 0D"));
-  MonitorRecorder sink;
-  // Once the device has ended monitor mode its sink may be gone: the loop must not go on.
-  port.onSilence = [&] { strategy.requestStop(); };
-  strategy.startMonitorMode(port, &sink, nullptr);
-  EXPECT_EQ(sink.reports, "[HI|0|1][|0|1][A|0|1]");
-  EXPECT_EQ(toHex(port.written()), "05 07");
-  EXPECT_FALSE(strategy.isActive());
-}
-
-TEST(PagelingMonitorModeTest, ASecondStartCollides) {
+TEST(MonitorModeTest, ASecondStartCollides) {
   QrTest::ScopedVirtualClock clock;
   StreamPort port(&*clock);
   PagelingMonitorModeStrategy strategy;
   port.answerNextWrite(hex("41 0D"));
-  MonitorRecorder sink;
+  MonitorRecorder sink(0);
   std::string collision;
   sink.onReport = [&] {
     collision = QrTest::failure([&] { strategy.startMonitorMode(port, &sink, nullptr); });
-    EXPECT_TRUE(strategy.isActive());
   };
   // A stop from the loop's own thread does not wait for itself.
   port.onSilence = [&] { strategy.stopMonitorMode(); };
@@ -214,17 +158,8 @@ TEST(PagelingMonitorModeTest, ASecondStartCollides) {
   EXPECT_EQ(collision,
             "MethodCollision: PagelingMonitorModeStrategy::startMonitorMode --  Method is already "
             "active. It cannot be activated for a second time");
-}
-
-TEST(PagelingMonitorModeTest, APortFailureEndsTheLoopAndLeavesNothingToWaitFor) {
-  BrokenPort port;
-  PagelingMonitorModeStrategy strategy;
-  for (int start = 0; start < 2; ++start) {  // it can be started again
-    EXPECT_EQ(QrTest::failure([&] { strategy.startMonitorMode(port, nullptr, nullptr); }),
-              "ErrorOnInitialization: gone");
-    EXPECT_FALSE(strategy.isActive());
-    EXPECT_EQ(strategy.stopMonitorMode(), 0);
-  }
+  // However a loop ends, it can be started again.
+  EXPECT_EQ(monitor(strategy, {}, "41 0D"), "[A|0|1] 200 05 07");
 }
 
 }  // namespace

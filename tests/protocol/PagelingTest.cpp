@@ -8,8 +8,8 @@
 #include "qrcom/protocol/PagelingFileTransferStrategy.h"
 #include "qrcom/protocol/PagelingMaintenanceStrategy.h"
 #include "qrcom/protocol/PagelingProtocol.h"
+#include "tests/protocol/ProtocolSteps.h"
 #include "tests/support/Failures.h"
-#include "tests/support/RecordingSink.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
@@ -53,8 +53,8 @@ TEST(PagelingFileTransferTest, Documents) {
   const auto part = [&](size_t from, size_t length) {
     return Bytes(document.begin() + from, document.begin() + from + length);
   };
-  // The name DOC, Braille table 3.
-  const Bytes header = hex("1C 44 4F 43 20 20 20 20 20 33 02 0C 1F");
+  // The name DOC, Braille table 9.
+  const Bytes header = hex("1C 44 4F 43 20 20 20 20 20 39 02 0C 1F");
   const Bytes end = hex("03");
   const Bytes index = hex("17");
   const std::vector<std::pair<size_t, std::vector<Bytes>>> cases = {
@@ -69,62 +69,43 @@ TEST(PagelingFileTransferTest, Documents) {
     PagelingFileTransferStrategy strategy;
     const std::wstring source =
         files.write(L"doc", std::string(document.begin(), document.begin() + size));
-    strategy.receiveFile(reader.port, nullptr, source, L"DOC", 3, 1, nullptr);
+    strategy.receiveFile(reader.port, nullptr, source, L"DOC", 9, 1, nullptr);
     EXPECT_EQ(toHex(reader.port.written()), documentUpload(blocks) + " 04") << size;
   }
 }
 
-TEST(PagelingFileTransferTest, Exchanges) {
+TEST(PagelingFileTransferTest, IndexProgressAndCancel) {
   QrTest::TempDir files;
   PocketReader reader;
   PagelingFileTransferStrategy strategy;
   QrTest::RecordingSink sink;
-  const auto upload = [&](const std::string& content, const std::wstring& name, int table) {
+  const auto upload = [&](const std::string& content, int table = 0) {
     reader.port.clearLog();
-    sink = QrTest::RecordingSink();
-    strategy.receiveFile(reader.port, nullptr, files.write(L"doc", content), name, table, 1, &sink);
+    strategy.receiveFile(reader.port, nullptr, files.write(L"d", content), L"D", table, 1, &sink);
     return reader.port.written();
   };
   // 64 bookmarks of 8 bytes and the end byte: an index of two blocks.
   std::string marks;
   for (int i = 0; i < 64; ++i) marks += "\x01<A>";
-  const Bytes written = upload(marks, L"DOC", 3);
-  EXPECT_EQ(toHex(Bytes(written.end() - 514, written.end() - 1)),
-            documentUpload({hex("17")}).substr(6));
+  const Bytes written = upload(marks);
   EXPECT_EQ(toHex(Bytes(written.end() - 523, written.end() - 515)), "0F 41 00 01 00 00 FF FF");
-
-  // Names are cut to eight bytes.
-  const Bytes named = upload("x", L"ABCDEFGHI", 0);
-  EXPECT_EQ(toHex(Bytes(named.begin() + 2, named.begin() + 15)),
-            "1C 41 42 43 44 45 46 47 48 30 02 0C 1F");
-
+  EXPECT_EQ(toHex(Bytes(written.end() - 514, written.end())),
+            documentUpload({hex("17")}).substr(6) + " 04");
   // Reported where ((size - done) / 512 + 2) is a multiple of 10: 8 blocks left.
-  upload(std::string(499 + 18 * 512, 'p'), L"DOC", 0);
-  EXPECT_EQ(sink.done(), (std::vector<uint64_t>{0, 499 + 10 * 512}));
-  EXPECT_TRUE(sink.consistent);
-
+  sink = QrTest::RecordingSink();
+  upload(std::string(499 + 18 * 512, 'p'));
+  EXPECT_EQ(QrTest::progressOf(sink), "0 5619 of 9715");
   // A cancel tells the device.
   reader.onAnswer = [&](const Bytes& bytes) {
     if (bytes == hex("16")) strategy.cancel();
   };
-  EXPECT_EQ(QrTest::failure([&] { upload(std::string(600, 'c'), L"DOC", 0); }),
+  EXPECT_EQ(QrTest::failure([&] { upload(std::string(600, 'c')); }),
             "TransmissionCanceledByUser: Transmission cancelled by User");
-  EXPECT_EQ(reader.port.written().size(), 2u + 512 + 1 + 2);
-  EXPECT_EQ(toHex(Bytes(reader.port.written().end() - 2, reader.port.written().end())), "05 08");
-
-  // Arguments are checked before anything is sent.
-  reader.port.clearLog();
-  const std::string table =
-      "InvalidArgument: PagelingFileTransferStrategy::checkBrailleTableNumber -- ";
-  EXPECT_EQ(QrTest::failure([&] { upload("x", L"A", 10); }),
-            table + "Parameter brailleTableNumber > 9");
-  EXPECT_EQ(QrTest::failure([&] { upload("x", L"A", -1); }),
-            table + "Parameter brailleTableNumber < 0");
-  EXPECT_EQ(QrTest::failure(
-                [&] { strategy.receiveFile(reader.port, nullptr, L"", L"A", 0, 1, nullptr); }),
-            "IllegalSourceFileName: PagelingFileTransferStrategy::buildTargetFileName -- "
-            "SourceFileName is empty.");
-  EXPECT_TRUE(reader.port.calls().empty());
+  EXPECT_EQ(toHex(Bytes(reader.port.written().begin() + 513, reader.port.written().end())),
+            "63 16 05 08");
+  EXPECT_EQ(QrTest::failure([&] { upload("x", 10); }),
+            "InvalidArgument: PagelingFileTransferStrategy::checkBrailleTableNumber -- Parameter "
+            "brailleTableNumber > 9");
 }
 
 TEST(PagelingMaintenanceTest, Exchanges) {
@@ -138,11 +119,6 @@ TEST(PagelingMaintenanceTest, Exchanges) {
                                                           Bytes(table, table + 256) + hex("17")})
                                                   .replace(0, 5, "05 04") +
                                               " 04");
-  EXPECT_EQ(
-      QrTest::failure([&] { strategy.receiveBrailleTable(reader.port, table, L"", 0, false); }),
-      "IllegalSourceFileName: PagelingMaintenanceStrategy::receiveBrailleTable -- Braille "
-      "table name is empty.");
-
   strategy.deleteFlash(reader.port);
   EXPECT_EQ(clock->pauses(), std::vector<uint32_t>{250});
   reader.port.setResponder(nullptr);
@@ -208,8 +184,7 @@ TEST(PagelingProtocolTest, ARefusedTransactionIsOpenedOnceMoreAfterAReceiverRese
   EXPECT_EQ(QrTest::failure([&] { Pageling::openTransaction(port, 0x02, L""); }),
             "ErrorOnDevice:  Too much defective blocks.");
   EXPECT_EQ(toHex(port.written()), "05 02 05 FF 05 02 05 02 05 FF 05 02");
-  EXPECT_EQ(port.calls()[3].type, QrTest::ScriptedPort::Call::Purge);
-  EXPECT_EQ(port.calls()[5].type, QrTest::ScriptedPort::Call::Purge);
+  EXPECT_EQ(QrTest::purges(port), "05 FF|05 02|05 FF|05 02");
 }
 
 TEST(BookmarkIndexTest, RecordsInDocumentOrderWithinTheirArea) {

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "qrcom/protocol/DirectoryEntry.h"
-#include "tests/support/Exchanges.h"
+#include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
+#include "tests/support/RecordingSink.h"
 #include "tests/support/ScriptedPort.h"
 
 // Building blocks of the golden exchanges of the file-system protocol, shared by the protocol
@@ -21,6 +26,19 @@ inline Steps operator+(Steps left, const Steps& right) {
   return left;
 }
 
+// Steps written as "host>answer|host>answer", the bytes in hex; either part may be left out.
+inline Steps steps(const std::string& script) {
+  Steps result;
+  for (size_t start = 0; start < script.size();) {
+    const size_t end = std::min(script.find('|', start), script.size());
+    const std::string step = script.substr(start, end - start);
+    const size_t arrow = std::min(step.find('>'), step.size());
+    result.push_back({step.substr(0, arrow), step.substr(std::min(arrow + 1, step.size()))});
+    start = end + 1;
+  }
+  return result;
+}
+
 // A frame on the wire: the 16-bit little-endian length, the body and SYNC.
 inline std::string frameOf(const Bytes& body) {
   return toHex({static_cast<uint8_t>(body.size() & 0xFF), static_cast<uint8_t>(body.size() >> 8)}) +
@@ -29,12 +47,12 @@ inline std::string frameOf(const Bytes& body) {
 
 // The disk-space request answered with `figures` (hex, without ACK, echo and SYNC).
 inline Steps diskSpace(const std::string& figures) {
-  return {{"25", "06 25 " + figures + " 16"}, {"06 16", ""}};
+  return steps("25>06 25 " + figures + " 16|06 16");
 }
 
 // RECEIVE_DATA_BLOCK and the acknowledged `frame` (an upload's header or data).
 inline Steps block(const std::string& frame) {
-  return {{"03", "06 03"}, {frame, "06 16"}};
+  return steps("03>06 03|" + frame + ">06 16");
 }
 
 // `count` acknowledged data blocks of `size` bytes `fill`.
@@ -44,7 +62,7 @@ inline Steps blocks(int count, size_t size, uint8_t fill) {
   return steps;
 }
 
-inline const Steps kEndOfFile = {{"04", "06 04"}};
+inline const Steps kEndOfFile = steps("04>06 04");
 
 // A name command (`command` hex) for `name`, the frame answered with `answer`.
 inline Steps named(const std::string& command, const std::string& name, const std::string& answer) {
@@ -78,6 +96,47 @@ inline std::string entries(const std::vector<QrCom::DirectoryEntry>& list) {
     text += (text.empty() ? "" : ", ") + describe(entry.path()) + figures;
   }
   return text;
+}
+
+// The progress a transfer reported: the bytes done at each report, "of" the total.
+inline std::string progressOf(const RecordingSink& sink) {
+  std::string text;
+  for (const auto& report : sink.reports) text += std::to_string(report.doneBytes) + " ";
+  return text + "of " + (sink.reports.empty() ? "-" : std::to_string(sink.reports[0].totalBytes)) +
+         (sink.consistent ? "" : " (inconsistent)");
+}
+
+// One golden exchange of a protocol operation: the steps (host bytes, display answer) and how
+// the operation ends: failure()'s "Class: message", or else what the operation returns.
+struct Golden {
+  std::string name;
+  std::function<std::string(QrCom::SerialPort& port)> operation;
+  Steps steps;
+  std::string outcome = "";
+};
+
+// An operation whose exchange is all there is to check.
+inline std::function<std::string(QrCom::SerialPort&)> doing(
+    const std::function<void(QrCom::SerialPort&)>& operation) {
+  return [operation](QrCom::SerialPort& port) {
+    operation(port);
+    return std::string();
+  };
+}
+
+// Plays each exchange on a fresh COM-like ScriptedPort and checks that the host wrote exactly
+// the steps and that the operation ended as given.
+inline void play(const std::vector<Golden>& exchanges) {
+  for (const Golden& exchange : exchanges) {
+    SCOPED_TRACE(exchange.name);
+    ScriptedPort port;
+    Conversation display(port);
+    for (const auto& [host, answer] : exchange.steps) display.step(host, answer);
+    std::string returned;
+    const std::string failed = failure([&] { returned = exchange.operation(port); });
+    EXPECT_EQ(failed == "(no failure)" ? returned : failed, exchange.outcome);
+    EXPECT_TRUE(display.finished());
+  }
 }
 
 // For each purge on `port`, the next bytes written ("end" after the last write): where the host

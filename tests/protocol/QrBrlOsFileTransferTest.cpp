@@ -8,8 +8,6 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 #include "tests/protocol/ProtocolSteps.h"
-#include "tests/support/Conversation.h"
-#include "tests/support/RecordingSink.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
 
@@ -22,116 +20,94 @@ using QrTest::kEndOfFile;
 using QrTest::named;
 using QrTest::ScriptedPort;
 using QrTest::Steps;
-using QrTest::toHex;
+using QrTest::steps;
 using QrTest::operator+;
 
 constexpr char kClass[] = "QrBrlOsFileTransferStrategy::";
 // 4 GiB in all, 2 GiB + 1 free.
 const Steps kDiskSpace = QrTest::diskSpace("00 00 00 01 00 00 00 00 00 00 00 00 80 00 00 01");
 
-// The seven time-stamp bytes of the header for the local file `path`.
-std::string stampOf(const std::wstring& path) {
+// The header frame for `name` (hex) and the local file `path`, stamped with its file time.
+std::string headerOf(const std::string& name, const std::wstring& path) {
   CalendarTime time;
   EXPECT_TRUE(getFileTime(path.c_str(), &time));
-  return toHex({static_cast<uint8_t>(time.year >> 8), static_cast<uint8_t>(time.year & 0xFF),
-                static_cast<uint8_t>(time.month), static_cast<uint8_t>(time.day),
-                static_cast<uint8_t>(time.hour), static_cast<uint8_t>(time.minute),
-                static_cast<uint8_t>(time.second)});
+  const QrTest::Bytes stamp = {
+      static_cast<uint8_t>(time.year >> 8), static_cast<uint8_t>(time.year),
+      static_cast<uint8_t>(time.month),     static_cast<uint8_t>(time.day),
+      static_cast<uint8_t>(time.hour),      static_cast<uint8_t>(time.minute),
+      static_cast<uint8_t>(time.second)};
+  return QrTest::frameOf(QrTest::hex("1C " + name + " 05") + stamp + QrTest::hex("01 0F"));
 }
 
 TEST(QrBrlOsFileTransferTest, Exchanges) {
   QrTest::TempDir dir;
-  const std::wstring z1100 = dir.write(L"z", std::string(1100, 'z')), a = dir.path(L"a");
-  const std::wstring empty = dir.write(L"e", "");
+  const std::wstring z1100 = dir.write(L"z", std::string(1100, 'z')), empty = dir.write(L"e", "");
   QrBrlOsFileTransferStrategy strategy(0x54);
-  QrTest::RecordingSink sink;
   const auto up = [&](const std::wstring& source, const std::wstring& target) {
     return [&, source, target](SerialPort& port) {
-      sink = QrTest::RecordingSink();
+      QrTest::RecordingSink sink;
       strategy.receiveFile(port, nullptr, source, target, 0, 1, &sink);
+      return QrTest::progressOf(sink);
     };
   };
-  const auto down = [&](const std::wstring& source, const std::wstring& target, uint64_t size) {
-    return [&, source, target, size](SerialPort& port) {
-      sink = QrTest::RecordingSink();
-      static_cast<ScriptedPort&>(port).setCanChangeBaudRate(source == L"A");
+  // Downloads `source` into a, on a port that can switch its rate to the download of A.
+  const auto down = [&](const std::wstring& source, uint64_t size) {
+    return [&, source, size](SerialPort& port) {
       QrTest::ScopedVirtualClock clock;
-      strategy.sendFile(port, nullptr, source, target, size, &sink);
+      static_cast<ScriptedPort&>(port).setCanChangeBaudRate(source == L"A");
+      QrTest::RecordingSink sink;
+      strategy.sendFile(port, nullptr, source, dir.path(L"a"), size, &sink);
+      return QrTest::progressOf(sink) + " " + std::to_string(dir.read(L"a").size());
     };
   };
-  const std::string names = "QrBrlOsV30FileTransferStrategy::getTargetFileName -- ";
-  const std::string downloads = std::string(kClass) + "DoSendFile -- ";
   Steps blocksOf514 = named("21", "A.TXT", "06 16 03");
   for (int i = 0; i < 60; ++i) {
-    blocksOf514 = blocksOf514 +
-                  Steps{{"06 03", QrTest::frameOf(QrTest::Bytes(514, 'd')) + " 03"}, {"06 16", ""}};
+    blocksOf514 =
+        blocksOf514 + steps("06 03>" + QrTest::frameOf(QrTest::Bytes(514, 'd')) + " 03|06 16");
   }
-  QrTest::replay({
-      {"1100 bytes in blocks of 512, progress after each",
-       [&](SerialPort& port) {
-         up(z1100, L"A.TXT")(port);
-         EXPECT_EQ(sink.done(), (std::vector<uint64_t>{0, 512, 1024, 1100}));
-       },
-       kDiskSpace + block("10 00 1C 41 2E 54 58 54 05 " + stampOf(z1100) + " 01 0F 16") +
-           blocks(2, 512, 'z') + blocks(1, 76, 'z') + kEndOfFile},
+  QrTest::play({
+      {"1100 bytes in blocks of 512, progress after each", up(z1100, L"A.TXT"),
+       kDiskSpace + block(headerOf("41 2E 54 58 54", z1100)) + blocks(2, 512, 'z') +
+           blocks(1, 76, 'z') + kEndOfFile,
+       "0 512 1024 1100 of 1100"},
       {"a name of 260", up(empty, L" " + std::wstring(260, L'N')),
-       kDiskSpace +
-           block("0F 01 1C " + toHex(QrTest::Bytes(260, 'N')) + " 05 " + stampOf(empty) +
-                 " 01 0F 16") +
-           kEndOfFile},
+       kDiskSpace + block(headerOf(QrTest::toHex(QrTest::Bytes(260, 'N')), empty)) + kEndOfFile,
+       "0 of 0"},
       {"a name of 261",
        up(z1100, std::wstring(261, L'N')),
        {},
-       "IllegalTargetFileName: " + names + "TargetFilename too long."},
-      {"no source",
-       up(L"", L"A"),
-       {},
-       "IllegalSourceFileName: " + names + "SourceFileName is empty."},
+       "IllegalTargetFileName: QrBrlOsV30FileTransferStrategy::getTargetFileName -- "
+       "TargetFilename too long."},
       // (30840 - done) / 514 + 2 is a multiple of 50 at done 6168; 514 is the first block.
-      {"download in blocks of 514",
-       [&](SerialPort& port) {
-         down(L"A.TXT", a, 30840)(port);
-         EXPECT_EQ(dir.read(L"a"), std::string(30840, 'd'));
-         EXPECT_EQ(sink.done(), (std::vector<uint64_t>{0, 514, 6168, 30840}));
-       },
-       blocksOf514 + Steps{{"06 03", "00 00 16"}, {"06 16", "04"}}},
-      {"a block of 515", down(L"A.TXT", a, 3),
-       named("21", "A.TXT", "06 16 03") + Steps{{"06 03", "03 02"}},
-       "ErrorInProtocol: " + downloads + "Requested package size exceeds maximum size."},
-      {"download of 260", down(std::wstring(260, L'N'), a, 0),
-       named("21", std::string(260, 'N'), "06 16 04")},
-      {"download of 261",
-       down(std::wstring(261, L'N'), a, 0),
-       {},
-       "IllegalSourceFileName: " + downloads + "SourceFileName too long."},
-      {"download without target",
-       down(L"B", L"", 0),
-       {},
-       "IllegalTargetFileName: " + downloads + "targetFileName is empty."},
-      {"download at 115200 where the port can", down(L"A", a, 0),
-       Steps{{"79 54 02 0D 11 16", "79 54 02 07 7E 16"}, {"FF", "FE 54"}} +
-           named("21", "A", "06 16 04") +
-           Steps{{"79 54 02 0D 19 16", "79 54 02 07 7E 16"}, {"FF", "FE 54"}}},
+      {"download in blocks of 514", down(L"A.TXT", 30840),
+       blocksOf514 + steps("06 03>00 00 16|06 16>04"), "0 514 6168 30840 of 30840 30840"},
+      {"a block of 515", down(L"A.TXT", 3), named("21", "A.TXT", "06 16 03") + steps("06 03>03 02"),
+       "ErrorInProtocol: " + std::string(kClass) +
+           "DoSendFile -- Requested package size exceeds maximum size."},
+      {"download at 115200 where the port can", down(L"A", 0),
+       steps("79 54 02 0D 11 16>79 54 02 07 7E 16|FF>FE 54") + named("21", "A", "06 16 04") +
+           steps("79 54 02 0D 19 16>79 54 02 07 7E 16|FF>FE 54"),
+       "0 0 of 0 0"},
       {"disk space in 64 bits",
        [&](SerialPort& port) {
          uint64_t total = 0;
          uint64_t free = 0;
          strategy.sendDiskSpace(port, total, free);
-         EXPECT_EQ(total, 0x100000000ull);
-         EXPECT_EQ(free, 0x80000001ull);
+         return std::to_string(total) + " " + std::to_string(free);
        },
-       kDiskSpace},
+       kDiskSpace, "4294967296 2147483649"},
       // A cancelled strategy sends nothing more, not even the rate switch; a clone starts afresh.
       {"after a cancel",
        [&](SerialPort& port) {
+         static_cast<ScriptedPort&>(port).setCanChangeBaudRate(true);
          strategy.cancel();
-         up(z1100, L"A")(port);
-         down(L"A", dir.path(L"b"), 3)(port);
+         strategy.receiveFile(port, nullptr, z1100, L"A", 0, 1, nullptr);
+         strategy.sendFile(port, nullptr, L"A", dir.path(L"b"), 3, nullptr);
          strategy.makeDirectory(port, L"D");
          strategy.changeDirectory(port, L"D");
          strategy.makePath(port, L"/D/E");
-         EXPECT_FALSE(dir.exists(L"b"));
          strategy.clone()->makeDirectory(port, L"D");
+         return dir.exists(L"b") ? "b downloaded" : "";
        },
        named("26", "D", "06 16")},
   });
@@ -142,9 +118,8 @@ TEST(QrBrlOsFileTransferTest, CancelFromTheUserInterfaceThread) {
   const std::wstring source = dir.write(L"f", std::string(1100, 'z'));
   ScriptedPort port;
   QrTest::Conversation device(port);
-  for (const auto& [host, answer] : kDiskSpace +
-                                        block("0C 00 1C 46 05 " + stampOf(source) + " 01 0F 16") +
-                                        blocks(1, 512, 'z') + Steps{{"43", "06 43"}}) {
+  for (const auto& [host, answer] :
+       kDiskSpace + block(headerOf("46", source)) + blocks(1, 512, 'z') + steps("43>06 43")) {
     device.step(host, answer);
   }
   QrBrlOsFileTransferStrategy strategy(0x54);
@@ -180,8 +155,9 @@ constexpr char kN[] = "1C 01 4E 00 07 E8 05 01 0E 05 21 00 00 00 00 00 00 00 00"
 
 TEST(QrBrlOsListTest, Exchanges) {
   QrBrlOsVersion102FileTransferStrategy strategy(0x54);
-  const std::string listed = " 0 2024-5-1 14:5:33 4328719365, ";
-  QrTest::replay({
+  const std::string a = " 0 2024-5-1 14:5:33 4328719365, ";
+  const std::string language = " 2 2024-5-1 14:5:33 4096";
+  QrTest::play({
       {"file lists follow the current directory",
        [&](SerialPort& port) {
          std::vector<DirectoryEntry> list;
@@ -189,22 +165,21 @@ TEST(QrBrlOsListTest, Exchanges) {
          strategy.changeDirectory(port, L"/QRSYS");
          strategy.sendFileList(port, list);
          strategy.changeDirectory(port, L"/QRSYS/");
-         EXPECT_EQ(strategy.sendFileList(port, list), 6u);
-         EXPECT_EQ(QrTest::entries(list),
-                   "/A.TXT" + listed + "/LANGUAGE 2 2024-5-1 14:5:33 4096, /QRSYS/A.TXT" + listed +
-                       "/QRSYS/LANGUAGE 2 2024-5-1 14:5:33 4096, /QRSYS/A.TXT" + listed +
-                       "/QRSYS/LANGUAGE 2 2024-5-1 14:5:33 4096");
+         const uint32_t count = strategy.sendFileList(port, list);
+         return std::to_string(count) + ": " + QrTest::entries(list);
        },
        QrTest::listOf("20", kRecords, {49}) + named("27", "/QRSYS", "06 16") +
            QrTest::listOf("20", kRecords, {49}) + named("27", "/QRSYS/", "06 16") +
-           QrTest::listOf("20", kRecords, {49})},
+           QrTest::listOf("20", kRecords, {49}),
+       "6: /A.TXT" + a + "/LANGUAGE" + language + ", /QRSYS/A.TXT" + a + "/QRSYS/LANGUAGE" +
+           language + ", /QRSYS/A.TXT" + a + "/QRSYS/LANGUAGE" + language},
       {"folder list",
        [&](SerialPort& port) {
          std::vector<DirectoryEntry> list;
-         EXPECT_EQ(strategy.sendFolderList(port, list), 1u);
-         EXPECT_EQ(QrTest::entries(list), "/QRSYS/N 0 2024-5-1 14:5:33 0");
+         strategy.sendFolderList(port, list);
+         return QrTest::entries(list);
        },
-       QrTest::listOf("28", kN, {19})},
+       QrTest::listOf("28", kN, {19}), "/QRSYS/N 0 2024-5-1 14:5:33 0"},
   });
 }
 
@@ -214,31 +189,21 @@ TEST(QrBrlOsListTest, ListDataIsBounded) {
   size_t blocks = 0;
   port.setResponder([&](const QrTest::Bytes& written, ScriptedPort& self) {
     if (written == QrTest::hex("20")) self.deliver(QrTest::hex("06 20 03"));
+    if (written == QrTest::hex("06 16")) self.deliver(QrTest::hex("03"));
     if (written == QrTest::hex("06 03")) {
       self.deliver(QrTest::hex(QrTest::frameOf(QrTest::Bytes(514, 0))));
       ++blocks;
     }
-    if (written == QrTest::hex("06 16")) self.deliver(QrTest::hex("03"));
   });
   std::vector<DirectoryEntry> list;
-  EXPECT_EQ(
-      QrTest::failure([&] { QrBrlOsFileTransferStrategy(0x54).sendFileList(port, list); }),
-      "ErrorInProtocol: QrBrlOsFileTransferStrategy::sendFileList -- List exceeds 1048576 bytes.");
+  EXPECT_EQ(QrTest::failure([&] { QrBrlOsFileTransferStrategy(0x54).sendFileList(port, list); }),
+            "ErrorInProtocol: QrBrlOsFileTransferStrategy::sendFileList -- List exceeds 1048576 "
+            "bytes.");
   EXPECT_EQ(blocks, 1048576u / 514 + 1);  // the last one announced, refused unread
 }
 
 constexpr char kOk[] = "06 16";
 constexpr char kNoFolder[] = "15 1D";  // NAK 29, invalid folder
-
-// The path the next file list gives a record named N.
-std::wstring listedPath(QrBrlOsFileTransferStrategy& strategy) {
-  ScriptedPort port;
-  QrTest::Conversation device(port);
-  for (const auto& [host, answer] : QrTest::listOf("20", kN, {19})) device.step(host, answer);
-  std::vector<DirectoryEntry> list;
-  strategy.sendFileList(port, list);
-  return list.empty() ? L"(none)" : list[0].path();
-}
 
 Steps change(const std::string& path, const char* answer) {
   return named("27", path, answer);
@@ -248,71 +213,61 @@ Steps make(const std::string& path, const char* answer) {
 }
 
 TEST(QrBrlOsDirectoryTest, Exchanges) {
-  // Makes `path` with a fresh strategy; then the file list's paths start with `listed`.
-  const auto walk = [](const std::wstring& path, const std::wstring& listed) {
-    return [path, listed](SerialPort& port) {
+  // With a fresh strategy, `first` and then `second` (after a failure of the first too); then
+  // the path the next file list gives a record named N.
+  const auto walk = [](const std::wstring& first, const std::wstring& second = L"") {
+    return [first, second](SerialPort& port) {
       QrBrlOsFileTransferStrategy strategy(0x54);
-      strategy.makePath(port, path);
-      EXPECT_EQ(listedPath(strategy), listed + L"N");
-    };
-  };
-  // Changes to /QRSYS, then to `path`, which fails; the directory is forgotten.
-  const auto refused = [](const std::wstring& path) {
-    return [path](SerialPort& port) {
-      QrBrlOsFileTransferStrategy strategy(0x54);
-      strategy.changeDirectory(port, L"/QRSYS");
-      EXPECT_EQ(listedPath(strategy), L"/QRSYS/N");
+      std::string failed;
       try {
-        strategy.changeDirectory(port, path);
-      } catch (const CannotChangeToDirectoryException&) {
-        EXPECT_EQ(listedPath(strategy), L"/N");
-        throw;
+        strategy.makePath(port, first);
+        if (!second.empty()) strategy.changeDirectory(port, second);
+      } catch (const QrException&) {
+        failed = QrTest::failure([&] { throw; });
       }
+      ScriptedPort list;
+      QrTest::Conversation device(list);
+      for (const auto& [host, answer] : QrTest::listOf("20", kN, {19})) device.step(host, answer);
+      std::vector<DirectoryEntry> entries;
+      strategy.sendFileList(list, entries);
+      return QrTest::describe(entries.at(0).path()) + (failed.empty() ? "" : ", " + failed);
     };
   };
-  const std::wstring tooLong = L"/" + std::wstring(260, L'D');
   const std::string invalid = "CannotChangeToDirectory: " + std::string(kClass) +
                               "ChangeDirectory -- invalid folder specified.";
-  QrTest::replay({
-      {"an existing path is one change", walk(L"/QRSYS/LANGUAGE", L"/QRSYS/LANGUAGE/"),
-       change("/QRSYS/LANGUAGE", kOk)},
-      {"each missing segment made", walk(L"/QRSYS/LANGUAGE", L"LANGUAGE/"),
+  const std::wstring tooLong = L"/" + std::wstring(260, L'D');
+  QrTest::play({
+      {"an existing path is one change", walk(L"/QRSYS/LANGUAGE"), change("/QRSYS/LANGUAGE", kOk),
+       "/QRSYS/LANGUAGE/N"},
+      {"each missing segment made", walk(L"/QRSYS/LANGUAGE"),
        change("/QRSYS/LANGUAGE", kNoFolder) + change("/QRSYS", kNoFolder) + make("/QRSYS", kOk) +
            change("/QRSYS", kOk) + change("LANGUAGE", kNoFolder) + make("LANGUAGE", kOk) +
-           change("LANGUAGE", kOk)},
-      {"existing segments skipped", walk(L"/QRSYS/TUTORIALS/", L"TUTORIALS/"),
+           change("LANGUAGE", kOk),
+       "LANGUAGE/N"},
+      {"existing segments skipped", walk(L"/QRSYS/TUTORIALS/"),
        change("/QRSYS/TUTORIALS/", kNoFolder) + change("/QRSYS", kOk) +
-           change("TUTORIALS", kNoFolder) + make("TUTORIALS", kOk) + change("TUTORIALS", kOk)},
-      {"a refused make", walk(L"/A", L""),
+           change("TUTORIALS", kNoFolder) + make("TUTORIALS", kOk) + change("TUTORIALS", kOk),
+       "TUTORIALS/N"},
+      {"a refused make", walk(L"/A"),
        change("/A", kNoFolder) + change("/A", kNoFolder) + make("/A", "15 0E"),
-       "ErrorOnDevice: " + std::string(kClass) + "makeDirectory -- Cannot write to file."},
-      {"a refused change after the make", walk(L"/A", L""),
+       "/N, ErrorOnDevice: " + std::string(kClass) + "makeDirectory -- Cannot write to file."},
+      {"a refused change after the make", walk(L"/A"),
        change("/A", kNoFolder) + change("/A", kNoFolder) + make("/A", kOk) +
            change("/A", kNoFolder),
-       invalid},
+       "/N, " + invalid},
       {"a path too long",
-       walk(tooLong, L""),
+       walk(tooLong),
        {},
-       "PathTooLong: " + std::string(kClass) + "makePath -- " + QrTest::describe(tooLong) +
+       "/N, PathTooLong: " + std::string(kClass) + "makePath -- " + QrTest::describe(tooLong) +
            " this path is too long."},
-      {"an empty path", walk(L"", L"/"), {}},
-      {"every refused change", refused(L"/NONE"), change("/QRSYS", kOk) + change("/NONE", "15 18"),
-       "CannotChangeToDirectory: "},
-      {"an empty change", refused(L""), change("/QRSYS", kOk), "CannotChangeToDirectory: "},
-      {"a change too long", refused(std::wstring(261, L'D')), change("/QRSYS", kOk),
-       "CannotChangeToDirectory: "},
-      {"a path of only blanks goes out empty", refused(L" \t"),
-       change("/QRSYS", kOk) + change("", kNoFolder), invalid},
-      {"a refused make directory",
-       [](SerialPort& port) { QrBrlOsFileTransferStrategy(0x54).makeDirectory(port, L"D"); },
-       make("D", "15 13"),
-       "FileAlreadyExistsOnDevice: " + std::string(kClass) +
-           "makeDirectory -- File already exists on device"},
-      {"a make directory without a name",
-       [](SerialPort& port) { QrBrlOsFileTransferStrategy(0x54).makeDirectory(port, L""); },
-       {},
-       "IllegalSourceFileName: QrBrlOsV30FileTransferStrategy::getTargetFileName -- "
-       "SourceFileName is empty."},
+      {"an empty path", walk(L""), {}, "/N"},
+      // Every refused change is a CannotChangeToDirectory; the directory is forgotten.
+      {"a refused change", walk(L"/QRSYS", L"/NONE"),
+       change("/QRSYS", kOk) + change("/NONE", "15 18"), "/N, CannotChangeToDirectory: "},
+      {"a change too long", walk(L"/QRSYS", std::wstring(261, L'D')), change("/QRSYS", kOk),
+       "/N, CannotChangeToDirectory: "},
+      {"a path of only blanks goes out empty", walk(L"/QRSYS", L" \t"),
+       change("/QRSYS", kOk) + change("", kNoFolder), "/N, " + invalid},
   });
 }
 
