@@ -5,6 +5,7 @@
 
 #include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
+#include "qrcom/protocol/DirectoryEntry.h"
 #include "qrcom/protocol/FnxMaintenanceStrategy.h"
 #include "qrcom/protocol/PagelingFileTransferStrategy.h"
 #include "qrcom/protocol/PagelingMaintenanceStrategy.h"

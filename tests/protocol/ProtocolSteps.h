@@ -15,10 +15,10 @@
 #include "tests/support/RecordingSink.h"
 #include "tests/support/ScriptedPort.h"
 
-// Building blocks of the golden exchanges of the file-system protocol, shared by the protocol
-// tests (one header, so that the unity build sees them once).
+// Golden exchanges of the protocol tests (one header, so that the unity build sees them once).
 namespace QrTest {
 
+// The steps of an exchange: the bytes the host writes and the display's answer, in hex.
 using Steps = std::vector<std::pair<std::string, std::string>>;
 
 inline Steps operator+(Steps left, const Steps& right) {
@@ -26,7 +26,7 @@ inline Steps operator+(Steps left, const Steps& right) {
   return left;
 }
 
-// Steps written as "host>answer|host>answer", the bytes in hex; either part may be left out.
+// Steps written as "host>answer|host>answer"; either part may be left out.
 inline Steps steps(const std::string& script) {
   Steps result;
   for (size_t start = 0; start < script.size();) {
@@ -41,47 +41,48 @@ inline Steps steps(const std::string& script) {
 
 // A frame on the wire: the 16-bit little-endian length, the body and SYNC.
 inline std::string frameOf(const Bytes& body) {
-  return toHex({static_cast<uint8_t>(body.size() & 0xFF), static_cast<uint8_t>(body.size() >> 8)}) +
-         " " + toHex(body) + " 16";
+  return toHex({static_cast<uint8_t>(body.size()), static_cast<uint8_t>(body.size() >> 8)}) + " " +
+         toHex(body) + " 16";
 }
 
-// The disk-space request answered with `figures` (hex, without ACK, echo and SYNC).
-inline Steps diskSpace(const std::string& figures) {
-  return steps("25>06 25 " + figures + " 16|06 16");
-}
-
-// RECEIVE_DATA_BLOCK and the acknowledged `frame` (an upload's header or data).
-inline Steps block(const std::string& frame) {
-  return steps("03>06 03|" + frame + ">06 16");
-}
-
-// `count` acknowledged data blocks of `size` bytes `fill`.
-inline Steps blocks(int count, size_t size, uint8_t fill) {
-  Steps steps;
-  for (int i = 0; i < count; ++i) steps = steps + block(frameOf(Bytes(size, fill)));
-  return steps;
+// `count` times RECEIVE_DATA_BLOCK and the acknowledged `frame` (an upload's header or data).
+inline Steps block(const std::string& frame, int count = 1) {
+  Steps result;
+  for (int i = 0; i < count; ++i) result = result + steps("03>06 03|" + frame + ">06 16");
+  return result;
 }
 
 inline const Steps kEndOfFile = steps("04>06 04");
 
-// A name command (`command` hex) for `name`, the frame answered with `answer`.
+// The disk-space request answered with `figures` (total and free).
+inline Steps diskSpace(const std::string& figures) {
+  return steps("25>06 25 " + figures + " 16|06 16");
+}
+
+// A name command (`command` in hex) for `name`, its frame answered with `answer`.
 inline Steps named(const std::string& command, const std::string& name, const std::string& answer) {
   return {{command, "06 " + command},
           {frameOf(Bytes(name.begin(), name.end()) + hex(command)), answer}};
 }
 
-// A list request `command` answered with `data` (hex) in blocks of the given sizes.
+// A list request `command` answered with `data` in blocks of the given sizes.
 inline Steps listOf(const std::string& command, const std::string& data,
                     const std::vector<size_t>& sizes) {
-  Steps steps = {{command, "06 " + command + (sizes.empty() ? " 04" : " 03")}};
+  Steps result = {{command, "06 " + command + " 03"}};
   const Bytes bytes = hex(data);
-  size_t at = 0;
-  for (size_t size : sizes) {
-    steps.push_back({"06 03", frameOf(Bytes(bytes.begin() + at, bytes.begin() + at + size))});
-    at += size;
-    steps.push_back({"06 16", at == bytes.size() ? "04" : "03"});
+  for (size_t at = 0, i = 0; i < sizes.size(); at += sizes[i++]) {
+    result.push_back({"06 03", frameOf(Bytes(bytes.begin() + at, bytes.begin() + at + sizes[i]))});
+    result.push_back({"06 16", at + sizes[i] == bytes.size() ? "04" : "03"});
   }
-  return steps;
+  return result;
+}
+
+// The progress a transfer reported: the bytes done at each report, "of" the total.
+inline std::string progressOf(const RecordingSink& sink) {
+  std::string text;
+  for (const auto& report : sink.reports) text += std::to_string(report.doneBytes) + " ";
+  return text + "of " + (sink.reports.empty() ? "-" : std::to_string(sink.reports[0].totalBytes)) +
+         (sink.consistent ? "" : " (inconsistent)");
 }
 
 // The entries as "path flags year-month-day hour:minute:second size", comma-separated.
@@ -98,16 +99,21 @@ inline std::string entries(const std::vector<QrCom::DirectoryEntry>& list) {
   return text;
 }
 
-// The progress a transfer reported: the bytes done at each report, "of" the total.
-inline std::string progressOf(const RecordingSink& sink) {
+// For each purge on `port`, the next bytes written ("end" after the last write).
+inline std::string purges(const QrCom::SerialPort& port) {
+  const auto& calls = static_cast<const ScriptedPort&>(port).calls();
   std::string text;
-  for (const auto& report : sink.reports) text += std::to_string(report.doneBytes) + " ";
-  return text + "of " + (sink.reports.empty() ? "-" : std::to_string(sink.reports[0].totalBytes)) +
-         (sink.consistent ? "" : " (inconsistent)");
+  for (size_t i = 0; i < calls.size(); ++i) {
+    if (calls[i].type != ScriptedPort::Call::Purge) continue;
+    size_t next = i + 1;
+    while (next < calls.size() && calls[next].type == ScriptedPort::Call::Read) ++next;
+    text += (text.empty() ? "" : "|") + (next == calls.size() ? "end" : toHex(calls[next].bytes));
+  }
+  return text;
 }
 
-// One golden exchange of a protocol operation: the steps (host bytes, display answer) and how
-// the operation ends: failure()'s "Class: message", or else what the operation returns.
+// One golden exchange: the steps, and how the operation ends: failure()'s "Class: message", or
+// else what the operation returns (what it observed).
 struct Golden {
   std::string name;
   std::function<std::string(QrCom::SerialPort& port)> operation;
@@ -137,20 +143,6 @@ inline void play(const std::vector<Golden>& exchanges) {
     EXPECT_EQ(failed == "(no failure)" ? returned : failed, exchange.outcome);
     EXPECT_TRUE(display.finished());
   }
-}
-
-// For each purge on `port`, the next bytes written ("end" after the last write): where the host
-// starts afresh.
-inline std::string purges(const QrCom::SerialPort& port) {
-  const auto& calls = static_cast<const ScriptedPort&>(port).calls();
-  std::string text;
-  for (size_t i = 0; i < calls.size(); ++i) {
-    if (calls[i].type != ScriptedPort::Call::Purge) continue;
-    size_t next = i + 1;
-    while (next < calls.size() && calls[next].type == ScriptedPort::Call::Read) ++next;
-    text += (text.empty() ? "" : "|") + (next == calls.size() ? "end" : toHex(calls[next].bytes));
-  }
-  return text;
 }
 
 }  // namespace QrTest
