@@ -21,14 +21,14 @@ TEST(LegacyDownloadTest, Exchanges) {
   BrailleSystemVersion2000FileTransferStrategy strategy;
   // Downloads A.TXT, cancelled after the first block: the progress and the file; a failure
   // leaves no file.
-  const auto down = [&](bool cancel = false) {
-    return [&, cancel](SerialPort& port) {
+  const auto down = [&](bool cancel = false, const std::wstring& source = L"A.TXT") {
+    return [&, cancel, source](SerialPort& port) {
       QrTest::RecordingSink sink;
       sink.onReport = [&](uint64_t done) {
         if (cancel && done > 0) strategy.cancel();
       };
       const std::string failed = QrTest::failure(
-          [&] { strategy.sendFile(port, nullptr, L"A.TXT", dir.path(L"a"), 83, &sink); });
+          [&] { strategy.sendFile(port, nullptr, source, dir.path(L"a"), 83, &sink); });
       return QrTest::progressOf(sink) + " " + (dir.exists(L"a") ? dir.read(L"a") : failed);
     };
   };
@@ -43,6 +43,8 @@ TEST(LegacyDownloadTest, Exchanges) {
       {"a block of 81", down(), request + steps("06 03>51 00"),
        "0 of 83 ErrorInProtocol: " + k2000 +
            "sendFile -- Requested package size exceeds maximum size."},
+      {"a name of 64", down(false, std::wstring(64, L'N')),
+       named("21", std::string(64, 'N'), "06 16 04"), "0 83 of 83 "},
       {"cancel on the PC", down(true), request + steps("06 03>03 00 61 62 63 16 03|06 16|15 17"),
        canceled + " (PC side)."},
       {"cancel on the device", down(), request + steps("06 03>03 00 61 62 63 16 43|06 16|06 43"),

@@ -8,7 +8,7 @@
 #include "qrcom/protocol/PagelingMonitorModeStrategy.h"
 #include "qrcom/protocol/PlanoMonitorModeStrategy.h"
 #include "qrcom/protocol/QrBrlOsMonitorModeStrategy.h"
-#include "tests/support/ScriptedPort.h"
+#include "tests/protocol/ProtocolSteps.h"
 #include "tests/support/VirtualClock.h"
 
 namespace QrCom {
@@ -95,6 +95,16 @@ TEST(MonitorModeTest, Streams) {
                     3),
             "[41 42 00|0|1][41 42 00|5|0][key 21][43 42 00|1|1][41 42 00|1|1] 200 79 00 01 07 16 "
             "79 00 02 0B 01 16 79 00 02 0B 00 16");
+
+  // A refused start leaves a clean port; glint is always addressed to model 54.
+  QrTest::ScriptedPort port;
+  for (const char* answer : {"00 01 02 03 04", "79 22 02 07 7E 16", "79 22 02 07 7E 16"}) {
+    port.answerNextWrite(hex(answer));
+  }
+  current.startMonitorMode(port, nullptr, nullptr);
+  current.startGlint(port);
+  current.stopGlint(port);
+  EXPECT_EQ(QrTest::purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
 
   PlanoMonitorModeStrategy legacy;
   EXPECT_EQ(monitor(legacy, {},
