@@ -70,8 +70,8 @@ TEST(TableSlotsTest, Exchanges) {
       // Code 29 means an invalid folder only to the file transfer.
       {"NAK 29", upload(v2000, 1, false), steps("03>15 1D"),
        "ErrorInProtocol: " + prefix + " No detailled description available."},
-      {"the current header without time stamp", upload(current, 1, true, L"T"),
-       steps("03>06 03|0C 00 1C 54 05 00 00 00 00 00 00 00 C1 0F 16>15 1A"),
+      {"the current header without time stamp", upload(current, 2, true, L"T"),
+       steps("03>06 03|0C 00 1C 54 05 00 00 00 00 00 00 00 C2 0F 16>15 1A"),
        "ErrorOnDevice: " + prefix + "Wrong command confirmed (Wrong ACK)."},
       {"a name of 70 bytes", upload(v103, 1, false, std::wstring(70, L'x')),
        steps("03>06 03|51 00 1C " + QrTest::toHex(QrTest::Bytes(70, 'x')) +
