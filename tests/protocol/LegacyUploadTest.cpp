@@ -155,6 +155,11 @@ TEST(RateSwitchTest, Exchanges) {
       {"57600, the answer's length byte not examined", rate(57600),
        steps("79 74 02 0D 57 16>79 74 EE 07 7E 16|FF>FE 74"), "57600"},
       {"no other rates", rate(9600), {}, "19200"},
+      {"a failed upload returns to 19200", up(true),
+       steps(ask + "7E 16|FF>FE 74") + diskSpace("00 01 00 00 00 00 00 00") + back,
+       "NotEnoughMemory: BrailleSystemVersion2000FileTransferStrategy::receiveFile -- Not enough "
+       "disk space for file " +
+           QrTest::describe(abc) + "."},
       {"a failed download returns to 19200", QrTest::doing([&](SerialPort& port) {
          static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(true);
          strategy.sendFile(port, nullptr, L"A", dir.path(L"b"), 3, nullptr);

@@ -82,19 +82,21 @@ TEST(MonitorModeTest, Streams) {
   // The current firmware (no device: model id 0) after its start and switch are acknowledged.
   const char* ok = "79 00 01 07 16";
   QrBrlOsMonitorModeStrategy current;
-  EXPECT_EQ(monitor(current, {ok, ok, ok},
-                    // position 0xFF, cells A B; the same at position 4; a key; one cell changes
-                    "79 00 0B 1B FF 00 00 00 00 00 00 02 41 42 16 "
-                    "79 00 0B 1B 04 00 00 00 00 00 00 02 41 42 16 79 00 02 55 21 16 "
-                    "79 00 0A 1B 00 00 00 00 00 00 00 01 43 16 "
-                    // a cell count beyond the report is bounded
-                    "79 00 0B 1B 00 00 00 00 00 00 00 FF 41 42 16 "
-                    // another model's report is dropped, with what follows
-                    "79 01 0B 1B 01 00 00 00 00 00 00 02 43 44 16 "
-                    "79 00 0A 1B 00 00 00 00 00 00 00 01 44 16",
-                    3),
-            "[41 42 00|0|1][41 42 00|5|0][key 21][43 42 00|1|1][41 42 00|1|1] 200 79 00 01 07 16 "
-            "79 00 02 0B 01 16 79 00 02 0B 00 16");
+  for (int start = 0; start < 2; ++start) {  // each start from cleared cells
+    EXPECT_EQ(monitor(current, {ok, ok, ok},
+                      // position 0xFF, cells A B; the same at position 4; a key; one cell changes
+                      "79 00 0B 1B FF 00 00 00 00 00 00 02 41 42 16 "
+                      "79 00 0B 1B 04 00 00 00 00 00 00 02 41 42 16 79 00 02 55 21 16 "
+                      "79 00 0A 1B 00 00 00 00 00 00 00 01 43 16 "
+                      // a cell count beyond the report is bounded
+                      "79 00 0B 1B 00 00 00 00 00 00 00 FF 41 42 16 "
+                      // another model's report is dropped, with what follows
+                      "79 01 0B 1B 01 00 00 00 00 00 00 02 43 44 16 "
+                      "79 00 0A 1B 00 00 00 00 00 00 00 01 44 16",
+                      3),
+              "[41 42 00|0|1][41 42 00|5|0][key 21][43 42 00|1|1][41 42 00|1|1] 200 79 00 01 07 16 "
+              "79 00 02 0B 01 16 79 00 02 0B 00 16");
+  }
 
   // A refused start leaves a clean port; glint is always addressed to model 54.
   QrTest::ScriptedPort port;

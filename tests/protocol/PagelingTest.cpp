@@ -144,12 +144,15 @@ TEST(PagelingProtocolTest, Answers) {
   EXPECT_EQ(QrTest::failure([&] { Pageling::awaitAnswer(hid, L""); }),
             "ErrorInProtocol:  Missing ACK and NAK");
   EXPECT_EQ(hid.calls().size(), 401u);
-  // A refused transaction is opened once more after a receiver reset.
-  for (const char* bytes : {"15 03", "", "06"}) port.answerNextWrite(hex(bytes));
+  // A refused transaction is opened once more after a receiver reset; a second refusal fails.
+  for (const char* bytes : {"15 03", "", "06", "15 03", "", "15 04"}) {
+    port.answerNextWrite(hex(bytes));
+  }
   port.clearLog();
   Pageling::openTransaction(port, 0x02, L"");
-  EXPECT_EQ(toHex(port.written()) + " after purges " + QrTest::purges(port),
-            "05 02 05 FF 05 02 after purges 05 FF|05 02");
+  EXPECT_EQ(QrTest::failure([&] { Pageling::openTransaction(port, 0x02, L""); }),
+            "ErrorOnDevice:  Too much defective blocks.");
+  EXPECT_EQ(QrTest::purges(port), "05 FF|05 02|05 FF|05 02");
 }
 
 TEST(BookmarkIndexTest, RecordsInDocumentOrderWithinTheirArea) {

@@ -22,7 +22,7 @@ using QrTest::Steps;
 using QrTest::steps;
 using QrTest::operator+;
 
-const std::string kClass = "QrBrlOsFileTransferStrategy::";
+const std::string kCurrentFs = "QrBrlOsFileTransferStrategy::";
 // 4 GiB in all, 2 GiB + 1 free.
 const Steps kDiskSpace = QrTest::diskSpace("00 00 00 01 00 00 00 00 00 00 00 00 80 00 00 01");
 
@@ -84,7 +84,8 @@ TEST(QrBrlOsFileTransferTest, Exchanges) {
       {"download in blocks of 514", down(L"A.TXT", 30840),
        blocksOf514 + steps("06 03>00 00 16|06 16>04"), "0 514 6168 30840 of 30840 30840"},
       {"a block of 515", down(L"A.TXT", 3), named("21", "A.TXT", "06 16 03") + steps("06 03>03 02"),
-       "ErrorInProtocol: " + kClass + "DoSendFile -- Requested package size exceeds maximum size."},
+       "ErrorInProtocol: " + kCurrentFs +
+           "DoSendFile -- Requested package size exceeds maximum size."},
       {"disk space in 64 bits",
        [&](SerialPort& port) {
          uint64_t total = 0, free = 0;
@@ -127,7 +128,7 @@ TEST(QrBrlOsFileTransferTest, Exchanges) {
          return failure;
        },
        kDiskSpace + block(headerOf("46", z1100)) + block(z512) + steps("43>06 43"),
-       "TransmissionCanceledByUser: " + kClass +
+       "TransmissionCanceledByUser: " + kCurrentFs +
            "doReceiveFile -- Transmission canceled by user (PC side)."},
       // A cancelled strategy sends nothing more, not even the rate switch; a clone starts afresh.
       {"after a cancel",
@@ -159,7 +160,7 @@ TEST(QrBrlOsListTest, ListDataIsBounded) {
   });
   std::vector<DirectoryEntry> list;
   EXPECT_EQ(QrTest::failure([&] { strategy.sendFileList(port, list); }),
-            "ErrorInProtocol: " + kClass + "sendFileList -- List exceeds 1048576 bytes.");
+            "ErrorInProtocol: " + kCurrentFs + "sendFileList -- List exceeds 1048576 bytes.");
   EXPECT_EQ(blocks, 1048576u / 514 + 1);  // the last one announced, refused unread
 }
 
@@ -189,7 +190,7 @@ TEST(QrBrlOsDirectoryTest, Exchanges) {
     };
   };
   const std::string invalid =
-      "CannotChangeToDirectory: " + kClass + "ChangeDirectory -- invalid folder specified.";
+      "CannotChangeToDirectory: " + kCurrentFs + "ChangeDirectory -- invalid folder specified.";
   const std::wstring tooLong = L"/" + std::wstring(260, L'D');
   QrTest::play({
       {"an existing path is one change", walk(L"/QRSYS/LANGUAGE"),
@@ -203,11 +204,11 @@ TEST(QrBrlOsDirectoryTest, Exchanges) {
            make("TUTORIALS") + change("TUTORIALS", "06 16"),
        "TUTORIALS/N, (no failure)"},
       {"a refused make", walk(L"/A"), change("/A") + change("/A") + make("/A", "15 0E"),
-       "/N, ErrorOnDevice: " + kClass + "makeDirectory -- Cannot write to file."},
+       "/N, ErrorOnDevice: " + kCurrentFs + "makeDirectory -- Cannot write to file."},
       {"a refused change after the make", walk(L"/A"),
        change("/A") + change("/A") + make("/A") + change("/A"), "/N, " + invalid},
       {"a path too long", walk(tooLong), steps(""),
-       "/N, PathTooLong: " + kClass + "makePath -- " + QrTest::describe(tooLong) +
+       "/N, PathTooLong: " + kCurrentFs + "makePath -- " + QrTest::describe(tooLong) +
            " this path is too long."},
       {"an empty path", walk(L""), steps(""), "/N, (no failure)"},
       // Every refused change is a CannotChangeToDirectory; the directory is forgotten.
