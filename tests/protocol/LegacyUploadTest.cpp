@@ -96,9 +96,7 @@ TEST(LegacyUploadTest, Exchanges) {
       {"too little disk space", up(dir.write(L"f4", "four"), L"F"), free3,
        "NotEnoughMemory: " + prefix + "Not enough disk space for file " +
            QrTest::describe(dir.path(L"f4")) + "."},
-      {"a name of 65",
-       up(abc, std::wstring(65, L'N')),
-       {},
+      {"a name of 65", up(abc, std::wstring(65, L'N')), QrTest::steps(""),
        "IllegalTargetFileName: BrailleSystemVersion2000FileTransferStrategy::getTargetFileName -- "
        "TargetFilename too long."},
       {"cancel before the header", up(abc, L"A", 0), free3, "0 of 3"},
@@ -154,7 +152,7 @@ TEST(RateSwitchTest, Exchanges) {
        steps(ask + "00 16") + abcAsA + steps("79 74 02 0D 19 16>79 74 02 07"), "19200 19200 25|03"},
       {"57600, the answer's length byte not examined", rate(57600),
        steps("79 74 02 0D 57 16>79 74 EE 07 7E 16|FF>FE 74"), "57600"},
-      {"no other rates", rate(9600), {}, "19200"},
+      {"no other rates", rate(9600), QrTest::steps(""), "19200"},
       {"a failed upload returns to 19200", up(true),
        steps(ask + "7E 16|FF>FE 74") + diskSpace("00 01 00 00 00 00 00 00") + back,
        "NotEnoughMemory: BrailleSystemVersion2000FileTransferStrategy::receiveFile -- Not enough "

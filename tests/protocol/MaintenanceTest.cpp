@@ -59,11 +59,10 @@ TEST(TableSlotsTest, Exchanges) {
        "03"},
       {"slot 3 searched backwards", upload(v2005, 3, true),
        QrTest::block("07 00 1C 47 45 52 05 C3 0F 16") + blocks, "03"},
-      {"slot 0", upload(v2005, 0, false), {}, "InvalidArgument: " + prefix + range},
-      {"slot 10", upload(v2005, 10, false), {}, "InvalidArgument: " + prefix + range},
-      {"backwards on the oldest",
-       upload(v2000, 3, true),
-       {},
+      {"slot 0", upload(v2005, 0, false), QrTest::steps(""), "InvalidArgument: " + prefix + range},
+      {"slot 10", upload(v2005, 10, false), QrTest::steps(""),
+       "InvalidArgument: " + prefix + range},
+      {"backwards on the oldest", upload(v2000, 3, true), QrTest::steps(""),
        "WrongProtocolVersion: " + prefix +
            "Backward search in braille tables is not implemented in the target device's firmware "
            "version"},
@@ -77,9 +76,7 @@ TEST(TableSlotsTest, Exchanges) {
        steps("03>06 03|51 00 1C " + QrTest::toHex(QrTest::Bytes(70, 'x')) +
              " 05 00 00 00 00 00 00 00 81 0F 16>15 01"),
        "ErrorInProtocol: " + prefix + "Invalid package size."},
-      {"a name of 71 bytes",
-       upload(v103, 1, false, std::wstring(71, L'x')),
-       {},
+      {"a name of 71 bytes", upload(v103, 1, false, std::wstring(71, L'x')), QrTest::steps(""),
        "InvalidArgument: " + prefix + "Braille table name is longer than 70 bytes."},
       {"activation of slot 0 takes three seconds",
        [&](SerialPort& port) {
@@ -89,8 +86,7 @@ TEST(TableSlotsTest, Exchanges) {
        },
        steps("44>06 44|00 16>06 16"), "3000 44"},
       {"activation of slot 10",
-       doing([&](SerialPort& port) { current.activateBrailleTable(port, 10); }),
-       {},
+       doing([&](SerialPort& port) { current.activateBrailleTable(port, 10); }), QrTest::steps(""),
        "InvalidArgument: BrailleSystemVersion428MaintenanceStrategy:activateBrailleTable -- " +
            range},
       // Length (little-endian), then per slot a length byte and the ANSI name.
