@@ -18,11 +18,7 @@ TEST(DirectoryEntryPosixTest, DateAndTimeInTheEnvironmentsLocaleWithZeroSeconds)
               L"05/01/24 14:05:00")
         << locale;
   }
-  if (previous != nullptr) {
-    setenv("LC_ALL", saved.c_str(), 1);
-  } else {
-    unsetenv("LC_ALL");
-  }
+  previous != nullptr ? setenv("LC_ALL", saved.c_str(), 1) : unsetenv("LC_ALL");
 }
 
 }  // namespace
