@@ -3,235 +3,100 @@
 #include <string>
 
 #include "qrcom/base/QrException.h"
-#include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
-#include "qrcom/protocol/DirectoryEntry.h"
-#include "tests/support/Conversation.h"
-#include "tests/support/Failures.h"
-#include "tests/support/ScriptedPort.h"
-#include "tests/support/Services.h"
+#include "qrcom/protocol/BrailleSystemVersion2005FileTransferStrategy.h"
+#include "tests/protocol/ProtocolSteps.h"
+#include "tests/support/TempDir.h"
 
 namespace QrCom {
 namespace {
 
-using QrTest::Bytes;
-using QrTest::claimedServices;
-using QrTest::Conversation;
-using QrTest::eachFailsAsNotSupported;
-using QrTest::failsAsNotSupported;
-using QrTest::failsWith;
-using QrTest::ScriptedPort;
-using QrTest::toHex;
+using QrTest::named;
+using QrTest::steps;
+using QrTest::operator+;
 
-constexpr wchar_t k2000[] = L"BrailleSystemVersion2000FileTransferStrategy::";
-constexpr wchar_t k2005[] = L"BrailleSystemVersion2005FileTransferStrategy::";
+const std::string k2000 = "BrailleSystemVersion2000FileTransferStrategy::";
+
+TEST(LegacyDownloadTest, Exchanges) {
+  QrTest::TempDir dir;
+  BrailleSystemVersion2000FileTransferStrategy strategy;
+  // Downloads A.TXT, cancelled after the first block: the progress and the file; a failure
+  // leaves no file.
+  const auto down = [&](bool cancel = false, const std::wstring& source = L"A.TXT") {
+    return [&, cancel, source](SerialPort& port) {
+      QrTest::RecordingSink sink;
+      sink.onReport = [&](uint64_t done) {
+        if (cancel && done > 0) strategy.cancel();
+      };
+      const std::string failed = QrTest::failure(
+          [&] { strategy.sendFile(port, nullptr, source, dir.path(L"a"), 83, &sink); });
+      return QrTest::progressOf(sink) + " " + (dir.exists(L"a") ? dir.read(L"a") : failed);
+    };
+  };
+  const auto request = named("21", "A.TXT", "06 16 03");
+  const std::string canceled = "0 3 of 83 TransmissionCanceledByUser: " + k2000 +
+                               "sendFile -- Transmission canceled by user";
+  QrTest::play({
+      {"blocks of 80, 0 and 3 bytes", down(),
+       request + steps("06 03>" + QrTest::frameOf(QrTest::Bytes(80, 'p')) +
+                       " 03|06 16|06 03>00 00 16 03|06 16|06 03>03 00 61 62 63 16|06 16>04"),
+       "0 80 83 of 83 " + std::string(80, 'p') + "abc"},
+      {"a block of 81", down(), request + steps("06 03>51 00"),
+       "0 of 83 ErrorInProtocol: " + k2000 +
+           "sendFile -- Requested package size exceeds maximum size."},
+      {"a name of 64", down(false, std::wstring(64, L'N')),
+       named("21", std::string(64, 'N'), "06 16 04"), "0 83 of 83 "},
+      {"cancel on the PC", down(true), request + steps("06 03>03 00 61 62 63 16 03|06 16|15 17"),
+       canceled + " (PC side)."},
+      {"cancel on the device", down(), request + steps("06 03>03 00 61 62 63 16 43|06 16|06 43"),
+       canceled + " (device side)."},
+  });
+}
 
 // A.TXT, 2024-05-01 14:05:33, 256 bytes; the byte after the name means nothing.
-constexpr char kATxt[] = "1C 05 41 2E 54 58 54 99 07 E8 05 01 0E 05 21 00 00 01 00";
-// B, 1999-12-31 23:59:58, 0x01020304 bytes.
-constexpr char kB[] = "1C 01 42 00 07 CF 0C 1F 17 3B 3A 01 02 03 04";
+constexpr char kATxt[] = "1C 05 41 2E 54 58 54 99 07 E8 05 01 0E 05 21 00 00 01 00 ";
 
-// The list exchange of `data` sent in blocks of the given sizes.
-void scriptLegacyList(Conversation& device, const std::string& data, std::vector<size_t> sizes) {
-  const Bytes bytes = QrTest::hex(data);
-  size_t at = 0;
-  device.step("", "06 20 03");
-  for (size_t size : sizes) {
-    const Bytes part(bytes.begin() + at, bytes.begin() + at + size);
-    at += size;
-    device.step("06 03", toHex({static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8)}) +
-                             " " + toHex(part) + " 16");
-    device.step("06 16", at == bytes.size() ? "04" : "03");
-  }
-}
-
-class LegacyFileSystemTest : public ::testing::Test {
- protected:
-  ScriptedPort port_;
-  Conversation device_{port_};
-  BrailleSystemVersion2000FileTransferStrategy v2000_;
-  BrailleSystemVersion2005FileTransferStrategy v2005_;
-  std::vector<DirectoryEntry> list_;
-};
-
-TEST_F(LegacyFileSystemTest, ListThatEndsAtOnceKeepsThePreviousCount) {
-  list_.emplace_back(L"OLD", 0, EntryTime{}, 1);
-  list_.emplace_back(L"OLDER", 0, EntryTime{}, 1);
-  device_.step("20", "06 20 04");
-  EXPECT_EQ(v2000_.sendFileList(port_, list_), 2u);
-  EXPECT_TRUE(device_.finished());
-}
-
-TEST_F(LegacyFileSystemTest, ListRecordsMaySpanBlocks) {
-  device_.step("20");
-  scriptLegacyList(device_, std::string(kATxt) + " " + kB, {10, 24});
-  list_.emplace_back(L"OLD", 0, EntryTime{}, 1);
-  EXPECT_EQ(v2000_.sendFileList(port_, list_), 3u);
-  EXPECT_TRUE(device_.finished());
-
-  const DirectoryEntry& a = list_[1];
-  EXPECT_EQ(a.path(), L"A.TXT");
-  EXPECT_EQ(a.directory(), L"");
-  EXPECT_FALSE(a.isFolder());
-  EXPECT_EQ(a.flags(), 0u);
-  EXPECT_EQ(a.size(), 256u);
-  EXPECT_EQ(a.time().year, 2024);
-  EXPECT_EQ(a.time().month, 5);
-  EXPECT_EQ(a.time().day, 1);
-  EXPECT_EQ(a.time().hour, 14);
-  EXPECT_EQ(a.time().minute, 5);
-  EXPECT_EQ(a.time().second, 33);
-  const DirectoryEntry& b = list_[2];
-  EXPECT_EQ(b.path(), L"B");
-  EXPECT_EQ(b.size(), 0x01020304u);
-  EXPECT_EQ(b.time().year, 1999);
-}
-
-TEST_F(LegacyFileSystemTest, AListMayComeInOneBlockOfAnyLength) {
-  std::string data = kATxt;
-  for (int more = 0; more < 5; ++more) data += std::string(" ") + kATxt;
-  device_.step("20");
-  scriptLegacyList(device_, data, {6 * 19});
-  EXPECT_EQ(v2000_.sendFileList(port_, list_), 6u);
-  EXPECT_TRUE(device_.finished());
-}
-
-TEST_F(LegacyFileSystemTest, MalformedListsAddNothing) {
-  const std::wstring prefix = std::wstring(k2000) + L"sendFileList -- ";
-  struct Case {
-    std::string data;
-    const wchar_t* text;
+TEST(LegacyFileSystemTest, Exchanges) {
+  BrailleSystemVersion2005FileTransferStrategy strategy;
+  // The file list after an entry OLD, with the count returned.
+  const auto list = [&](SerialPort& port) {
+    std::vector<DirectoryEntry> list{DirectoryEntry(L"OLD", 0, EntryTime{}, 1)};
+    const uint32_t count = strategy.sendFileList(port, list);
+    return std::to_string(count) + ": " + QrTest::entries(list);
   };
-  const std::string longName =
-      "1C 41 " + toHex(Bytes(65, 'N')) + " 00 07 E8 05 01 0E 05 21 00 00 00 01";
-  for (const Case& bad : {
-           Case{std::string(kATxt) + " 1D",
-                L"Error while parsing fileListBuffer. Missing BEGIN_OF_FILE."},
-           Case{std::string(kATxt) + " 1C",
-                L"Error while parsing fileListBuffer. Record runs past the end."},
-           Case{std::string(kATxt) + " 1C 01 42 00 07",
-                L"Error while parsing fileListBuffer. Record runs past the end."},
-           Case{longName, L"Error while parsing fileListBuffer. Name too long."},
-       }) {
-    ScriptedPort port;
-    Conversation device(port);
-    const size_t size = QrTest::hex(bad.data).size();
-    device.step("20");
-    std::vector<size_t> sizes;
-    for (size_t at = 0; at < size; at += 80) sizes.push_back(std::min<size_t>(80, size - at));
-    scriptLegacyList(device, bad.data, sizes);
-    EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { v2000_.sendFileList(port, list_); },
-                                                    prefix + bad.text));
-    EXPECT_TRUE(device.finished());
-    EXPECT_TRUE(list_.empty());
-  }
-}
-
-TEST_F(LegacyFileSystemTest, MalformedListBlocks) {
-  const std::wstring prefix = std::wstring(k2000) + L"sendFileList -- ";
-  struct Case {
-    const char* announce;
-    const char* block;  // after the PC's 06 03; none when empty
-    const wchar_t* text;
+  const auto listOf = [](const std::string& data, size_t size, size_t more = 0) {
+    return QrTest::listOf("20", data,
+                          more > 0 ? std::vector<size_t>{size, more} : std::vector<size_t>{size});
   };
-  for (const Case& bad : {Case{"05", "", L"Missing RECEIVE_DATA_BLOCK."},
-                          Case{"03", "02 00 1C", L"Wrong number of data bytes(page frame error)."},
-                          Case{"03", "01 00 1C 04", L"Missing SYNC."}}) {
-    ScriptedPort port;
-    Conversation device(port);
-    device.step("20", std::string("06 20 ") + bad.announce);
-    if (*bad.block != '\0') device.step("06 03", bad.block);
-    EXPECT_TRUE(failsWith<ErrorInProtocolException>([&] { v2000_.sendFileList(port, list_); },
-                                                    prefix + bad.text));
-    EXPECT_TRUE(device.finished());
-  }
-}
-
-TEST_F(LegacyFileSystemTest, DiskSpaceIsTwoBigEndianFigures) {
-  device_.step("25", "06 25 00 10 00 00 00 00 80 01 16").step("06 16");
-  uint64_t total = 0;
-  uint64_t free = 0;
-  v2000_.sendDiskSpace(port_, total, free);
-  EXPECT_TRUE(device_.finished());
-  EXPECT_EQ(port_.calls()[0].type, ScriptedPort::Call::Purge);
-  EXPECT_EQ(total, 0x100000u);
-  EXPECT_EQ(free, 0x8001u);
-
-  ScriptedPort port;
-  Conversation device(port);
-  device.step("25", "06 25 00 10 00 00 00 00 80 01 17");
-  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
-      [&] { v2000_.sendDiskSpace(port, total, free); },
-      std::wstring(k2000) + L"sendDiskSpace -- Missing SYNC in transaction GET_DISK_SPACE."));
-  EXPECT_TRUE(device.finished());
-}
-
-TEST_F(LegacyFileSystemTest, DeleteAndRename) {
-  device_.step("23", "06 23")
-      .step("06 00 41 2E 54 58 54 23 16", "06 16")
-      .step("22", "06 22")
-      .step("06 00 41 2E 54 58 54 22 16", "06 16")
-      .step("22", "06 22")
-      .step("02 00 42 22 16", "06 16");
-  v2005_.deleteFile(port_, L"A.TXT");
-  v2005_.renameFile(port_, L"A.TXT", L"B");
-  EXPECT_TRUE(device_.finished());
-
-  ScriptedPort port;
-  Conversation device(port);
-  device.step("23", "06 23").step("06 00 41 2E 54 58 54 23 16", "15 19");
-  EXPECT_TRUE(failsWith<ErrorInProtocolException>(
-      [&] { v2005_.deleteFile(port, L"A.TXT"); },
-      std::wstring(k2005) + L"deleteFile --  No detailled description available."));
-  EXPECT_TRUE(device.finished());
-
-  const std::wstring huge(0x10000, L'N');
-  EXPECT_TRUE(failsWith<InvalidArgumentException>(
-      [&] { v2005_.renameFile(port, L"A", huge); },
-      std::wstring(k2005) + L"renameFile -- Frame exceeds 65535 bytes."));
-  EXPECT_EQ(port.written().size(), device.hostBytes().size()) << "nothing sent for the rename";
-}
-
-TEST_F(LegacyFileSystemTest, OperationsTheGenerationsLack) {
-  const std::wstring v2000 = k2000;
-  EXPECT_TRUE(eachFailsAsNotSupported({
-      {[&] { v2000_.makeDirectory(port_, L"D"); }, v2000 + L"deleteFile -- "},
-      {[&] { v2000_.changeDirectory(port_, L"D"); }, v2000 + L"changeDirectory -- "},
-      {[&] { v2000_.makePath(port_, L"/D"); }, v2000 + L"makePath -- "},
-      {[&] { v2000_.sendFolderList(port_, list_); }, v2000 + L"sendFolderList -- "},
-      {[&] { v2000_.deleteFile(port_, L"A"); }, v2000 + L"deleteFile -- "},
-      {[&] { v2000_.renameFile(port_, L"A", L"B"); }, v2000 + L"renameFile -- "},
-      {[&] { v2005_.sendFolderList(port_, list_); }, std::wstring(k2005) + L"sendFolderList -- "},
-      {[&] { v2005_.makePath(port_, L"/D"); }, v2000 + L"makePath -- "},
-  }));
-
-  BrailleSystemVersion20010FileTransferStrategy v20010(0x74);
-  for (FileTransferStrategy* strategy :
-       std::initializer_list<FileTransferStrategy*>{&v2000_, &v2005_, &v20010}) {
-    EXPECT_TRUE(eachFailsAsNotSupported({
-        {[&] { strategy->checkMassStorageProtocolActive(port_); },
-         L"NoMassStorageProtocolStrategy::checkMassStorageProtocolActive -- "},
-        {[&] { strategy->lockMassStorageProtocol(port_); },
-         L"NoMassStorageProtocolStrategy::lockMassStorageProtocol -- "},
-        {[&] { strategy->releaseMassStorageProtocol(port_); },
-         L"NoMassStorageProtocolStrategy::sendFileList -- "},
-    }));
-    EXPECT_FALSE(strategy->usesPocketReaderProtocol());
-  }
-  EXPECT_TRUE(port_.written().empty());
-}
-
-TEST_F(LegacyFileSystemTest, ServicesAndClones) {
-  const BrailleSystemVersion20010FileTransferStrategy v20010(0x74);
-  EXPECT_EQ(claimedServices(v2000_), "4 5 6 7 8 15");
-  EXPECT_EQ(claimedServices(v2005_), "4 5 6 7 8 9 10 15");
-  EXPECT_EQ(claimedServices(v20010), "4 5 6 7 8 9 10 15 18 20");
-
-  EXPECT_NE(dynamic_cast<BrailleSystemVersion2005FileTransferStrategy*>(v2005_.clone().get()),
-            nullptr);
-  EXPECT_EQ(dynamic_cast<BrailleSystemVersion2005FileTransferStrategy*>(v2000_.clone().get()),
-            nullptr);
-  EXPECT_NE(dynamic_cast<BrailleSystemVersion20010FileTransferStrategy*>(v20010.clone().get()),
-            nullptr);
+  const std::string a = ", A.TXT 0 2024-5-1 14:5:33 256";
+  const std::string parsing =
+      "ErrorInProtocol: " + k2000 + "sendFileList -- Error while parsing fileListBuffer. ";
+  const std::string v2005 = "BrailleSystemVersion2005FileTransferStrategy::";
+  QrTest::play({
+      // \xC4 (an ANSI name), 1999-12-31 23:59:58, 0x01020304 bytes.
+      {"records across blocks", list,
+       listOf(std::string(kATxt) + "1C 01 C4 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", 10, 24),
+       "3: OLD 0 0-0-0 0:0:0 1" + a + ", \u00c4 0 1999-12-31 23:59:58 16909060"},
+      {"one block of any length", list,
+       listOf(std::string(kATxt) + kATxt + kATxt + kATxt + kATxt + kATxt, 114),
+       "7: OLD 0 0-0-0 0:0:0 1" + a + a + a + a + a + a},
+      {"no BEGIN_OF_FILE", list, listOf(std::string(kATxt) + "1D", 20),
+       parsing + "Missing BEGIN_OF_FILE."},
+      {"a record of one byte", list, listOf(std::string(kATxt) + "1C", 20),
+       parsing + "Record runs past the end."},
+      {"a record cut short", list, listOf(std::string(kATxt) + "1C 01 42 00 07", 24),
+       parsing + "Record runs past the end."},
+      {"a name of 65", list, listOf("1C 41 " + QrTest::toHex(QrTest::Bytes(77, 'N')), 79),
+       parsing + "Name too long."},
+      {"delete and rename", QrTest::doing([&](SerialPort& port) {
+         strategy.deleteFile(port, L"A.TXT");
+         strategy.renameFile(port, L"A.TXT", L"B");
+       }),
+       named("23", "A.TXT", "06 16") + named("22", "A.TXT", "06 16") + named("22", "B", "06 16")},
+      {"a new name too long for a frame", QrTest::doing([&](SerialPort& port) {
+         strategy.renameFile(port, L"A", std::wstring(0x10000, L'N'));
+       }),
+       steps(""), "InvalidArgument: " + v2005 + "renameFile -- Frame exceeds 65535 bytes."},
+  });
 }
 
 }  // namespace

@@ -1,184 +1,171 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
-#include "qrcom/base/QrException.h"
-#include "qrcom/protocol/BrailleSystemVersion2000FileTransferStrategy.h"
-#include "qrcom/protocol/BrailleSystemVersion2005FileTransferStrategy.h"
-#include "tests/support/Conversation.h"
-#include "tests/support/Failures.h"
-#include "tests/support/RecordingSink.h"
-#include "tests/support/ScriptedPort.h"
+#include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
+#include "qrcom/protocol/LegacyFraming.h"
+#include "tests/protocol/ProtocolSteps.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/VirtualClock.h"
 
 namespace QrCom {
 namespace {
 
-using QrTest::Conversation;
-using QrTest::failsWith;
-using QrTest::ScriptedPort;
-using QrTest::toHex;
+using QrTest::block;
+using QrTest::diskSpace;
+using QrTest::kEndOfFile;
+using QrTest::steps;
+using QrTest::operator+;
 
-constexpr wchar_t kLegacyUpload[] =
-    L"BrailleSystemVersion2000FileTransferStrategy::receiveFile -- ";
-constexpr wchar_t kName[] = L"BrailleSystemVersion2000FileTransferStrategy::getTargetFileName -- ";
-
-// The device's answer to GET_DISK_SPACE: 64 KiB in all, `free` bytes free.
-std::string diskSpace(uint32_t free) {
-  char text[64];
-  std::snprintf(text, sizeof text, "06 25 00 01 00 00 %02X %02X %02X %02X 16", free >> 24,
-                (free >> 16) & 0xFF, (free >> 8) & 0xFF, free & 0xFF);
-  return text;
-}
-
-// Adds the steps of `blocks` acknowledged data blocks of `size` bytes each, filled with `fill`.
-void scriptBlocks(Conversation& device, int blocks, size_t size, char fill) {
-  const std::string frame = toHex({static_cast<uint8_t>(size), 0}) + " " +
-                            toHex(QrTest::Bytes(size, static_cast<uint8_t>(fill))) + " 16";
-  for (int i = 0; i < blocks; ++i) device.step("03", "06 03").step(frame, "06 16");
-}
-
-class LegacyUploadTest : public ::testing::Test {
- protected:
-  QrTest::TempDir dir_;
-  ScriptedPort port_;
-  Conversation device_{port_};
-  BrailleSystemVersion2000FileTransferStrategy strategy_;
-  QrTest::RecordingSink sink_;
-
-  // The disk-space exchange (`free` bytes free) and the acknowledged header frame `header`.
-  void opens(uint32_t free, const std::string& header) {
-    device_.step("25", diskSpace(free)).step("06 16").step("03", "06 03").step(header, "06 16");
-  }
-};
-
-TEST_F(LegacyUploadTest, ThreeBytesAsATxt) {
-  const std::wstring source = dir_.write(L"a.txt", "abc");
-  opens(4096, "09 00 1C 41 2E 54 58 54 05 01 0F 16");
-  device_.step("03", "06 03").step("03 00 61 62 63 16", "06 16").step("04", "06 04");
-  strategy_.receiveFile(port_, nullptr, source, L"A.TXT", 0, 1, &sink_);
-  EXPECT_TRUE(device_.finished());
-  // The disk-space request and the transfer each begin with a clean port.
-  EXPECT_EQ(port_.calls()[0].type, ScriptedPort::Call::Purge);
-  EXPECT_EQ(port_.calls()[1].bytes, QrTest::hex("25"));
-  size_t header = 0;
-  while (port_.calls()[header].bytes != QrTest::hex("03")) ++header;
-  EXPECT_EQ(port_.calls()[header - 1].type, ScriptedPort::Call::Purge);
-  ASSERT_EQ(sink_.reports.size(), 1u);
-  EXPECT_EQ(sink_.reports[0].fileName, source);
-  EXPECT_EQ(sink_.reports[0].totalBytes, 3u);
-  EXPECT_EQ(sink_.reports[0].doneBytes, 0u);
-  EXPECT_TRUE(sink_.consistent);
-}
-
-// An empty file is the header and the end of file. Target names lose leading blanks and tabs,
-// keep up to 64 characters and go out in the ANSI code page.
-TEST_F(LegacyUploadTest, EmptyFilesUnderTargetNames) {
-  const std::wstring source = dir_.write(L"empty", "");
-  const struct {
-    std::wstring target;
-    std::string header;
-  } cases[] = {
-      {L" \t \t", "04 00 1C 05 01 0F 16"},
-      {L"\t  " + std::wstring(64, L'N'),
-       "44 00 1C " + toHex(QrTest::Bytes(64, 'N')) + " 05 01 0F 16"},
-      {L"\u00C4\u20AC", "06 00 1C C4 80 05 01 0F 16"},
-  };
-  for (const auto& c : cases) {
-    ScriptedPort port;
-    Conversation device{port};
-    device.step("25", diskSpace(0)).step("06 16").step("03", "06 03").step(c.header, "06 16");
-    device.step("04", "06 04");
-    strategy_.receiveFile(port, nullptr, source, c.target, 0, 1, nullptr);
-    EXPECT_TRUE(device.finished());
+TEST(LegacyFramingTest, EveryNakCode) {
+  // The failure of codes 0 to 29: P ErrorInProtocol, D ErrorOnDevice and so on; '-' has no
+  // description, and neither has 29 (invalid folder) to a maintenance command.
+  const std::string kinds = "-PPPPPPPPDDDDDDDDDPEPDPCN-D--F";
+  const std::map<char, std::string> classes = {{'-', "ErrorInProtocol"},
+                                               {'P', "ErrorInProtocol"},
+                                               {'D', "ErrorOnDevice"},
+                                               {'E', "FileAlreadyExistsOnDevice"},
+                                               {'C', "TransmissionCanceledByUser"},
+                                               {'N', "FileNotFoundOnDevice"},
+                                               {'F', "CannotChangeToDirectory"}};
+  for (int code = 0; code < 256; ++code) {
+    for (DeviceErrors errors : {DeviceErrors::FileTransfer, DeviceErrors::Maintenance}) {
+      const bool folder = code == 29 && errors == DeviceErrors::FileTransfer;
+      const char kind = code < 29 || folder ? kinds[code] : '-';
+      QrTest::ScriptedPort port;
+      port.deliver({0x15, static_cast<uint8_t>(code)});
+      const std::string failure = QrTest::failure([&] { confirmCommand(port, 3, L"", errors); });
+      EXPECT_EQ(failure.substr(0, failure.find(':')), classes.at(kind)) << code;
+      EXPECT_EQ(failure == "ErrorInProtocol:  No detailled description available.", kind == '-')
+          << code;
+    }
   }
 }
 
-TEST_F(LegacyUploadTest, FileOf65535BytesSkipsTheDiskSpaceRequest) {
-  const std::wstring source = dir_.write(L"big", std::string(65535, 'x'));
-  device_.step("03", "06 03").step("07 00 1C 42 49 47 05 01 0F 16", "06 16");
-  scriptBlocks(device_, 840, 78, 'x');
-  scriptBlocks(device_, 1, 15, 'x');
-  device_.step("04", "06 04");
-  strategy_.receiveFile(port_, nullptr, source, L"BIG", 0, 1, nullptr);
-  EXPECT_TRUE(device_.finished());
-}
-
-TEST_F(LegacyUploadTest, ProgressAboutEveryFiftyBlocks) {
-  // (4000 - done) / 80 + 2 is a multiple of 50 only after the second block (done 156).
-  const std::wstring source = dir_.write(L"f", std::string(4000, 'y'));
-  opens(4000, "07 00 1C 46 2E 59 05 07 0F 16");
-  scriptBlocks(device_, 51, 78, 'y');
-  scriptBlocks(device_, 1, 22, 'y');
-  device_.step("04", "06 04");
-  strategy_.receiveFile(port_, nullptr, source, L"F.Y", 0, 7, &sink_);
-  EXPECT_TRUE(device_.finished());
-  EXPECT_EQ(sink_.done(), (std::vector<uint64_t>{0, 156}));
-}
-
-TEST_F(LegacyUploadTest, TooLittleDiskSpaceSendsNoFile) {
-  const std::wstring source = dir_.write(L"f", std::string(100, 'y'));
-  device_.step("25", diskSpace(99)).step("06 16");
-  EXPECT_TRUE(failsWith<NotEnoughMemoryException>(
-      [&] { strategy_.receiveFile(port_, nullptr, source, L"F", 0, 1, &sink_); },
-      std::wstring(kLegacyUpload) + L"Not enough disk space for file " + source + L"."));
-  EXPECT_TRUE(device_.finished());
-  EXPECT_TRUE(sink_.reports.empty());
-}
-
-TEST_F(LegacyUploadTest, TargetNameLimits) {
-  const std::wstring source = dir_.write(L"a", "");
-  const auto upload = [&](const std::wstring& from, const std::wstring& to) {
-    return [&, from, to] { strategy_.receiveFile(port_, nullptr, from, to, 0, 1, nullptr); };
+TEST(LegacyUploadTest, Exchanges) {
+  QrTest::TempDir dir;
+  const std::wstring abc = dir.write(L"abc", "abc"), empty = dir.write(L"empty", "");
+  const std::wstring f4000 = dir.write(L"f", std::string(4000, 'y'));
+  BrailleSystemVersion2000FileTransferStrategy strategy;
+  // Uploads `source` as `target`, cancelled once `cancelAt` bytes are done: the progress.
+  const auto up = [&](const std::wstring& source, const std::wstring& target, int cancelAt = -1,
+                      uint8_t attribute = 1) {
+    return [&, source, target, cancelAt, attribute](SerialPort& port) {
+      QrTest::RecordingSink sink;
+      sink.onReport = [&](uint64_t at) {
+        if (cancelAt >= 0 && at >= static_cast<uint64_t>(cancelAt)) strategy.cancel();
+      };
+      strategy.receiveFile(port, nullptr, source, target, 0, attribute, &sink);
+      return QrTest::progressOf(sink);
+    };
   };
-  EXPECT_TRUE(failsWith<IllegalTargetFileNameException>(
-      upload(source, std::wstring(65, L'N')), std::wstring(kName) + L"TargetFilename too long."));
-  EXPECT_TRUE(failsWith<IllegalTargetFileNameException>(
-      upload(source, L""), std::wstring(kName) + L"Empty target file name."));
-  EXPECT_TRUE(failsWith<IllegalSourceFileNameException>(
-      upload(L"", L"A"), std::wstring(kName) + L"SourceFileName ist empty."));
-  EXPECT_TRUE(port_.calls().empty());
+  const std::string prefix = "BrailleSystemVersion2000FileTransferStrategy::receiveFile -- ";
+  const std::string canceled =
+      "TransmissionCanceledByUser: " + prefix + "Transmission canceled by user (PC side).";
+  // 64 KiB in all, 0, 3 or 4000 bytes free.
+  const auto blank = block("04 00 1C 05 01 0F 16");  // the header of an empty name
+  const auto free0 = diskSpace("00 01 00 00 00 00 00 00");
+  const auto free3 = diskSpace("00 01 00 00 00 00 00 03");
+  const auto free4000 = diskSpace("00 01 00 00 00 00 0F A0");
+  const auto y78 = QrTest::frameOf(QrTest::Bytes(78, 'y'));
+  QrTest::play({
+      {"abc as A.TXT", up(abc, L"A.TXT"),
+       free3 + block("09 00 1C 41 2E 54 58 54 05 01 0F 16") + block("03 00 61 62 63 16") +
+           kEndOfFile,
+       "0 of 3"},
+      // Target names lose leading blanks and tabs, keep up to 64 characters and go out in the
+      // ANSI code page.
+      {"blanks", up(empty, L" \t \t"), free0 + blank + kEndOfFile, "0 of 0"},
+      {"64 characters", up(empty, L"\t  " + std::wstring(64, L'N')),
+       free0 + block("44 00 1C " + QrTest::toHex(QrTest::Bytes(64, 'N')) + " 05 01 0F 16") +
+           kEndOfFile,
+       "0 of 0"},
+      {"ANSI", up(empty, L"\u00C4\u20AC"), free0 + block("06 00 1C C4 80 05 01 0F 16") + kEndOfFile,
+       "0 of 0"},
+      {"65535 bytes: no disk-space request", up(dir.write(L"big", std::string(65535, 'x')), L"B"),
+       block("05 00 1C 42 05 01 0F 16") + block(QrTest::frameOf(QrTest::Bytes(78, 'x')), 840) +
+           block(QrTest::frameOf(QrTest::Bytes(15, 'x'))) + kEndOfFile,
+       "0 1638 5616 5694 9672 13650 17628 21684 25662 29640 33618 37674 41652 45630 49686 53664 "
+       "57642 61620 of 65535"},
+      // (4000 - done) / 80 + 2 is a multiple of 50 only after the second block (done 156).
+      {"progress about every fifty blocks", up(f4000, L"F.Y", -1, 7),
+       free4000 + block("07 00 1C 46 2E 59 05 07 0F 16") + block(y78, 51) +
+           block(QrTest::frameOf(QrTest::Bytes(22, 'y'))) + kEndOfFile,
+       "0 156 of 4000"},
+      {"too little disk space", up(dir.write(L"f4", "four"), L"F"), free3,
+       "NotEnoughMemory: " + prefix + "Not enough disk space for file " +
+           QrTest::describe(dir.path(L"f4")) + "."},
+      {"a name of 65", up(abc, std::wstring(65, L'N')), QrTest::steps(""),
+       "IllegalTargetFileName: BrailleSystemVersion2000FileTransferStrategy::getTargetFileName -- "
+       "TargetFilename too long."},
+      {"cancel before the header", up(abc, L"A", 0), free3, "0 of 3"},
+      {"cancel between blocks", up(f4000, L" ", 1),
+       free4000 + blank + block(y78, 2) + steps("43>06 43"), canceled},
+      {"the device's user cancels", up(abc, L" "), free3 + blank + steps("03>15 17"), canceled},
+      {"wrong echo", up(abc, L" "), free3 + steps("03>06 04"),
+       "WrongCommandConfirmed: " + prefix + " Wrong command byte received."},
+  });
 }
 
-TEST_F(LegacyUploadTest, CancelBeforeTheHeaderSendsNothingMore) {
-  const std::wstring source = dir_.write(L"a", "abc");
-  device_.step("25", diskSpace(3)).step("06 16");
-  sink_.onReport = [&](uint64_t) { strategy_.cancel(); };
-  strategy_.receiveFile(port_, nullptr, source, L"A", 0, 1, &sink_);
-  EXPECT_TRUE(device_.finished());
-}
-
-TEST_F(LegacyUploadTest, CancelBetweenBlocksTellsTheDevice) {
-  const std::wstring source = dir_.write(L"f", std::string(4000, 'y'));
-  opens(4000, "05 00 1C 46 05 01 0F 16");
-  scriptBlocks(device_, 2, 78, 'y');
-  device_.step("43", "06 43");
-  sink_.onReport = [&](uint64_t done) {
-    if (done > 0) strategy_.cancel();
+// The latest legacy line switches a port that can to 115200 Bd for a transfer and back, each
+// switch checked with the identification byte.
+TEST(RateSwitchTest, Exchanges) {
+  QrTest::TempDir dir;
+  const std::wstring abc = dir.write(L"abc", "abc");
+  BrailleSystemVersion20010FileTransferStrategy strategy(0x74);
+  // Uploads abc as A: the rate during the transfer, the pauses, the rate after it and the
+  // writes after each purge.
+  const auto up = [&](bool canSwitch) {
+    return [&, canSwitch](SerialPort& port) {
+      QrTest::ScopedVirtualClock clock;
+      static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(canSwitch);
+      QrTest::RecordingSink sink;
+      std::string rates;
+      sink.onReport = [&](uint64_t) { rates = std::to_string(port.getBaudRate()); };
+      strategy.receiveFile(port, nullptr, abc, L"A", 0, 1, &sink);
+      for (uint32_t pause : clock->pauses()) rates += " " + std::to_string(pause);
+      return rates + " " + std::to_string(port.getBaudRate()) + " " + QrTest::purges(port);
+    };
   };
-  EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>(
-      [&] { strategy_.receiveFile(port_, nullptr, source, L"F", 0, 1, &sink_); },
-      std::wstring(kLegacyUpload) + L"Transmission canceled by user (PC side)."));
-  EXPECT_TRUE(device_.finished());
-}
-
-TEST_F(LegacyUploadTest, DeviceFailuresEndTheUpload) {
-  const std::wstring source = dir_.write(L"a", "abc");
-  opens(3, "05 00 1C 41 05 01 0F 16");
-  device_.step("03", "15 17");  // the device's user cancelled
-  EXPECT_TRUE(failsWith<TransmissionCanceledByUserException>(
-      [&] { strategy_.receiveFile(port_, nullptr, source, L"A", 0, 1, nullptr); },
-      std::wstring(kLegacyUpload) + L"Transmission canceled by user (PC side)."));
-  EXPECT_TRUE(device_.finished());
-}
-
-TEST_F(LegacyUploadTest, WrongEchoIsWrongCommandConfirmed) {
-  const std::wstring source = dir_.write(L"a", "abc");
-  device_.step("25", diskSpace(3)).step("06 16").step("03", "06 04");
-  EXPECT_TRUE(failsWith<WrongCommandConfirmedException>(
-      [&] { strategy_.receiveFile(port_, nullptr, source, L"A", 0, 1, nullptr); },
-      std::wstring(kLegacyUpload) + L" Wrong command byte received."));
-  EXPECT_TRUE(device_.finished());
+  const auto rate = [&](uint32_t baud) {
+    return [&, baud](SerialPort& port) {
+      static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(true);
+      strategy.setTransferBaudRate(port, baud, 0x74);
+      if (baud != 57600) strategy.setTransferBaudRate(port, baud * 4, 0x74);
+      return std::to_string(port.getBaudRate());
+    };
+  };
+  const auto abcAsA = diskSpace("00 01 00 00 00 00 10 00") + block("05 00 1C 41 05 01 0F 16") +
+                      block("03 00 61 62 63 16") + kEndOfFile;
+  const std::string ask = "79 74 02 0D 11 16>79 74 02 07 ";
+  const auto back = steps("79 74 02 0D 19 16>79 74 02 07 7E 16|FF>FE 74");
+  QrTest::play({
+      {"a port that cannot switch", up(false), abcAsA, "19200 19200 25|03"},
+      {"115200 and back", up(true), steps(ask + "7E 16|FF>FE 74") + abcAsA + back,
+       "115200 100 100 19200 FF|25|03|FF"},
+      {"unanswered probe: 19200 after two seconds", up(true),
+       steps(ask + "7E 16|FF") + abcAsA + back, "19200 100 2000 100 19200 FF|25|03|FF"},
+      {"wrong probe answer", up(true), steps(ask + "7E 16|FF>FE 75") + abcAsA + back,
+       "19200 100 2000 100 19200 FF|25|03|FF"},
+      {"refused, then cut short: no probe", up(true),
+       steps(ask + "00 16") + abcAsA + steps("79 74 02 0D 19 16>79 74 02 07"), "19200 19200 25|03"},
+      {"57600, the answer's length byte not examined", rate(57600),
+       steps("79 74 02 0D 57 16>79 74 EE 07 7E 16|FF>FE 74"), "57600"},
+      {"no other rates", rate(9600), QrTest::steps(""), "19200"},
+      {"a failed upload returns to 19200", up(true),
+       steps(ask + "7E 16|FF>FE 74") + diskSpace("00 01 00 00 00 00 00 00") + back,
+       "NotEnoughMemory: BrailleSystemVersion2000FileTransferStrategy::receiveFile -- Not enough "
+       "disk space for file " +
+           QrTest::describe(abc) + "."},
+      {"a failed download returns to 19200", QrTest::doing([&](SerialPort& port) {
+         static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(true);
+         strategy.sendFile(port, nullptr, L"A", dir.path(L"b"), 3, nullptr);
+       }),
+       steps(ask + "7E 16|FF>FE 74") + QrTest::named("21", "A", "15 18") + back,
+       "FileNotFoundOnDevice: BrailleSystemVersion2000FileTransferStrategy::sendFile -- File not "
+       "found on device."},
+  });
 }
 
 }  // namespace

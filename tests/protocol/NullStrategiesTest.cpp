@@ -1,98 +1,130 @@
 #include <gtest/gtest.h>
 
-#include "qrcom/protocol/DeviceMaintenanceStrategy.h"
+#include <functional>
+#include <string>
+
+#include "qrcom/base/QrException.h"
+#include "qrcom/protocol/BrailleTablesNames.h"
 #include "qrcom/protocol/DirectoryEntry.h"
-#include "qrcom/protocol/FileTransferStrategy.h"
-#include "qrcom/protocol/MonitorModeStrategy.h"
-#include "tests/support/Failures.h"
+#include "qrcom/protocol/FnxMaintenanceStrategy.h"
+#include "qrcom/protocol/PagelingFileTransferStrategy.h"
+#include "qrcom/protocol/PagelingMaintenanceStrategy.h"
+#include "qrcom/protocol/PagelingMonitorModeStrategy.h"
+#include "qrcom/protocol/PlanoMonitorModeStrategy.h"
+#include "qrcom/protocol/QrBrlOsMonitorModeStrategy.h"
+#include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
+#include "qrcom/protocol/QrBrlOsVersion103MaintenanceStrategy.h"
 #include "tests/support/ScriptedPort.h"
+#include "tests/support/Services.h"
+#include "tests/support/VirtualClock.h"
 
 namespace QrCom {
 namespace {
 
-using QrTest::eachFailsAsNotSupported;
-using QrTest::failsAsNotSupported;
-
-TEST(ProtocolNullStrategiesTest, FileTransferFailsEveryOperation) {
-  QrTest::ScriptedPort port;
-  NoFileTransferStrategy none;
-  uint64_t total = 0;
-  uint64_t free = 0;
-  std::vector<DirectoryEntry> list;
-  const std::wstring prefix = L"NoFileTransferStrategy::";
-  EXPECT_TRUE(eachFailsAsNotSupported({
-      {[&] { none.receiveFile(port, nullptr, L"a.txt", L"A.TXT", 0, 1, nullptr); },
-       prefix + L"receiveFile -- "},
-      {[&] { none.sendFile(port, nullptr, L"A.TXT", L"a.txt", 3, nullptr); },
-       prefix + L"sendFile -- "},
-      {[&] { none.makeDirectory(port, L"D"); }, prefix + L"deleteFile -- "},
-      {[&] { none.changeDirectory(port, L"/D"); }, prefix + L"deleteFile -- "},
-      {[&] { none.makePath(port, L"/D/E"); }, prefix + L"makePath -- "},
-      {[&] { none.sendFileList(port, list); }, prefix + L"sendFileList -- "},
-      {[&] { none.sendFolderList(port, list); }, prefix + L"sendFolderList -- "},
-      {[&] { none.sendDiskSpace(port, total, free); }, prefix + L"sendDiskSpace -- "},
-      {[&] { none.deleteFile(port, L"A"); }, prefix + L"deleteFile -- "},
-      {[&] { none.renameFile(port, L"A", L"B"); }, prefix + L"renameFile -- "},
-      {[&] { none.checkMassStorageProtocolActive(port); },
-       prefix + L"checkMassStorageProtocolActive -- "},
-      {[&] { none.lockMassStorageProtocol(port); }, prefix + L"lockMassStorageProtocol -- "},
-      {[&] { none.releaseMassStorageProtocol(port); }, prefix + L"releaseMassStorageProtocol -- "},
-  }));
-  EXPECT_TRUE(list.empty());
-  none.cancel();
-  EXPECT_FALSE(none.usesPocketReaderProtocol());
-  EXPECT_FALSE(none.supportsService(4));
-  EXPECT_TRUE(port.written().empty());
+// A letter per operation: N when it fails as not supported, '.' when it does something else (on
+// a silent port, mostly failing to read).
+std::string refusals(const std::vector<std::function<void()>>& operations) {
+  QrTest::ScopedVirtualClock clock;
+  std::string letters;
+  for (const auto& operation : operations) {
+    try {
+      operation();
+      letters += '.';
+    } catch (const WrongProtocolVersionException&) {
+      letters += 'N';
+    } catch (const QrException&) {
+      letters += '.';
+    }
+  }
+  return letters;
 }
 
-TEST(ProtocolNullStrategiesTest, MaintenanceFailsEveryOperation) {
-  QrTest::ScriptedPort port;
-  NoDeviceMaintenanceStrategy none;
+std::string refusals(FileTransferStrategy& s, QrTest::ScriptedPort& port) {
+  std::vector<DirectoryEntry> list;
+  uint64_t size = 0;
+  return refusals(
+      {[&] { s.receiveFile(port, nullptr, L"-", L"A", 0, 1, nullptr); },
+       [&] { s.sendFile(port, nullptr, L"A", L"", 1, nullptr); },
+       [&] { s.makeDirectory(port, L"D"); }, [&] { s.changeDirectory(port, L"D"); },
+       [&] { s.makePath(port, L"/D"); }, [&] { s.sendFileList(port, list); },
+       [&] { s.sendFolderList(port, list); }, [&] { s.sendDiskSpace(port, size, size); },
+       [&] { s.deleteFile(port, L"A"); }, [&] { s.renameFile(port, L"A", L"B"); },
+       [&] { s.checkMassStorageProtocolActive(port); }, [&] { s.lockMassStorageProtocol(port); },
+       [&] { s.releaseMassStorageProtocol(port); }});
+}
+
+std::string refusals(DeviceMaintenanceStrategy& s, QrTest::ScriptedPort& port) {
   const uint8_t table[256] = {};
-  int first = 0;
-  int second = 0;
+  int slot = 0;
+  BrailleTablesNames names;
   wchar_t pin[8];
   BatteryInfo battery;
   DeviceDateTime time;
-  const std::wstring prefix = L"NoDeviceMaintenanceStrategy::";
-  EXPECT_TRUE(eachFailsAsNotSupported({
-      {[&] { none.receiveBrailleTable(port, table, L"German", 1, false); },
-       prefix + L"receiveBrailleTable -- "},
-      {[&] { none.getUsedBrailleTables(port, first, second); },
-       prefix + L"getUsedBrailleTables -- "},
-      {[&] { none.activateBrailleTable(port, 1); }, prefix + L"activateBrailleTable -- "},
-      {[&] { none.deleteFlash(port); }, prefix + L"deleteFlash -- "},
-      {[&] { none.doFactoryReset(port); }, prefix + L"doFactoryReset -- "},
-      {[&] { none.setBluetoothPin(port, L"1234"); }, prefix + L"setBluetoothPin -- "},
-      {[&] { none.getBluetoothPin(port, pin, 8); }, prefix + L"getBluetoothPin -- "},
-      {[&] { none.requestBatteryInfo(port, &battery); }, prefix + L"requestBatteryInfo -- "},
-      {[&] { none.startBatteryTestMode(port); }, prefix + L"startBatteryTestMode -- "},
-      {[&] { none.setRealTimeClock(port, time); }, prefix + L"setRealTimeClock -- "},
-      {[&] { none.getRealTimeClock(port, &time); }, prefix + L"getRealTimeClock -- "},
-      {[&] { none.isMassStorageProtocolActive(port); },
-       prefix + L"isMassStorageProtocolActive -- "},
-      {[&] { none.lockMassStorageProtocol(port); }, prefix + L"lockMassStorageProtocol -- "},
-      {[&] { none.releaseMassStorageProtocol(port); }, prefix + L"releaseMassStorageProtocol -- "},
-  }));
-  EXPECT_FALSE(none.usesLegacyTableSlots());
-  EXPECT_FALSE(none.supportsService(22));
-  EXPECT_TRUE(port.written().empty());
+  return refusals(
+      {[&] { s.receiveBrailleTable(port, table, L"T", 1, false); },
+       [&] { s.getUsedBrailleTables(port, slot, slot); }, [&] { s.activateBrailleTable(port, 1); },
+       [&] { s.getBrailleTablesNames(port, names); }, [&] { s.deleteFlash(port); },
+       [&] { s.doFactoryReset(port); }, [&] { s.setBluetoothPin(port, L"1234"); },
+       [&] { s.getBluetoothPin(port, pin, 8); }, [&] { s.requestBatteryInfo(port, &battery); },
+       [&] { s.startBatteryTestMode(port); }, [&] { s.setRealTimeClock(port, time); },
+       [&] { s.getRealTimeClock(port, &time); }, [&] { s.isMassStorageProtocolActive(port); },
+       [&] { s.lockMassStorageProtocol(port); }, [&] { s.releaseMassStorageProtocol(port); }});
 }
 
-TEST(ProtocolNullStrategiesTest, MonitorModeFailsEveryOperationButTheQueries) {
+std::string refusals(MonitorModeStrategy& s, QrTest::ScriptedPort& port) {
+  return refusals({[&] { s.startGlint(port); }, [&] { s.stopGlint(port); }});
+}
+
+// The services a strategy claims (its clone's when they differ) and the operations it refuses.
+template <typename Strategy>
+std::string profile(Strategy&& strategy) {
   QrTest::ScriptedPort port;
+  const std::string own = QrTest::claimedServices(strategy);
+  const std::string clone = QrTest::claimedServices(*strategy.clone());
+  return (own == clone ? own : own + " (clone: " + clone + ")") + " | " + refusals(strategy, port);
+}
+
+TEST(ProtocolStrategiesTest, ServicesAndRefusals) {
+  EXPECT_EQ(profile(NoFileTransferStrategy()), " | NNNNNNNNNNNNN");
+  EXPECT_EQ(profile(BrailleSystemVersion2000FileTransferStrategy()),
+            "4 5 6 7 8 15 | ..NNN.N.NNNNN");
+  EXPECT_EQ(profile(BrailleSystemVersion2005FileTransferStrategy()),
+            "4 5 6 7 8 9 10 15 | ..NNN.N...NNN");
+  EXPECT_EQ(profile(BrailleSystemVersion20010FileTransferStrategy(0x74)),
+            "4 5 6 7 8 9 10 15 18 20 | ..NNN.N...NNN");
+  EXPECT_EQ(profile(QrBrlOsFileTransferStrategy(0x54)),
+            "4 5 6 7 8 9 10 15 18 20 31 32 | ......N...NNN");
+  EXPECT_EQ(profile(QrBrlOsVersion102FileTransferStrategy(0x54)),
+            "4 5 6 7 8 9 10 15 18 20 31 32 33 | ..........NNN");
+  EXPECT_EQ(profile(PagelingFileTransferStrategy()), "4 17 | .NNNNNNNNNNNN");
+  EXPECT_TRUE(PagelingFileTransferStrategy().clone()->usesPocketReaderProtocol());
+
+  EXPECT_EQ(profile(NoDeviceMaintenanceStrategy()), " | NNNNNNNNNNNNNNN");
+  EXPECT_EQ(profile(BrailleSystemVersion2000MaintenanceStrategy()), "14 | .NNNNNNNNNNN.NN");
+  EXPECT_EQ(profile(BrailleSystemVersion2005MaintenanceStrategy()), "14 16 | .NNNNNNNNNNN.NN");
+  EXPECT_EQ(profile(BrailleSystemVersion20010MaintenanceStrategy()), "14 16 19 | ..NNNNNNNNNN.NN");
+  EXPECT_EQ(profile(BrailleSystemVersion428MaintenanceStrategy()), "14 16 19 22 | ....NNNNNNNN.NN");
+  EXPECT_EQ(profile(QrBrlOsMaintenanceStrategy(0x54, false)),
+            "14 16 19 22 23 24 25 26 27 28 | ....NN.......NN");
+  EXPECT_EQ(profile(QrBrlOsMaintenanceStrategy(0x54, true)), "23 24 25 26 27 28 | NNNNNN.......NN");
+  EXPECT_EQ(profile(QrBrlOsVersion103MaintenanceStrategy(0x54)),
+            "14 16 19 22 23 24 25 26 27 28 34 | ....NN.........");
+  EXPECT_EQ(profile(FnxMaintenanceStrategy(0x84, false)), "23 24 25 26 | ....NN.........");
+  EXPECT_EQ(
+      static_cast<FnxMaintenanceStrategy&>(*FnxMaintenanceStrategy(0x84, false).clone()).modelId(),
+      0x84);
+  EXPECT_EQ(profile(PagelingMaintenanceStrategy()), "2 3 14 | .NNN..NNNNNN...");
+
+  EXPECT_EQ(profile(PlanoMonitorModeStrategy()), "1 | NN");
+  EXPECT_EQ(profile(PagelingMonitorModeStrategy()), "1 | NN");
+  EXPECT_EQ(profile(QrBrlOsMonitorModeStrategy()), "1 35 | ..");
   NoMonitorModeStrategy none;
-  EXPECT_TRUE(eachFailsAsNotSupported({
-      {[&] { none.startMonitorMode(port, nullptr, nullptr); },
-       L"NoMonitorModeStrategy::startMonitorMode -- "},
-      {[&] { none.stopMonitorMode(); }, L"NoMonitorModeStrategy::stopMonitorMode -- "},
-      {[&] { none.startGlint(port); }, L"NoMonitorModeStrategy::startGlint -- "},
-      {[&] { none.stopGlint(port); }, L"NoMonitorodeStrategy::stopGlint -- "},
-  }));
-  none.requestStop();
-  EXPECT_FALSE(none.isActive());
-  EXPECT_FALSE(none.supportsService(1));
-  EXPECT_TRUE(port.written().empty());
+  QrTest::ScriptedPort port;
+  EXPECT_EQ(refusals({[&] { none.startMonitorMode(port, nullptr, nullptr); },
+                      [&] { none.stopMonitorMode(); }, [&] { none.startGlint(port); },
+                      [&] { none.stopGlint(port); }}) +
+                QrTest::claimedServices(none),
+            "NNNN");
 }
 
 }  // namespace

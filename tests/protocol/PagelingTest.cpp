@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "qrcom/protocol/BookmarkIndex.h"
+#include "qrcom/protocol/PagelingFileTransferStrategy.h"
+#include "qrcom/protocol/PagelingMaintenanceStrategy.h"
+#include "qrcom/protocol/PagelingProtocol.h"
+#include "tests/protocol/ProtocolSteps.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/VirtualClock.h"
+
+namespace QrCom {
+namespace {
+
+using QrTest::Bytes;
+using QrTest::hex;
+using QrTest::toHex;
+using QrTest::operator+;
+
+// What the PC writes: `opening` (05 and a command), each block padded with blanks and followed
+// by 0x16, then the end of the transfer.
+std::string pocketUpload(const char* opening, const std::vector<Bytes>& blocks) {
+  Bytes written = hex(opening);
+  for (Bytes block : blocks) {
+    block.resize(Pageling::kBlockSize, 0x20);
+    written = written + block + hex("16");
+  }
+  return toHex(written + hex("04"));
+}
+
+// The pocket reader's document upload, to a reader that acknowledges every step.
+TEST(PagelingFileTransferTest, Documents) {
+  QrTest::ScopedVirtualClock clock;
+  QrTest::TempDir files;
+  QrTest::ScriptedPort port;
+  PagelingFileTransferStrategy strategy;
+  std::function<void(const Bytes&)> onAnswer;
+  port.setResponder([&](const Bytes& written, QrTest::ScriptedPort& self) {
+    if (written.size() == Pageling::kBlockSize) return;
+    if (onAnswer) onAnswer(written);
+    self.deliver({0x06});
+  });
+  QrTest::RecordingSink sink;
+  const auto upload = [&](const std::string& content, int table) {
+    port.clearLog();
+    sink = QrTest::RecordingSink();
+    strategy.receiveFile(port, nullptr, files.write(L"d", content), L"DOC", table, 1, &sink);
+    return toHex(port.written());
+  };
+  std::string document;
+  for (size_t i = 0; i < 499 + 2 * 512; ++i) document += static_cast<char>('a' + i % 26);
+  const auto part = [&](size_t from, size_t length) {
+    return QrTest::ascii(document.substr(from, length));
+  };
+  // The name DOC and Braille table 9; the end of the text; an empty bookmark index.
+  const Bytes header = hex("1C 44 4F 43 20 20 20 20 20 39 02 0C 1F"), end = hex("03");
+  const Bytes none = hex("17");
+  for (const auto& [size, blocks] : std::map<size_t, std::vector<Bytes>>{
+           {0, {header + end, none}},
+           {498, {header + part(0, 498) + end, none}},
+           {499, {header + part(0, 499), end, none}},
+           {499 + 512 + 3, {header + part(0, 499), part(499, 512), part(1011, 3) + end, none}},
+           {499 + 2 * 512, {header + part(0, 499), part(499, 512), part(1011, 512), end, none}}}) {
+    EXPECT_EQ(upload(document.substr(0, size), 9), pocketUpload("05 02", blocks)) << size;
+  }
+  // 64 bookmarks of 8 bytes and the end byte: an index of two blocks.
+  std::string marks;
+  for (int i = 0; i < 64; ++i) marks += "\x01<A>";
+  const std::string written = upload(marks, 0);
+  EXPECT_EQ(written.substr(written.size() + 1 - 3 * 523, 23), "0F 41 00 01 00 00 FF FF");
+  EXPECT_EQ(written.substr(written.size() + 1 - 3 * 514), pocketUpload("", {none}));
+  // Reported where ((size - done) / 512 + 2) is a multiple of 10: 8 blocks left.
+  upload(std::string(499 + 18 * 512, 'p'), 0);
+  EXPECT_EQ(QrTest::progressOf(sink), "0 5619 of 9715");
+  EXPECT_EQ(QrTest::failure([&] { upload("x", 10); }),
+            "InvalidArgument: PagelingFileTransferStrategy::checkBrailleTableNumber -- Parameter "
+            "brailleTableNumber > 9");
+  // A cancel tells the device.
+  onAnswer = [&](const Bytes& bytes) {
+    if (bytes == hex("16")) strategy.cancel();
+  };
+  EXPECT_EQ(QrTest::failure([&] { upload(std::string(600, 'c'), 0); }),
+            "TransmissionCanceledByUser: Transmission cancelled by User");
+  EXPECT_EQ(toHex(Bytes(port.written().end() - 5, port.written().end())), "63 63 16 05 08");
+
+  // A Braille table goes in one block; erasing the flash takes a quarter of a second.
+  onAnswer = nullptr;
+  port.clearLog();
+  uint8_t table[256];
+  for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(i);
+  PagelingMaintenanceStrategy maintenance;
+  maintenance.receiveBrailleTable(port, table, L"GERMAN-8", 7, true);
+  EXPECT_EQ(toHex(port.written()), pocketUpload("05 04", {hex("1C 47 45 52 4D 41 4E 2D 38 0F") +
+                                                          Bytes(table, table + 256) + hex("17")}));
+  port.clearLog();
+  maintenance.deleteFlash(port);
+  maintenance.doFactoryReset(port);
+  EXPECT_EQ(toHex(port.written()) + " " + std::to_string(clock->pauses().at(0)), "05 03 05 0F 250");
+  port.setResponder(nullptr);
+  port.purge();  // the acknowledgement nobody waited for
+  port.answerNextWrite(hex("15 01"));
+  EXPECT_EQ(QrTest::failure([&] { maintenance.deleteFlash(port); }),
+            "ErrorOnDevice: PagelingMaintenanceStrategy::deleteFlash --  Watchdog error.");
+}
+
+TEST(PagelingProtocolTest, Answers) {
+  // Codes 0 to 15: D ErrorOnDevice, P ErrorInProtocol, M NotEnoughMemory, F the files, T the
+  // tables, E already there; '-' has no description. Then what the PC writes first.
+  const std::string kinds = "-DDDDDDDMPPDFTE-";
+  const std::map<char, std::string> classes = {
+      {'-', "ErrorInProtocol"},          {'D', "ErrorOnDevice"},
+      {'P', "ErrorInProtocol"},          {'M', "NotEnoughMemory"},
+      {'F', "MaxNumberOfFilesLoaded"},   {'T', "MaxNumberOfBrailleTablesLoaded"},
+      {'E', "FileAlreadyExistsOnDevice"}};
+  const std::map<int, std::string> first = {{7, "06 05 FF"},  {8, "06 04"}, {9, "06"},
+                                            {10, "06 05 FF"}, {12, "06"},   {14, "06"}};
+  for (int code = 0; code < 256; ++code) {
+    const char kind = code < 16 ? kinds[code] : '-';
+    QrTest::ScriptedPort port;
+    port.deliver({0x15, static_cast<uint8_t>(code)});
+    const std::string failure = QrTest::failure([&] { Pageling::awaitAnswer(port, L""); });
+    EXPECT_EQ(failure.substr(0, failure.find(':')), classes.at(kind)) << code;
+    EXPECT_EQ(failure == "ErrorInProtocol:  No detailled description available.", kind == '-')
+        << code;
+    EXPECT_EQ(toHex(port.written()), first.count(code) ? first.at(code) : "") << code;
+  }
+  // Anything else is collected until the line falls silent: ACK last, NAK and a code last.
+  QrTest::ScriptedPort port;
+  const auto answer = [&](const std::string& bytes) {
+    port.deliver(hex(bytes));
+    return QrTest::failure([&] { Pageling::awaitAnswer(port, L""); });
+  };
+  EXPECT_EQ(answer("41 42 43 06"), "(no failure)");
+  EXPECT_EQ(answer("41 42 15 04"), "ErrorOnDevice:  Too much defective blocks.");
+  for (const char* bytes : {"41", "41 42", "41 06 41"}) {
+    EXPECT_EQ(answer(bytes), "ErrorInProtocol:  Missing ACK and NAK") << bytes;
+  }
+  // A HID port never fails a read: its silence reads as zeros, and collecting ends after 400.
+  QrTest::ScriptedPort hid(nullptr, QrTest::ScriptedPort::Kind::Hid);
+  hid.deliver(hex("41"));
+  EXPECT_EQ(QrTest::failure([&] { Pageling::awaitAnswer(hid, L""); }),
+            "ErrorInProtocol:  Missing ACK and NAK");
+  EXPECT_EQ(hid.calls().size(), 401u);
+  // A refused transaction is opened once more after a receiver reset; a second refusal fails.
+  for (const char* bytes : {"15 03", "", "06", "15 03", "", "15 04"}) {
+    port.answerNextWrite(hex(bytes));
+  }
+  port.clearLog();
+  Pageling::openTransaction(port, 0x02, L"");
+  EXPECT_EQ(QrTest::failure([&] { Pageling::openTransaction(port, 0x02, L""); }),
+            "ErrorOnDevice:  Too much defective blocks.");
+  EXPECT_EQ(QrTest::purges(port), "05 FF|05 02|05 FF|05 02");
+}
+
+TEST(BookmarkIndexTest, RecordsInDocumentOrderWithinTheirArea) {
+  EXPECT_EQ(toHex(buildBookmarkIndex(hex("41 01 3C 31 3E 42 01 3C 01 3C 32 3E 01 3C 33"))),
+            "0F 31 05 00 00 00 FF FF 0F 32 0C 00 00 00 FF FF 17");
+  std::vector<uint8_t> document;
+  for (int i = 0; i < 16100; ++i) document.insert(document.end(), {0x01, 0x3C, 0x41, 0x3E});
+  // Records are added while at most 127990 bytes are used: 15999 of them.
+  EXPECT_EQ(buildBookmarkIndex(document).size(), 15999u * 8 + 1);
+}
+
+}  // namespace
+}  // namespace QrCom
