@@ -16,6 +16,7 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
 #include "tests/support/Elapsed.h"
+#include "tests/support/Failures.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/VirtualClock.h"
 
@@ -24,6 +25,7 @@ namespace {
 
 using QrTest::Bytes;
 using QrTest::hex;
+using QrTest::failureOf;
 using QrTest::millisecondsSince;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
@@ -48,16 +50,6 @@ class PosixSerialPortTest : public ::testing::Test {
       ADD_FAILURE() << toUtf8(error.getMessage());
       throw;
     }
-  }
-
-  template <typename Action>
-  static std::wstring messageOf(Action action) {
-    try {
-      action();
-    } catch (const QrException& error) {
-      return error.getMessage();
-    }
-    return L"(nothing thrown)";
   }
 
   QrTest::ScopedVirtualClock clock;
@@ -128,27 +120,23 @@ TEST(PlainPtyTest, OpensAgainAfterAnOpenLeftItWithOddParity) {
   close(master);
 }
 
-TEST_F(PosixSerialPortTest, SilentReadByteCostsTwoReadTimeOuts) {
+// 300 ms a byte on a port that isn't native, plus 1000, for each of a read's two tries.
+TEST_F(PosixSerialPortTest, SilentAndShortReadsWaitOutTheirTimeOuts) {
   auto port = opened();
-  const auto start = steady_clock::now();
-  EXPECT_EQ(messageOf([&port] { port->readByte(); }),
+  auto start = steady_clock::now();
+  EXPECT_EQ(failureOf([&port] { port->readByte(); }),
             L"PosixSerialPort::readByte -- Error while reading from port \"" + name +
                 L"\". No Byte arrived.");
-  const long long took = millisecondsSince(start);
-  EXPECT_GE(took, 2 * 1300 - 20);  // 300 ms a byte on a port that isn't native, plus 1000
-  EXPECT_LT(took, 2 * 1300 + 700);
-}
+  EXPECT_GE(millisecondsSince(start), 2 * 1300 - 20);
+  EXPECT_LT(millisecondsSince(start), 2 * 1300 + 700);
 
-TEST_F(PosixSerialPortTest, ShortReadsReturnTheirCountAndNothingThrows) {
-  auto port = opened();
   port->writeBuffer(hex("FF FF").data(), 2);
   uint8_t buffer[10] = {};
-  const auto start = steady_clock::now();
+  start = steady_clock::now();
   EXPECT_EQ(port->readBuffer(buffer, 10), 4u);
   EXPECT_EQ(Bytes(buffer, buffer + 4), hex("FE 22 FE 22"));
   EXPECT_GE(millisecondsSince(start), (300 * 10 + 1000) + (300 * 6 + 1000) - 20);
-
-  EXPECT_EQ(messageOf([&port, &buffer] { port->readBuffer(buffer, 1); }),
+  EXPECT_EQ(failureOf([&port, &buffer] { port->readBuffer(buffer, 1); }),
             L"PosixSerialPort::readBuffer --  Error while reading from port \"" + name + L"\".");
 }
 
@@ -156,15 +144,20 @@ TEST_F(PosixSerialPortTest, ASecondProgramIsRefused) {
   auto first = opened();
   const std::wstring refused =
       L"PosixSerialPort::openPort --  Port \"" + name + L"\" can't be opened.";
-  EXPECT_EQ(messageOf([this] { open(); }), refused);
+  EXPECT_EQ(failureOf([this] { open(); }), refused);
   first.reset();
 
   display->setBusy(true);  // another program holds the tty
-  for (int i = 0; i < 100 && messageOf([this] { open(); }) != refused; ++i) {
+  for (int i = 0; i < 100 && failureOf([this] { open(); }) != refused; ++i) {
     std::this_thread::sleep_for(milliseconds(10));
   }
-  EXPECT_EQ(messageOf([this] { open(); }), refused);
+  EXPECT_EQ(failureOf([this] { open(); }), refused);
   display->setBusy(false);
+
+  const std::wstring missing = name + L"-missing";
+  EXPECT_EQ(failureOf([&missing] { PosixSerialPort port(missing, 9); }),
+            L"PosixSerialPort::setPortParameters --  Error while reading Settings for Port \"" +
+                missing + L"\" ");
 }
 
 TEST_F(PosixSerialPortTest, UnplugInTheMiddleOfAReadFailsAtOnce) {
@@ -174,12 +167,12 @@ TEST_F(PosixSerialPortTest, UnplugInTheMiddleOfAReadFailsAtOnce) {
     display->unplug();
   });
   const auto start = steady_clock::now();
-  EXPECT_EQ(messageOf([&port] { port->readByte(); }),
+  EXPECT_EQ(failureOf([&port] { port->readByte(); }),
             L"PosixSerialPort::readByte -- Error while reading from port \"" + name + L"\".");
   EXPECT_LT(millisecondsSince(start), 1500);
   puller.join();
   EXPECT_EQ(
-      messageOf([&port] { port->writeByte(0xFF); }),
+      failureOf([&port] { port->writeByte(0xFF); }),
       L"PosixSerialPort::writeBuffer -- Error while writing Buffer to port \"" + name + L"\".");
 }
 
@@ -200,17 +193,10 @@ TEST_F(PosixSerialPortTest, SetBaudRateWritesOnlyARateThatChanges) {
   EXPECT_EQ(display->hostLineRate(), 57600u);
   EXPECT_EQ(port->getBaudRate(), 57600u);
 
-  EXPECT_EQ(messageOf([&port] { port->setBaudRate(12345); }),
+  EXPECT_EQ(failureOf([&port] { port->setBaudRate(12345); }),
             L"PosixSerialPort::setBaudRate -- Error while writing COM-Settings for port \"" + name +
                 L"\".");
   EXPECT_EQ(port->getBaudRate(), 12345u) << "stored before anything can fail";
-}
-
-TEST_F(PosixSerialPortTest, AMissingTtyFailsOnItsSettings) {
-  const std::wstring missing = name + L"-missing";
-  EXPECT_EQ(messageOf([&missing] { PosixSerialPort port(missing, 9); }),
-            L"PosixSerialPort::setPortParameters --  Error while reading Settings for Port \"" +
-                missing + L"\" ");
 }
 
 }  // namespace

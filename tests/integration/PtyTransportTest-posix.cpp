@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -35,71 +33,6 @@ bool eventually(Condition condition) {
   return condition();
 }
 
-TEST(PtyTransportTest, ServesTheDisplayAndLinksItsTty) {
-  QrTest::TempDir folder;
-  const std::filesystem::path link = QrTest::toFsPath(folder.path(L"com5"));
-  auto display = makeDisplay(0x22, 0x0102);
-  {
-    PtyServer server;
-    const PtyLink& served = server.add(*display, {link.string()});
-    server.start();
-    EXPECT_EQ(std::filesystem::read_symlink(link), served.path());
-
-    RawTty host(link.string());
-    host.write(hex("FF 0C"));
-    EXPECT_EQ(host.read(7, 2000), hex("FE 22 06 0C 01 02 16"));
-  }
-  EXPECT_FALSE(std::filesystem::is_symlink(link)) << "removed when the server ends";
-}
-
-TEST(PtyTransportTest, DelayedAnswersAndFaultsSetWhileServing) {
-  auto display = makeDisplay(0x22, 0x0102);
-  PtyServer server;
-  const PtyLink& served = server.add(*display);
-  server.start();
-  RawTty host(served.path());
-
-  display->setAnswerDelay(300);
-  const auto start = steady_clock::now();
-  host.write(hex("FF"));
-  EXPECT_EQ(host.read(2, 2000), hex("FE 22"));
-  EXPECT_GE(millisecondsSince(start), 290);
-
-  display->setAnswerDelay(0);
-  display->setSilent(true);
-  host.write(hex("FF"));
-  EXPECT_TRUE(host.read(2, 300).empty());
-}
-
-// Whether another program could open the tty and take its lock right now (it lets go at once).
-bool lockable(const std::string& path) {
-  const int descriptor = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (descriptor < 0) return false;
-  const bool locked = flock(descriptor, LOCK_EX | LOCK_NB) == 0;
-  close(descriptor);
-  return locked;
-}
-
-TEST(PtyTransportTest, BusyLocksTheTtyAndRefusesItsLink) {
-  QrTest::TempDir folder;
-  const std::string link = QrTest::toFsPath(folder.path(L"com7")).string();
-  auto display = makeDisplay(0x22, 0x0102);
-  PtyServer server;
-  const std::string path = server.add(*display, {link}).path();
-  server.start();
-
-  display->setBusy(true);
-  EXPECT_TRUE(eventually([&path] { return !lockable(path); }));
-  EXPECT_TRUE(eventually([&link] {
-    const int descriptor = open(link.c_str(), O_RDWR | O_NOCTTY);
-    if (descriptor >= 0) close(descriptor);
-    return descriptor < 0 && errno == EACCES;
-  }));
-  display->setBusy(false);
-  EXPECT_TRUE(eventually([&path] { return lockable(path); }));
-  EXPECT_TRUE(eventually([&link] { return lockable(link); }));
-}
-
 TEST(PtyTransportTest, UnplugHangsUpOnAWaitingHost) {
   QrTest::TempDir folder;
   const std::filesystem::path link = QrTest::toFsPath(folder.path(L"com6"));
@@ -128,18 +61,6 @@ TEST(PtyTransportTest, UnplugHangsUpOnAWaitingHost) {
   RawTty again(link.string());
   again.write(hex("FF"));
   EXPECT_EQ(again.read(2, 2000), hex("FE 22"));
-}
-
-TEST(PtyTransportTest, TheDisplayLearnsTheHostsLineRate) {
-  auto display = makeDisplay(0x22, 0x0102);
-  PtyServer server;
-  const PtyLink& served = server.add(*display);
-  server.start();
-  RawTty host(served.path());
-  host.setBaud(115200);
-  EXPECT_TRUE(eventually([&display] { return display->hostLineRate() == 115200; }));
-  host.setBaud(1200);
-  EXPECT_TRUE(eventually([&display] { return display->hostLineRate() == 1200; }));
 }
 
 TEST(PtyTransportTest, LineRateTakesElevenBitsPerByte) {

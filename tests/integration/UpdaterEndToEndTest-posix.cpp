@@ -1,5 +1,6 @@
 // quorlin-updater as a user runs it, against quorlin-emulator on a pty, in real time: its
-// output (not a terminal, so plain lines), its exit status and what the display received.
+// output (not a terminal, so plain lines), its exit status and what the display received. And
+// quorlin-emulator on its own, as the Windows tests drive it: its log and its control FIFO.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,10 +10,13 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/RawTty.h"
+#include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -63,9 +67,9 @@ bool within(int seconds, Check check) {
   return true;
 }
 
-class UpdaterEndToEndTest : public ::testing::Test {
+class ToolProcessTest : public ::testing::Test {
  protected:
-  ~UpdaterEndToEndTest() override {
+  ~ToolProcessTest() override {
     if (emulator > 0) {
       kill(emulator, SIGTERM);
       exitStatusOf(emulator);
@@ -115,6 +119,9 @@ class UpdaterEndToEndTest : public ::testing::Test {
   pid_t emulator = -1;
 };
 
+using UpdaterEndToEndTest = ToolProcessTest;
+using EmulatorToolTest = ToolProcessTest;
+
 TEST_F(UpdaterEndToEndTest, AnOlderDisplayIsUpdatedFromThePackage) {
   startCorlet();
   const pid_t updater = startUpdater({"--port", tty.string(), "--no-usb", "--yes", smallPackage()});
@@ -162,6 +169,39 @@ TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
             std::string::npos)
       << output;
   EXPECT_EQ(output.find("Sending firmware data complete."), std::string::npos);
+}
+
+TEST_F(EmulatorToolTest, LogsAndTakesFaultsThroughTheControlFifo) {
+  const fs::path control = path("control");
+  emulator = start(QR_EMULATOR_TOOL,
+                   {"--log", "--control", control.string(), "--display",
+                    "model=0x22,link=" + tty.string()},
+                   path("emulator.txt"), root);
+  ASSERT_GT(emulator, 0);
+  ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
+  auto command = [&control](const std::string& line) { std::ofstream(control) << line << "\n"; };
+  command("1 unplug");
+  EXPECT_TRUE(within(5, [&] { return !fs::is_symlink(tty); }));
+  command("no such command");
+  command("1 delay=300");  // and plugged in again: exactly the faults named
+  ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
+  {
+    QrTest::RawTty host(tty.string());
+    const auto begin = std::chrono::steady_clock::now();
+    host.write(QrTest::hex("FF"));
+    EXPECT_EQ(host.read(2, 2000), QrTest::hex("FE 22"));
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(290));
+  }
+  kill(emulator, SIGTERM);
+  EXPECT_EQ(exitStatusOf(emulator), 0);
+  emulator = -1;
+  EXPECT_FALSE(fs::exists(control) || fs::is_symlink(tty)) << "FIFO and link go with the tool";
+  const std::string log = read("emulator.txt");
+  EXPECT_NE(log.find("display 1 host> FF"), std::string::npos) << log;
+  EXPECT_NE(log.find("display 1 <dev  FE 22"), std::string::npos) << log;
+
+  const pid_t refused = start(QR_EMULATOR_TOOL, {"--display", "colour=red"}, path("x"), root);
+  EXPECT_EQ(exitStatusOf(refused), 2);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Discovery against emulated displays on real pseudo-terminals, through the real serial port
-// class, in real time.
+// Discovery and monitor mode against emulated displays on real pseudo-terminals, through the
+// real serial port class, with real threads and time.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -7,15 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <future>
 #include <map>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedPort.h"
+#include "emulator/modules/CellMonitor.h"
 #include "emulator/pty/PtyServer.h"
 #include "qrcom/device/DeviceList.h"
+#include "qrcom/protocol/MaintenanceRecords.h"
+#include "qrcom/base/QrException.h"
+#include "qrcom/base/Utf8.h"
 #include "qrcom/port/ComPorts.h"
 #include "qrcom/port/PosixPortTable.h"
 #include "tests/support/ScopedHidLink.h"
@@ -102,18 +107,9 @@ class DiscoveryOnPtysTest : public ::testing::Test {
 
 // A Fundo on the USB-HID link, in process.
 class WithHidDisplay {
- public:
-  WithHidDisplay() : display_(QrEmu::makeDisplay(0x81, 0x0103)) {}
-  int enumerations() const { return enumerations_; }
-
- private:
-  std::unique_ptr<QrEmu::Display> display_;
-  std::atomic<int> enumerations_{0};
+  std::unique_ptr<QrEmu::Display> display_ = QrEmu::makeDisplay(0x81, 0x0103);
   QrTest::ScopedHidLink link_{
-      [this] {
-        ++enumerations_;
-        return std::vector<std::wstring>{kHidPath};
-      },
+      [] { return std::vector<std::wstring>{kHidPath}; },
       [this](const std::wstring&) {
         return std::make_unique<QrEmu::EmulatedPort>(*display_, [](uint32_t milliseconds) {
           std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -138,34 +134,6 @@ TEST_F(DiscoveryOnPtysTest, DisplaysComeOutInPortOrder) {
   EXPECT_EQ(list.at(2).getPortNumber(), 5);
   EXPECT_EQ(list.at(2).getSerialNumber(), L"VAN-22-00417");
   EXPECT_EQ(list.at(2).getFirmwareVersion(), L"3.30_normal_mode");
-  EXPECT_EQ(list.findByPortNumber(0), &list.at(0));
-  EXPECT_THROW(list.at(-1), std::out_of_range);
-  EXPECT_THROW(list.at(3), std::out_of_range);
-
-  // A second search starts from nothing.
-  list.search(request({SearchRequest::kComPorts}, {3}));
-  ASSERT_EQ(list.count(), 1u);
-  EXPECT_EQ(list.at(0).getPortNumber(), 3);
-}
-
-TEST_F(DiscoveryOnPtysTest, OnlyTheRequestedLinkKindsAreProbed) {
-  WithHidDisplay hid;
-  addPort(QrEmu::makeDisplay(84, 0x0103));
-  serve();
-  list.search(request({SearchRequest::kComPorts}, {1}));
-  EXPECT_EQ(list.count(), 1u);
-  EXPECT_EQ(hid.enumerations(), 0);
-  list.search(request({SearchRequest::kHidInterfaces}, {1}));
-  EXPECT_EQ(list.count(), 1u);
-  EXPECT_EQ(opens(1), 1);
-}
-
-TEST_F(DiscoveryOnPtysTest, AnEmptyServiceFilterKeepsNothing) {
-  addPort(QrEmu::makeDisplay(84, 0x0103));
-  serve();
-  list.search(request({SearchRequest::kComPorts}, {1}, {}));
-  EXPECT_EQ(list.count(), 0u);
-  EXPECT_EQ(opens(1), 1);
 }
 
 TEST_F(DiscoveryOnPtysTest, ABusyPortIsProbedTwiceThenLeftOut) {
@@ -198,6 +166,90 @@ TEST_F(DiscoveryOnPtysTest, SilentCandidatesAreProbedInParallel) {
   EXPECT_EQ(list.count(), 0u);
   EXPECT_GT(one, 2.0);  // really waited for the silent display
   EXPECT_LT(thirtyTwo / one, 1.5) << "one " << one << " s, 32 " << thirtyTwo << " s";
+}
+
+// Counts what a monitor session reports.
+class CountingSink : public MonitorSink {
+ public:
+  void onDisplay(QuorlinDevice*, const uint8_t*, int, bool) override { add(); }
+  void onKey(QuorlinDevice*, uint8_t) override { add(); }
+  void onMonitorModeEnded(QuorlinDevice*) override {}
+
+  size_t reports() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return reports_;
+  }
+  // Waits until `count` reports have come; false when they did not in time.
+  bool reaches(size_t count) {
+    std::unique_lock<std::mutex> guard(mutex_);
+    return changed_.wait_for(guard, std::chrono::seconds(20), [&] { return reports_ >= count; });
+  }
+
+ private:
+  void add() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    ++reports_;
+    changed_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  size_t reports_ = 0;
+};
+
+bool stopsFromAnotherThread(QuorlinDevice& device) {
+  auto stopped = std::async(std::launch::async, [&device] { device.stopMonitorMode(); });
+  return stopped.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+}
+
+bool becomesIdle(QuorlinDevice& device) {
+  for (int i = 0; i < 400 && !(device.isMonitorModeIdle() && !device.isPortInUse()); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return device.isMonitorModeIdle() && !device.isPortInUse();
+}
+
+using MonitorOnPtyTest = DiscoveryOnPtysTest;
+
+// An operation takes the port monitor mode has open and hands it back; a stop may come at any
+// moment of a hand-over, always returns, and monitor mode ends with the port closed.
+TEST_F(MonitorOnPtyTest, OperationsAndStopsDuringHandOvers) {
+  QrEmu::Display& display = *addPort(QrEmu::makeDisplay(0x54, 0x0103));
+  serve();
+  QuorlinDevice device(1);
+  const int opensBefore = opens(1);
+  CountingSink sink;
+  device.startMonitorMode(&sink);
+  ASSERT_TRUE(sink.reaches(2));
+  BatteryInfo battery;
+  device.requestBatteryInfo(&battery);
+  EXPECT_EQ(battery.secondWord, 85);
+  ASSERT_TRUE(sink.reaches(sink.reports() + 2)) << "monitor mode resumes";
+  EXPECT_EQ(opens(1), opensBefore + 1);
+  EXPECT_EQ((display.lock(), display.find<QrEmu::CellMonitor>()->starts()), 2u);
+
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    if (round > 0) device.startMonitorMode(&sink);
+    std::thread operation([&device] {
+      BatteryInfo ignored;
+      try {
+        device.requestBatteryInfo(&ignored);
+      } catch (const QrException& failure) {
+        ADD_FAILURE() << "the operation failed: " << toUtf8(failure.getMessage());
+      }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150 * round));
+    EXPECT_TRUE(stopsFromAnotherThread(device));
+    operation.join();
+    EXPECT_TRUE(becomesIdle(device));
+  }
+  EXPECT_FALSE(device.isMonitorModeRequested());
+  const int closed = opens(1);
+  device.requestBatteryInfo(&battery);
+  EXPECT_EQ(opens(1), closed + 1) << "monitor mode let go of the port";
+  auto guard = display.lock();
+  EXPECT_FALSE(display.find<QrEmu::CellMonitor>()->streaming());
 }
 
 }  // namespace
