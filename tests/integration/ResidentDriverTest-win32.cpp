@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "qrcom/base/QrException.h"
 #include "qrcom/port/WinSerialPort.h"
 #include "tests/support/Failures.h"
 #include "tests/support/TestResidentDriver.h"
