@@ -253,16 +253,15 @@ class UploadsOnPtyTest : public ::testing::Test {
   std::unique_ptr<PosixSerialPort> port;
 };
 
-// One file (with LF-only line ends: each record keeps its last character) into a display of
-// one bank, which needs no erase.
-TEST_F(UploadsOnPtyTest, FirmwareFileIntoAOneBankDisplay) {
-  auto& loader = olderDisplay(1);
+// One file (with LF-only line ends: each record keeps its last character) into bank 0.
+TEST_F(UploadsOnPtyTest, FirmwareFileIntoAnEightBankDisplay) {
+  auto& loader = olderDisplay(8);
   serve();
   fs::copy_file(kSamples / "LFONLY.H00", QrTest::toFsPath(folder.path(L"LFONLY.H00")));  // to read
   loadFirmware(kSamples / "LFONLY.H00");
   auto guard = display->lock();
   EXPECT_EQ(loader.flash().differenceFrom(0, folder.read(L"LFONLY.H00")), "");
-  EXPECT_EQ(loader.erases(), 0u);
+  EXPECT_EQ(loader.erases(), 1u);
   EXPECT_TRUE(loader.runsNewFirmware());
 }
 
