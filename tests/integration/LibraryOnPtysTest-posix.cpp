@@ -45,7 +45,6 @@
 namespace QrCom {
 namespace {
 
-using QrTest::Bytes;
 using QrTest::failureOf;
 using QrTest::hex;
 using QrTest::millisecondsSince;
@@ -145,7 +144,7 @@ TEST_F(PosixSerialPortTest, SilentAndShortReadsWaitOutTheirTimeOuts) {
   uint8_t buffer[10] = {};
   start = steady_clock::now();
   EXPECT_EQ(port->readBuffer(buffer, 10), 4u);
-  EXPECT_EQ(Bytes(buffer, buffer + 4), hex("FE 22 FE 22"));
+  EXPECT_EQ(QrTest::Bytes(buffer, buffer + 4), hex("FE 22 FE 22"));
   EXPECT_GE(millisecondsSince(start), (300 * 10 + 1000) + (300 * 6 + 1000) - 20);
   EXPECT_EQ(failureOf([&port, &buffer] { port->readBuffer(buffer, 1); }),
             L"PosixSerialPort::readBuffer --  Error while reading from port \"" + name + L"\".");
@@ -202,7 +201,7 @@ TEST_F(PosixSerialPortTest, SetBaudRateWritesOnlyARateThatChanges) {
   port->writeByte(0x0C);  // one byte there, five back
   uint8_t answer[5] = {};
   EXPECT_EQ(port->readBuffer(answer, 5), 5u);
-  EXPECT_EQ(Bytes(answer, answer + 5), hex("06 0C 01 02 16"));
+  EXPECT_EQ(QrTest::Bytes(answer, answer + 5), hex("06 0C 01 02 16"));
   EXPECT_GE(millisecondsSince(start), 6 * 11 * 1000 / 1200);
 
   EXPECT_EQ(failureOf([&port] { port->setBaudRate(12345); }),
@@ -238,8 +237,8 @@ class UploadsOnPtyTest : public ::testing::Test {
     server.start();
     port = std::make_unique<PosixSerialPort>(path);
   }
-  QrEmu::EpromBootLoader& olderDisplay(int banks) {
-    return make(116, 3).add<QrEmu::EpromBootLoader>(QrEmu::EpromBootLoader::Options{banks, 1200});
+  QrEmu::EpromBootLoader& olderDisplay() {
+    return make(116, 3).add<QrEmu::EpromBootLoader>(QrEmu::EpromBootLoader::Options{8, 1200});
   }
   void loadFirmware(const fs::path& first) {
     EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
@@ -255,10 +254,11 @@ class UploadsOnPtyTest : public ::testing::Test {
 
 // One file (with LF-only line ends: each record keeps its last character) into bank 0.
 TEST_F(UploadsOnPtyTest, FirmwareFileIntoAnEightBankDisplay) {
-  auto& loader = olderDisplay(8);
+  auto& loader = olderDisplay();
   serve();
-  fs::copy_file(kSamples / "LFONLY.H00", QrTest::toFsPath(folder.path(L"LFONLY.H00")));  // to read
-  loadFirmware(kSamples / "LFONLY.H00");
+  const fs::path file = QrTest::toFsPath(folder.path(L"LFONLY.H00"));
+  fs::copy_file(kSamples / "LFONLY.H00", file);
+  loadFirmware(file);
   auto guard = display->lock();
   EXPECT_EQ(loader.flash().differenceFrom(0, folder.read(L"LFONLY.H00")), "");
   EXPECT_EQ(loader.erases(), 1u);
@@ -266,7 +266,7 @@ TEST_F(UploadsOnPtyTest, FirmwareFileIntoAnEightBankDisplay) {
 }
 
 TEST_F(UploadsOnPtyTest, DisplayUnpluggedDuringTheFirmwareRecords) {
-  auto& loader = olderDisplay(8);
+  auto& loader = olderDisplay();
   loader.unplugAfterRecords(25);  // of 45
   serve();
   EXPECT_THROW(loadFirmware(kSamples / "LFONLY.H00"), PortException);

@@ -42,11 +42,14 @@ int exitStatusOf(pid_t pid) {
 class ToolProcessTest : public ::testing::Test {
  protected:
   ~ToolProcessTest() override {
-    if (emulator > 0) kill(emulator, SIGTERM), exitStatusOf(emulator);
+    if (emulator > 0) {
+      kill(emulator, SIGTERM);
+      exitStatusOf(emulator);
+    }
   }
 
-  // Starts `program` with stdin from /dev/null, stdout and stderr into the file `output`, in
-  // English and with no settings file of the user's touched.
+  // Starts the program `words` name with its arguments: stdin from /dev/null, stdout and stderr
+  // into the file `output`, in English and with no settings file of the user's touched.
   pid_t start(std::vector<std::string> words, const std::string& output) {
     std::vector<std::string> variables{"LANG=C", "XDG_CONFIG_HOME=" + root.string()};
     std::vector<char*> argv;
