@@ -231,24 +231,6 @@ void Display::setSilent(bool silent) {
   changed();
 }
 
-void Display::setWrongAnswers(bool wrong) {
-  auto guard = lock();
-  faults_.wrongAnswers = wrong;
-  changed();
-}
-
-void Display::setGarbage(uint32_t bytesPerAnswer) {
-  auto guard = lock();
-  faults_.garbage = bytesPerAnswer;
-  changed();
-}
-
-void Display::setAnswerDelay(uint32_t milliseconds) {
-  auto guard = lock();
-  faults_.answerDelay = milliseconds;
-  changed();
-}
-
 void Display::setBusy(bool busy) {
   auto guard = lock();
   faults_.busy = busy;

@@ -118,9 +118,6 @@ class Display {
   // All at once, unplugging or plugging back in as `faults` says.
   void setFaults(const Faults& faults);
   void setSilent(bool silent);
-  void setWrongAnswers(bool wrong);
-  void setGarbage(uint32_t bytesPerAnswer);
-  void setAnswerDelay(uint32_t milliseconds);
   void setBusy(bool busy);
   // The link is gone until plugIn(); the dialogue in progress and pending answers are lost.
   void unplug();

@@ -21,9 +21,7 @@ bool BluetoothModule::onPacket(Display& display, const Packet& packet) {
     return true;
   }
   bool done = false;
-  if (refused.count(packet.type) != 0) {
-    done = false;
-  } else if (packet.type == kBegin) {
+  if (packet.type == kBegin) {
     updating_ = true;
     received_.clear();
     done = true;

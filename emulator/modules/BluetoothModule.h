@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,7 @@ namespace QrEmu {
 // The Bluetooth module of a current display, updated through the running firmware: 0x6A
 // begins, each record follows as its text in packet 0x6B, 0x6C finishes and makes the records
 // the module's firmware; 0x6D abandons the update (unanswered). Each is acknowledged (see
-// Acknowledgement.h). Knobs and results under the display's lock.
+// Acknowledgement.h). Results under the display's lock.
 class BluetoothModule : public Module {
  public:
   bool onPacket(Display& display, const Packet& packet) override;
@@ -20,9 +19,6 @@ class BluetoothModule : public Module {
   // The records of the last finished update, as received.
   const std::vector<std::string>& firmware() const { return firmware_; }
   uint32_t aborts() const { return aborts_; }
-
-  // Fault knob: commands (packet types) refused.
-  std::set<uint8_t> refused;
 
  private:
   bool updating_ = false;

@@ -11,7 +11,6 @@ constexpr uint8_t kDisplayReport = 0x1B;
 constexpr uint8_t kKeyReport = 0x55;
 constexpr uint8_t kGlint = 0x50;
 constexpr uint8_t kNoPosition = 0xFF;
-constexpr uint8_t kNak = 0x15;
 constexpr size_t kMaxCells = 160;
 }  // namespace
 
@@ -29,9 +28,7 @@ bool CellMonitor::onPacket(Display& display, const Packet& packet) {
     return true;
   }
   if (packet.type == kAnswer && packet.payload.empty()) {
-    // A refusal matches none of the bytes the host looks at.
-    const Bytes refusal = {kNak, static_cast<uint8_t>(~display.modelId()), kNak, kNak, kNak};
-    display.send(refuse ? refusal : Bytes{0x79, display.modelId(), 0x01, kAnswer, 0x16});
+    display.send({0x79, display.modelId(), 0x01, kAnswer, 0x16});
     return true;
   }
   if (packet.type != kSwitch || packet.payload.size() != 1) return false;

@@ -15,8 +15,6 @@ class CellMonitor : public MonitorStream {
   bool onByte(Display& display, uint8_t byte) override;
   bool onPacket(Display& display, const Packet& packet) override;
 
-  // The display refuses to start monitor mode.
-  bool refuse = false;
   bool glint = false;
   uint32_t glintSwitches = 0;
 };

@@ -199,8 +199,7 @@ void EpromBootLoader::onInfoCommand(Display& display, uint8_t command) {
 }
 
 void EpromBootLoader::onRecord(Display& display, const std::string& record) {
-  const bool sound = refusals_ == 0 && flash_.program(uploadBank_, record);
-  if (refusals_ > 0) --refusals_;
+  const bool sound = flash_.program(uploadBank_, record);
   display.send({sound ? kOk : kNotOk});
   if (!sound) return;
   // The end record finishes the bank.

@@ -37,10 +37,7 @@ class EpromBootLoader : public Module {
   bool onPacket(Display& display, const Packet& packet) override;
   void onReset(Display& display) override;
 
-  // Fault knobs; set them under the display's lock while a transport runs.
-  // The next `count` sound records are answered 0x00 and not programmed.
-  void refuseRecords(uint32_t count) { refusals_ = count; }
-  void setEraseMs(uint32_t milliseconds) { options_.eraseMs = milliseconds; }
+  // Fault knob; set it under the display's lock while a transport runs.
   // The display is unplugged once `count` more records have been programmed.
   void unplugAfterRecords(uint32_t count) { unplugAfter_ = count; }
 
@@ -66,7 +63,6 @@ class EpromBootLoader : public Module {
   int addressBits_ = 0;
   bool uploading_ = false;
   int uploadBank_ = 0;
-  uint32_t refusals_ = 0;
   uint32_t unplugAfter_ = UINT32_MAX;
   uint32_t erases_ = 0;
   Bytes shownLine_;

@@ -147,11 +147,6 @@ bool FileTransfer::confirm(Display& display, uint8_t what) {
     nak(display, faults_.nakCode);
     return false;
   }
-  if (faults_.wrongAck) {
-    faults_.wrongAck = false;
-    display.send({kAck, static_cast<uint8_t>(what ^ 0x80)});
-    return false;
-  }
   display.send({kAck, what});
   return true;
 }
@@ -264,48 +259,37 @@ void FileTransfer::expectName(Display& display, uint8_t command,
 void FileTransfer::beginDownload(Display& display, const std::string& name) {
   const DeviceFile* file = files_.find(name);
   if (file == nullptr) return nak(display, kNotFound);
-  if (confirm(display, kSync)) sendBlocks(display, file->content, false);
+  if (confirm(display, kSync)) sendBlocks(display, file->content);
 }
 
 void FileTransfer::beginList(Display& display, bool folders) {
   if (!confirm(display, folders ? kGetFolderList : kGetFileList)) return;
   const bool current = generation_ == Generation::Current;
   Bytes data;
-  bool first = true;
   for (const Listing& entry : folders ? files_.folders() : files_.files()) {
     data.push_back(kBeginOfFile);
-    const bool lie = !current && first && faults_.listNameLength != 0;
-    data.push_back(lie ? faults_.listNameLength : static_cast<uint8_t>(entry.name.size()));
+    data.push_back(static_cast<uint8_t>(entry.name.size()));
     data.insert(data.end(), entry.name.begin(), entry.name.end());
     data.push_back(current && entry.folder ? 2 : 0);
     appendBigEndian(data, entry.stamp.year, 2);
     data.insert(data.end(), {entry.stamp.month, entry.stamp.day, entry.stamp.hour,
                              entry.stamp.minute, entry.stamp.second});
     appendBigEndian(data, entry.size, current ? 8 : 4);
-    first = false;
   }
-  sendBlocks(display, std::move(data), true);
+  sendBlocks(display, std::move(data));
 }
 
-void FileTransfer::sendBlocks(Display& display, Bytes data, bool list) {
+void FileTransfer::sendBlocks(Display& display, Bytes data) {
   outgoing_ = std::move(data);
-  outgoingList_ = list;
   sent_ = 0;
-  blockNumber_ = 0;
   transferBlocks_ = 0;
   nextBlock(display);
 }
 
 void FileTransfer::nextBlock(Display& display) {
   if (sent_ >= outgoing_.size()) {
-    if (outgoingList_ || !faults_.withholdEndOfFile) display.send({kEndOfFile});
+    display.send({kEndOfFile});
     outgoing_.clear();
-    return;
-  }
-  if (++blockNumber_ == faults_.cancelAtBlock) {
-    faults_.cancelAtBlock = 0;
-    display.send({kCancelUpload});
-    awaitAck(display, kCancelUpload, [this, &display] { onReset(display); });
     return;
   }
   display.send({kReceiveDataBlock});

@@ -18,17 +18,8 @@ struct FileTransferFaults {
   // The nakAt-th confirmation from now (1: the next one) is NAK nakCode; 0: none.
   uint32_t nakAt = 0;
   uint8_t nakCode = 0;
-  // The next confirmation echoes another byte after its ACK.
-  bool wrongAck = false;
-  // A download or list is cancelled by the device instead of sending this block (1: the
-  // first); 0: never.
-  uint32_t cancelAtBlock = 0;
   // The display is unplugged after this many data blocks of a transfer; 0: never.
   uint32_t unplugAfterBlocks = 0;
-  // Legacy list records give this name length; 0: the true one.
-  uint8_t listNameLength = 0;
-  // A download ends after its last block without END_OF_FILE.
-  bool withholdEndOfFile = false;
 };
 
 // The device side of both file-transfer protocols, on a file store of its own: uploads,
@@ -67,7 +58,7 @@ class FileTransfer : public Module {
   void expectName(Display& display, uint8_t command, std::function<void(const std::string&)> then);
   void beginDownload(Display& display, const std::string& name);
   void beginList(Display& display, bool folders);
-  void sendBlocks(Display& display, Bytes data, bool list);
+  void sendBlocks(Display& display, Bytes data);
   void nextBlock(Display& display);
   void sendDiskSpace(Display& display);
   void renameTo(Display& display, const std::string& from);
@@ -83,8 +74,6 @@ class FileTransfer : public Module {
   // The download or list in progress.
   Bytes outgoing_;
   size_t sent_ = 0;
-  uint32_t blockNumber_ = 0;
-  bool outgoingList_ = false;
   uint32_t transferBlocks_ = 0;
 };
 

@@ -24,12 +24,8 @@ bool isSoundRecord(const std::string& text) {
 bool IapLoader::onPacket(Display& display, const Packet& packet) {
   if (packet.type == kRestart && packet.payload.size() == 1 && packet.payload[0] <= 1 &&
       (display.mode() == Mode::Normal || display.mode() == Mode::Iap)) {
-    if (refused.count(kRestart) != 0) {
-      acknowledge(display, false);
-    } else {
-      acknowledge(display, true);
-      restart(display, packet.payload[0] == 1);
-    }
+    acknowledge(display, true);
+    restart(display, packet.payload[0] == 1);
     return true;
   }
   if (display.mode() != Mode::Iap) return false;
@@ -39,10 +35,6 @@ bool IapLoader::onPacket(Display& display, const Packet& packet) {
 // Claims the loader's commands; true when it answered.
 bool IapLoader::loaderCommand(Display& display, const Packet& packet) {
   if (packet.type < kFlashLock || packet.type > kAbortUpload) return false;
-  if (refused.count(packet.type) != 0) {
-    acknowledge(display, false);
-    return true;
-  }
   bool done = false;
   switch (packet.type) {
     case kFlashLock:
@@ -88,7 +80,7 @@ bool IapLoader::loaderCommand(Display& display, const Packet& packet) {
 bool IapLoader::takeRecord(const Packet& packet) {
   if (!uploading_) return false;
   const std::string text(packet.payload.begin(), packet.payload.end());
-  if (refuseRecordAt == received_.size() + 1 || !isSoundRecord(text)) return false;
+  if (!isSoundRecord(text)) return false;
   received_.push_back(text);
   return true;
 }

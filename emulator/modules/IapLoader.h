@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,8 @@ namespace QrEmu {
 // comes back under a new path. The loader unlocks (0x4A 00) and locks (0x4A 01) its flash,
 // erases it (0x4B, unlocked only), and takes an upload: 0x4C begin (erased flash only), 0x4D one
 // Intel HEX record as its text, 0x4E end, 0x4F abort. The records of a completed upload are the
-// flashed image. Every command is acknowledged (see Acknowledgement.h). Knobs and results are
-// read and set under the display's lock.
+// flashed image. Every command is acknowledged (see Acknowledgement.h). Results are read under
+// the display's lock.
 class IapLoader : public Module {
  public:
   static constexpr uint32_t kAwayMs = 1500;
@@ -27,11 +26,6 @@ class IapLoader : public Module {
   bool flashLocked() const { return locked_; }
   // Restarts into either mode so far.
   uint32_t restarts() const { return restarts_; }
-
-  // Fault knobs: commands (packet types, 0x99 for restarts) refused; the n-th record of an
-  // upload refused (1: the first, 0: none).
-  std::set<uint8_t> refused;
-  uint32_t refuseRecordAt = 0;
 
  private:
   bool loaderCommand(Display& display, const Packet& packet);

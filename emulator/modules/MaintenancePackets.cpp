@@ -20,7 +20,7 @@ constexpr size_t kBatteryPayload = 16;
 }  // namespace
 
 void MaintenancePackets::acknowledge(Display& display, bool positive) {
-  display.sendPacket(kAcknowledgement, {positive && !refuse ? kAcknowledged : kRefused});
+  display.sendPacket(kAcknowledgement, {positive ? kAcknowledged : kRefused});
 }
 
 bool MaintenancePackets::onPacket(Display& display, const Packet& packet) {
@@ -39,7 +39,7 @@ bool MaintenancePackets::onPacket(Display& display, const Packet& packet) {
       return true;
     }
     case kBatteryTestMode:
-      batteryTestMode = !refuse;
+      batteryTestMode = true;
       acknowledge(display, true);
       return true;
     case kSetClock:
@@ -70,7 +70,7 @@ bool MaintenancePackets::onPacket(Display& display, const Packet& packet) {
         acknowledge(display, false);
         return true;
       }
-      if (!refuse) pin.assign(packet.payload.begin() + 1, packet.payload.end());
+      pin.assign(packet.payload.begin() + 1, packet.payload.end());
       acknowledge(display, true);
       return true;
     }

@@ -30,8 +30,6 @@ class MaintenancePackets : public Module {
   uint16_t batterySecond = 85;
   uint8_t batteryBytes[3] = {1, 0, 25};
   DisplayClock clock;
-  // Every command that is acknowledged is refused instead.
-  bool refuse = false;
   // Set by the battery test command.
   bool batteryTestMode = false;
   // A PIN whose checksum does not add up is refused; counted here.

@@ -25,7 +25,7 @@ bool PacketSerialNumber::onPacket(Display& display, const Packet& packet) {
   uint8_t sum = 0;
   for (uint8_t byte : packet.payload) sum = static_cast<uint8_t>(sum + byte);
   const bool sound = !packet.payload.empty() && packet.payload.size() <= kMaxLength + 1 && sum == 0;
-  if (sound && !refuse_) {
+  if (sound) {
     serialNumber_.assign(packet.payload.begin() + 1, packet.payload.end());
     display.sendPacket(kAcknowledgement, {kAcknowledged});
   } else {

@@ -18,12 +18,9 @@ class PacketSerialNumber : public Module {
   // Read and set under the display's lock while a transport runs.
   const std::string& serialNumber() const { return serialNumber_; }
   void setSerialNumber(std::string serialNumber) { serialNumber_ = std::move(serialNumber); }
-  // Fault knob: a new serial number is refused (acknowledgement code 0x00).
-  void refuseSetting(bool refuse) { refuse_ = refuse; }
 
  private:
   std::string serialNumber_;
-  bool refuse_ = false;
 };
 
 }  // namespace QrEmu

@@ -14,7 +14,7 @@ bool RateSwitch::onPacket(Display& display, const Packet& packet) {
   if (packet.type != kSetBaudRate || packet.payload.size() != 1) return false;
   const uint8_t code = packet.payload[0];
   if (code != 0x19 && code != 0x57 && code != 0x11) return false;
-  display.sendPacket(kAcknowledgement, {refusing_ ? uint8_t{0} : kAgreed});
+  display.sendPacket(kAcknowledgement, {kAgreed});
   return true;
 }
 

@@ -11,11 +11,6 @@ namespace QrEmu {
 class RateSwitch : public Module {
  public:
   bool onPacket(Display& display, const Packet& packet) override;
-  // Under the display's lock: refuse every request with 79 id 02 07 00 16.
-  void setRefusing(bool refusing) { refusing_ = refusing; }
-
- private:
-  bool refusing_ = false;
 };
 
 }  // namespace QrEmu

@@ -23,12 +23,11 @@ constexpr uint8_t kSteps[] = {20, 40, 60, 80};
 bool SecondaryProcessors::onPacket(Display& display, const Packet& packet) {
   if (display.mode() != Mode::Normal || packet.type != kUpdate) return false;
   const uint8_t target = packet.payload.empty() ? 0 : packet.payload[0];
-  if (refuse || (target != kBrailleProcessor && target != kUsbController)) {
+  if (target != kBrailleProcessor && target != kUsbController) {
     acknowledge(display, false);
     return true;
   }
   acknowledge(display, true);
-  if (hangs) return true;
 
   const std::string name(packet.payload.begin() + 1, packet.payload.end());
   FileTransfer* files = display.find<FileTransfer>();

@@ -25,7 +25,7 @@ bool ServiceInformation::onPacket(Display& display, const Packet& packet) {
     return true;
   }
   if (packet.type != kWrite) return false;
-  const bool stored = !refuse_ && packet.payload.size() == kRecordSize;
+  const bool stored = packet.payload.size() == kRecordSize;
   if (stored) record_ = packet.payload;
   display.sendPacket(kAcknowledgement, {stored ? kAcknowledged : kRefused});
   return true;

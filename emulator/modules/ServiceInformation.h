@@ -17,12 +17,9 @@ class ServiceInformation : public Module {
 
   // Read under the display's lock while a transport runs.
   const std::optional<Bytes>& record() const { return record_; }
-  // Fault knob: storing a record is refused (acknowledgement code 0x00).
-  void refuseStoring(bool refuse) { refuse_ = refuse; }
 
  private:
   std::optional<Bytes> record_;
-  bool refuse_ = false;
 };
 
 }  // namespace QrEmu

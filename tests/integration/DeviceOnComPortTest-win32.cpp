@@ -5,16 +5,9 @@
 #include <cstdlib>
 
 #include "qrcom/device/DeviceList.h"
-#include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
-#include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
-#include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
-#include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
-#include "tests/support/DeviceInspector.h"
 
 namespace QrCom {
 namespace {
-
-using QrTest::isA;
 
 // scripts/test.sh serves a Vantra (model 84, protocol 0x0103, serial number VAN-17-00815,
 // firmware 3.12) on COM QR_WINE_DEVICE_COM and a display of unknown model 0x22 on QR_WINE_COM.
@@ -40,11 +33,6 @@ TEST_F(DeviceOnComPortTest, TheDisplayBecomesADevice) {
   EXPECT_EQ(device.getCellCount(), 40);
   EXPECT_EQ(device.getSerialNumber(), L"VAN-17-00815");
   EXPECT_EQ(device.getFirmwareVersion(), L"3.12_normal_mode");
-  QrTest::DeviceInspector inside(device);
-  EXPECT_TRUE(isA<QrBrlOsSerialNumberRequestStrategy>(inside.serialNumber()));
-  EXPECT_TRUE(isA<QrBrlOsFirmwareVersionRequestStrategy>(inside.firmwareVersion()));
-  EXPECT_TRUE(isA<ServiceInfoAwareDeviceMaintenanceStrategy>(inside.serviceInfo()));
-  EXPECT_TRUE(isA<QrBrlOsFirmwareUploadStrategy>(inside.firmwareUpload()));
 }
 
 TEST_F(DeviceOnComPortTest, ASearchKeepsTheDisplayThatCanBeUpdated) {

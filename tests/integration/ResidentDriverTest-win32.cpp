@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
-#include "qrcom/base/QrException.h"
 #include "qrcom/port/WinSerialPort.h"
+#include "tests/support/Failures.h"
 #include "tests/support/TestResidentDriver.h"
 #include "tests/support/WineEmulator.h"
 
@@ -25,60 +26,42 @@ class ResidentDriverTest : public QrTest::WineEmulatorTest {
     ASSERT_TRUE(becomes(ERROR_ACCESS_DENIED));
   }
 
-  std::wstring refusal() const {
-    try {
-      WinSerialPort port(number);
-    } catch (const UnableToOpenPortException& error) {
-      return error.getMessage();
-    }
-    return L"(opened)";
-  }
-  std::wstring refused() const {
-    return L"WinSerialPort::openPort --  Port \"" + name + L"\" can't be opened.";
-  }
-  static std::vector<Message> rounds(const std::vector<Message>& round) {
-    std::vector<Message> all;
-    for (int i = 0; i < 10; ++i) all.insert(all.end(), round.begin(), round.end());
-    return all;
-  }
-  static std::vector<uint32_t> pauses(const std::vector<uint32_t>& round) {
-    std::vector<uint32_t> all;
-    for (int i = 0; i < 10; ++i) all.insert(all.end(), round.begin(), round.end());
-    return all;
-  }
-
   UINT server = 0;
 };
 
-TEST_F(ResidentDriverTest, TheDisplayServerOnThisPortIsAskedToLetGoInEachOfTenRounds) {
-  TestDriver driver(TestDriver::DisplayServer, number);
-  ASSERT_TRUE(driver.exists()) << "windows need an X server (DISPLAY)";
-  EXPECT_EQ(refusal(), refused());
-  EXPECT_EQ(driver.messages, rounds({{server, 1, 2}, {server, 100, 1}, {server, 100, 0}}));
-  EXPECT_EQ(clock->pauses(), pauses({750, 750}));
-}
-
-TEST_F(ResidentDriverTest, TheDisplayServerOnNoPortIsAskedToo) {
-  TestDriver driver(TestDriver::DisplayServer, 0);
-  ASSERT_TRUE(driver.exists());
-  EXPECT_EQ(refusal(), refused());
-  EXPECT_EQ(driver.messages, rounds({{server, 1, 2}, {server, 100, 1}, {server, 100, 0}}));
-}
-
-TEST_F(ResidentDriverTest, TheDisplayServerOnAnotherPortIsLeftAlone) {
-  TestDriver driver(TestDriver::DisplayServer, number + 1);
-  ASSERT_TRUE(driver.exists());
-  EXPECT_EQ(refusal(), refused());
-  EXPECT_EQ(driver.messages, rounds({{server, 1, 2}, {server, 100, 0}}));
-  EXPECT_EQ(clock->pauses(), pauses({750}));
-}
-
-TEST_F(ResidentDriverTest, TheWebBrailleDriverHasMessagesOfItsOwn) {
-  TestDriver driver(TestDriver::WebBraille, number);
-  ASSERT_TRUE(driver.exists());
-  EXPECT_EQ(refusal(), refused());
-  EXPECT_EQ(driver.messages, rounds({{0x472, 0, 0}, {0x471, 0, 0}, {0x472, 0, 0}}));
-  EXPECT_EQ(clock->pauses(), pauses({750, 750}));
+// The port stays held: each driver that may hold it is asked to let go, and given it back, in
+// each of ten rounds.
+TEST_F(ResidentDriverTest, DriversAreAskedToLetGoInEachOfTenRounds) {
+  struct Case {
+    TestDriver::Kind kind;
+    int port;  // the one the driver says it serves
+    std::vector<Message> round;
+    std::vector<uint32_t> pauses;
+  };
+  const std::vector<Message> askedToLetGo = {{server, 1, 2}, {server, 100, 1}, {server, 100, 0}};
+  const Case cases[] = {
+      {TestDriver::DisplayServer, number, askedToLetGo, {750, 750}},
+      {TestDriver::DisplayServer, 0, askedToLetGo, {750, 750}},  // on no port: asked too
+      {TestDriver::DisplayServer, number + 1, {{server, 1, 2}, {server, 100, 0}}, {750}},
+      {TestDriver::WebBraille, number, {{0x472, 0, 0}, {0x471, 0, 0}, {0x472, 0, 0}}, {750, 750}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::to_string(test.kind) + " on port " + std::to_string(test.port));
+    TestDriver driver(test.kind, test.port);
+    ASSERT_TRUE(driver.exists()) << "windows need an X server (DISPLAY)";
+    const size_t before = clock->pauses().size();
+    EXPECT_EQ(QrTest::failureOf([this] { WinSerialPort port(number); }),
+              L"WinSerialPort::openPort --  Port \"" + name + L"\" can't be opened.");
+    std::vector<Message> messages;
+    std::vector<uint32_t> pauses;
+    for (int i = 0; i < 10; ++i) {
+      messages.insert(messages.end(), test.round.begin(), test.round.end());
+      pauses.insert(pauses.end(), test.pauses.begin(), test.pauses.end());
+    }
+    EXPECT_EQ(driver.messages, messages);
+    const std::vector<uint32_t> all = clock->pauses();
+    EXPECT_EQ(std::vector<uint32_t>(all.begin() + static_cast<long>(before), all.end()), pauses);
+  }
 }
 
 TEST_F(ResidentDriverTest, AReleasedPortOpensAndIsGivenBackWhenClosed) {
