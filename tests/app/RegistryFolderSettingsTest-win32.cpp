@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
 #include "app/win/RegistryFolderSettings.h"
 
@@ -16,81 +16,49 @@ class RegistryFolderSettingsTest : public ::testing::Test {
   void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str()); }
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str()); }
 
-  void store(DWORD type, const void* bytes, DWORD size) {
-    ASSERT_EQ(
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", type, bytes, size),
-        ERROR_SUCCESS);
-  }
-  void storeText(const std::wstring& text, DWORD type = REG_SZ) {
-    store(type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  }
-  // The stored value's type and bytes.
-  std::pair<DWORD, std::vector<BYTE>> stored() {
-    DWORD type = 0;
-    DWORD size = 0;
-    RegGetValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", RRF_RT_ANY | RRF_NOEXPAND,
-                 &type, nullptr, &size);
-    std::vector<BYTE> bytes(size);
-    RegGetValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", RRF_RT_ANY | RRF_NOEXPAND,
-                 &type, bytes.data(), &size);
-    return {type, bytes};
+  // Stores `text` and its null, or its first `bytes` bytes, as the value of the given type.
+  void store(const std::wstring& text, DWORD type = REG_SZ, DWORD bytes = 0) {
+    if (bytes == 0) bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", type,
+                              text.c_str(), bytes),
+              ERROR_SUCCESS);
   }
 
   RegistryFolderSettings settings{kKey};
 };
 
-TEST_F(RegistryFolderSettingsTest, WritesAndReadsTheFolder) {
+TEST_F(RegistryFolderSettingsTest, WritesTheFolderAsATextWithItsNull) {
   EXPECT_EQ(settings.readLastFolder(), std::nullopt);  // no key yet
   const std::wstring folder = L"C:\\Firmware \u00dcbung\\Corlet";
   settings.writeLastFolder(folder);
-  EXPECT_EQ(settings.readLastFolder(), folder);
   EXPECT_EQ(RegistryFolderSettings(kKey).readLastFolder(), folder);
-  // A REG_SZ of the text and its terminating null.
-  const auto [type, bytes] = stored();
+  DWORD type = 0;
+  DWORD size = 0;
+  RegGetValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", RRF_RT_ANY | RRF_NOEXPAND,
+               &type, nullptr, &size);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(bytes.size(), (folder.size() + 1) * 2);
-  EXPECT_EQ(bytes[bytes.size() - 2], 0);
-  EXPECT_EQ(bytes[bytes.size() - 1], 0);
-
-  settings.writeLastFolder(L"D:\\fw");
-  EXPECT_EQ(settings.readLastFolder(), L"D:\\fw");
-}
-
-TEST_F(RegistryFolderSettingsTest, OnlyATextValueCounts) {
-  storeText(L"%USERPROFILE%\\fw", REG_EXPAND_SZ);
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-  storeText(L"C:\\fw", REG_MULTI_SZ);
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-  const DWORD number = 42;
-  store(REG_DWORD, &number, sizeof number);
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-  storeText(L"");
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-}
-
-TEST_F(RegistryFolderSettingsTest, ReadsAtMost260Characters) {
-  const std::wstring longest(260, L'a');
-  storeText(longest);  // 522 bytes with the null: fits the buffer exactly
-  EXPECT_EQ(settings.readLastFolder(), longest);
-
-  // A value stored without its terminating null is read to its stored size.
-  store(REG_SZ, L"C:\\fwXYZ", 10);
-  EXPECT_EQ(settings.readLastFolder(), L"C:\\fw");
-
-  // A longer value does not fit the buffer: a cut path would name another folder, so none.
-  storeText(std::wstring(300, L'd'));
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-
-  const std::wstring embedded(L"C:\\fw\0junk", 10);
-  store(REG_SZ, embedded.c_str(), static_cast<DWORD>(embedded.size() * sizeof(wchar_t)));
-  EXPECT_EQ(settings.readLastFolder(), L"C:\\fw");
-}
-
-TEST_F(RegistryFolderSettingsTest, AKeyThatCannotBeCreatedIsIgnored) {
-  // Key names are limited to 255 characters.
+  EXPECT_EQ(size, (folder.size() + 1) * sizeof(wchar_t));
+  // Key names are limited to 255 characters: such a key cannot be created.
   RegistryFolderSettings impossible(L"SOFTWARE\\" + std::wstring(300, L'k'));
   impossible.writeLastFolder(L"C:\\fw");
   EXPECT_EQ(impossible.readLastFolder(), std::nullopt);
+}
+
+TEST_F(RegistryFolderSettingsTest, OnlyATextOfAtMost260CharactersCounts) {
+  store(L"%USERPROFILE%\\fw", REG_EXPAND_SZ);
+  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
+  store(L"");
+  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
+  store(std::wstring(260, L'a'));  // 522 bytes with the null: fits the buffer exactly
+  EXPECT_EQ(settings.readLastFolder(), std::wstring(260, L'a'));
+  // A longer value does not fit the buffer: a cut path would name another folder, so none.
+  store(std::wstring(300, L'd'));
+  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
+  // A value stored without its null is read to its stored size; one with a null inside to that.
+  store(L"C:\\fwXYZ", REG_SZ, 10);
+  EXPECT_EQ(settings.readLastFolder(), L"C:\\fw");
+  store(std::wstring(L"C:\\fw\0junk", 10));
+  EXPECT_EQ(settings.readLastFolder(), L"C:\\fw");
 }
 
 }  // namespace
