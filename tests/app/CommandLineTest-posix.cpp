@@ -28,15 +28,19 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
   // After "--" everything is the folder, even when it looks like an option.
   EXPECT_EQ(parseCommandLine({"--", "--yes"}).options.folder, L"--yes");
   EXPECT_EQ(parseCommandLine({"-"}).options.folder, L"-");
-  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{{"--bogus"},
-                                                                                     {"-h"},
-                                                                                     {"--lang"},
-                                                                                     {"--port"},
-                                                                                     {"--port="},
-                                                                                     {"--yes=1"},
-                                                                                     {"/a", "/b"},
-                                                                                     {""}}) {
+  // The first error ends the parse.
+  for (const std::vector<std::string>& wrong :
+       std::vector<std::vector<std::string>>{{"--bogus", "--list"},
+                                             {"-h", "--list"},
+                                             {"--port=", "--list"},
+                                             {"--yes=1", "--list"},
+                                             {"/a", "/b", "--list"},
+                                             {"", "--list"},
+                                             {"--lang", "fr", "--list"},
+                                             {"--lang"},
+                                             {"--port"}}) {
     EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
+    EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();
   }
   EXPECT_EQ(parseCommandLine({"--lang", "fr"}).error, "option --lang takes de or en, not 'fr'");
 }

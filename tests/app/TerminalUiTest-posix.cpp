@@ -144,6 +144,7 @@ TEST_F(TerminalUiTest, TheDialogShowsTheWorkersReportsAndMessagesInOrderAndEndsW
   for (unsigned percent : {5, 12, 19, 20}) progress.setPercent(percent);
   EXPECT_EQ(show([](UploadProgress& worker) {
               worker.showMessage(L"No space", MessageKind::Information);
+              worker.setPercent(30);  // once the dialog has taken all before it
               worker.setStatus(L"Sending help file");
               worker.setPercent(250);  // a full bar
               worker.end(0);
@@ -152,15 +153,19 @@ TEST_F(TerminalUiTest, TheDialogShowsTheWorkersReportsAndMessagesInOrderAndEndsW
   EXPECT_EQ(notifier.cancels, 0);
   EXPECT_EQ(ends.output(), kHeader +
                                "Sending message file... 0 %\nSending message file... 20 %\n"
-                               "No space\nSending help file 20 %\nSending help file 100 %\n");
+                               "No space\nSending message file... 30 %\nSending help file 30 %\n"
+                               "Sending help file 100 %\n");
 }
 
 TEST_F(TerminalUiTest, RetryQuestionAskedForTheWorker) {
   ends.type("again\nr\nc\n");
-  EXPECT_EQ(show([](UploadProgress& progress) {
+  EXPECT_EQ(show([this](UploadProgress& progress) {
               progress.setStatus(L"Sending help file");
               const bool first = progress.askRetry();
               const bool second = progress.askRetry();
+              // Shown before the dialog ends: no question follows the answers.
+              progress.setStatus(L"Done");
+              ends.waitForOutput("Done 0 %\n");
               progress.end(first && !second ? 0 : -1);
             }),
             0);
@@ -170,7 +175,8 @@ TEST_F(TerminalUiTest, RetryQuestionAskedForTheWorker) {
       "so, press ESC till no error message is shown. Do you want to start sending again? (r = "
       "Retry, c = Cancel, Enter = Retry): \n";
   EXPECT_EQ(ends.output(), kHeader + "Sending help file 0 %\n" + question +
-                               "Please answer with one of the choices.\n" + question + question);
+                               "Please answer with one of the choices.\n" + question + question +
+                               "Done 0 %\n");
 }
 
 TEST_F(TerminalUiTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
@@ -191,20 +197,22 @@ TEST_F(TerminalUiTest, CtrlCInTheDialogIsCancel) {
   // Started in the background by a script, the tests inherit an ignored SIGINT.
   struct sigaction before {};
   sigaction(SIGINT, nullptr, &before);
+  std::thread user([&] {
+    ends.waitForOutput("Enter = Retry): ");
+    kill(getpid(), SIGINT);
+  });
+  // The dialog closes on the cancel: the worker's open question is answered with Cancel.
   std::atomic<bool> retried{true};
   EXPECT_EQ(show([&](UploadProgress& progress) {
-              progress.setStatus(L"Sending firmware data");
-              ends.waitForOutput("Press Ctrl+C to cancel.\n");
-              kill(getpid(), SIGINT);
-              // The dialog closes after the cancel: the worker's question is answered with Cancel.
               retried = progress.askRetry();
               progress.end(0);
             }),
             -1);
+  user.join();
   EXPECT_EQ(notifier.cancels, 1);
   EXPECT_EQ(notifier.thread, std::this_thread::get_id());
   EXPECT_FALSE(retried);
-  EXPECT_NE(ends.output().find("Cancelling\xE2\x80\xA6\n"), std::string::npos);
+  EXPECT_NE(ends.output().find("Retry): \nCancelling\xE2\x80\xA6\n"), std::string::npos);
   // Ctrl+C has its earlier meaning again.
   struct sigaction after {};
   sigaction(SIGINT, nullptr, &after);

@@ -180,7 +180,7 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
       removeDisplays();
       QrEmu::Display& display = setUp();
       ui.messages.clear();
-      ui.retryAnswers = {false};  // a file that keeps failing is given up at the first question
+      ui.retries = 0;  // a file that keeps failing is given up at the first question
       QrEmu::Faults faults;
       faults.silent = fault == Fault::Silence;
       faults.unplugged = fault == Fault::Unplug;
@@ -210,7 +210,7 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
 
       switchOffAndOn(display);
       ui.messages.clear();
-      ui.retryAnswers.clear();
+      ui.retries = 1000;
       EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
       EXPECT_EQ(ui.messages, QrTest::kUpdateDone);
       check(display);
@@ -248,7 +248,7 @@ TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
       transfer->faults().nakCode = 0x21;
     }
     ui.messages.clear();
-    ui.retryAnswers = {false};
+    ui.retries = 0;
     const UpdateOutcome outcome = run(folder.path());
     auto guard = display.lock();
     if (transfer->faults().nakAt > 0) break;  // the transfers had fewer confirmations
@@ -264,7 +264,7 @@ TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
     }
     guard.unlock();
     ui.messages.clear();
-    ui.retryAnswers.clear();
+    ui.retries = 1000;
     EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
     if (HasFailure()) break;
   }

@@ -48,7 +48,7 @@ class RecordingUi : public QrApp::UpdaterUi,
   int selection = 0;
   std::optional<std::wstring> folder;
   std::optional<std::wstring> storedFolder;
-  std::deque<bool> retryAnswers;  // then Retry
+  int retries = 1000;  // answers to the retry question before the first Cancel
   // The user presses Cancel once the worker has asked this many retry questions (0: never).
   int cancelAtRetryQuestion = 0;
 
@@ -60,7 +60,6 @@ class RecordingUi : public QrApp::UpdaterUi,
   Texts statuses;
   std::vector<unsigned> percents;
   int retryQuestions = 0;
-  int folderReads = 0;
   Texts folderWrites;
 
   void showMessage(const std::wstring& text, QrApp::MessageKind) override {
@@ -78,10 +77,7 @@ class RecordingUi : public QrApp::UpdaterUi,
     folderQuestions.push_back(initial);
     return folder;
   }
-  std::optional<std::wstring> readLastFolder() override {
-    ++folderReads;
-    return storedFolder;
-  }
+  std::optional<std::wstring> readLastFolder() override { return storedFolder; }
   void writeLastFolder(const std::wstring& chosen) override { folderWrites.push_back(chosen); }
   QrApp::UploadProgress& uploadProgress() override { return *this; }
 
@@ -107,10 +103,7 @@ class RecordingUi : public QrApp::UpdaterUi,
       pressCancel();
       lock.lock();
     }
-    if (retryAnswers.empty()) return true;
-    const bool answer = retryAnswers.front();
-    retryAnswers.pop_front();
-    return answer;
+    return retries-- > 0;
   }
   void end(int result) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -193,6 +186,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
     if (!fake("receiveFile", L" " + target)) {
       return QuorlinDevice::receiveFile(source, target, number, attribute, sink);
     }
+    EXPECT_EQ(attribute, 1) << target;  // the attribute every file of a package goes with
     if (receiveFileCancels) throw QrCom::TransmissionCanceledByUserException(L"scripted");
     const uint64_t size = std::filesystem::file_size(toFsPath(source));
     sink->onTransferProgress(this, target, 1, 0, size, size, size, size);

@@ -73,51 +73,32 @@ TEST_F(UploadWorkerTest, FilesAreRetriedTwentyTimesThenFiveAfterEachRetryAnswere
   const struct {
     std::map<std::string, int> failures;
     int cancelAtRetryQuestion;
-    UpdateOutcome outcome;
+    bool succeeds;
     std::map<std::wstring, size_t> calls;  // how many calls begin so
   } cases[] = {
-      {{{"receiveFile", 1000}},
-       0,
-       UpdateOutcome::Failed,  // Retry, then Cancel
-       {{L"receiveFile MSG.QSF", 25}, {L"receiveFile KBDLYOUT.QSF", 0}}},
-      {{{"receiveFile", 22}}, 0, UpdateOutcome::Succeeded, {{L"receiveFile MSG.QSF", 23}}},
-      {{{"receiveFile", 1000}},
-       1,
-       UpdateOutcome::Failed,  // Cancel during the question
-       {{L"receiveFile", 20}, {L"cancelTransfer", 1}}},
-      {{{"loadBrailleFirmware", 4}, {"loadUsbFirmware", 1}},
-       0,
-       UpdateOutcome::Succeeded,
-       {{L"loadBrailleFirmware", 5}, {L"loadUsbFirmware", 2}, {L"loadBtFirmware", 1}}},
-      {{{"loadBrailleFirmware", 5}},
-       0,
-       UpdateOutcome::Failed,
-       {{L"loadBrailleFirmware", 5}, {L"loadUsbFirmware", 0}}},
-      {{{"loadUsbFirmware", 2}},
-       0,
-       UpdateOutcome::Failed,
-       {{L"loadUsbFirmware", 2}, {L"loadBtFirmware", 0}}},
-      {{{"getBrailleTablesNames", 9}},
-       0,
-       UpdateOutcome::Succeeded,
-       {{L"getBrailleTablesNames", 10}, {L"receiveFile HELP.QSF", 1}}},
-      {{{"getBrailleTablesNames", 10}},
-       0,
-       UpdateOutcome::Failed,
-       {{L"getBrailleTablesNames", 10}, {L"receiveFile HELP.QSF", 0}}},
+      // Retry, then Cancel.
+      {{{"receiveFile", 1000}}, 0, false, {{L"receiveFile MSG", 25}, {L"receiveFile KBD", 0}}},
+      {{{"receiveFile", 22}}, 0, true, {{L"receiveFile MSG", 23}}},
+      // Cancel during the question.
+      {{{"receiveFile", 1000}}, 1, false, {{L"receiveFile", 20}, {L"cancelTransfer", 1}}},
+      {{{"loadBrailleFirmware", 4}}, 0, true, {{L"loadBraille", 5}, {L"loadUsb", 1}}},
+      {{{"loadUsbFirmware", 1}}, 0, true, {{L"loadUsb", 2}, {L"loadBt", 1}}},
+      {{{"loadBrailleFirmware", 5}}, 0, false, {{L"loadBraille", 5}, {L"loadUsb", 0}}},
+      {{{"loadUsbFirmware", 2}}, 0, false, {{L"loadUsb", 2}, {L"loadBt", 0}}},
+      {{{"getBrailleTablesNames", 9}}, 0, true, {{L"getBraille", 10}, {L"receiveFile HELP", 1}}},
+      {{{"getBrailleTablesNames", 10}}, 0, false, {{L"getBraille", 10}, {L"receiveFile HELP", 0}}},
   };
   for (const auto& row : cases) {
     scripted([&row](ScriptedDevice& device) { device.failures = row.failures; });
-    ui.retryAnswers = {true, false};
+    ui.retries = 1;
     ui.retryQuestions = 0;
     ui.cancelAtRetryQuestion = row.cancelAtRetryQuestion;
     ui.messages.clear();
     const size_t pauses = clock->pauses().size();
-    EXPECT_EQ(run(folder.path()), row.outcome) << row.failures.begin()->first;
+    EXPECT_EQ(run(folder.path()), row.succeeds ? UpdateOutcome::Succeeded : UpdateOutcome::Failed)
+        << row.failures.begin()->first;
     for (const auto& [prefix, calls] : row.calls) EXPECT_EQ(count(prefix), calls) << prefix;
-    EXPECT_EQ(ui.messages.back(), row.outcome == UpdateOutcome::Succeeded
-                                      ? QrTest::kUpdateDone[0]
-                                      : QrTest::kUpdateFailed[0]);
+    EXPECT_EQ(ui.messages, row.succeeds ? QrTest::kUpdateDone : QrTest::kUpdateFailed);
     // The cancel's dialog closes after the 5 s the cancel waits for the display.
     const std::vector<uint32_t> after = clock->pauses();
     if (row.cancelAtRetryQuestion > 0) {
@@ -141,13 +122,16 @@ TEST_F(UploadWorkerTest, TheTableTakesTheSlotOfItsNameOrAFreeOneOrNone) {
   ASSERT_EQ(ui.messages.size(), 2u);  // the user is told, and the update goes on
   EXPECT_EQ(ui.messages[0].rfind(L"No space for the new Braille table.", 0), 0u);
 
+  // Of the secondary processors only the USB controller is there.
   scripted([](ScriptedDevice& device) {
+    device.extraServices = {22, 30};
     device.tableNames.setName(1, L"US");
     device.tableNames.setName(4, L"German");
   });
   EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
   EXPECT_EQ(count(L"receiveBrailleTable"), 0u);
   EXPECT_EQ(count(L"activateBrailleTable 4"), 1u);
+  EXPECT_EQ(count(L"load"), 2u);  // the main firmware and the USB controller's
 }
 
 TEST_F(UploadWorkerTest, ACurrentDisplayGetsItsListsIntoTheirFoldersThenRestarts) {
