@@ -13,7 +13,6 @@ TEST(LocalizedStringsTest, OneTextPerLanguageCutToTheBuffer) {
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish), L"Update Firmware");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageGerman), L"Firmware \u00fcbertragen");
   EXPECT_EQ(loadLocalizedString(kStrCaption, 0x0807), L"");  // only the exact language counts
-  EXPECT_EQ(loadLocalizedString(102, kLanguageEnglish), L"");
   EXPECT_EQ(loadLocalizedString(186, kLanguageGerman), L"");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 15), L"Update Firmwar");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 1), L"");

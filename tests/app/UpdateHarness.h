@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "app/FirmwareUploadControler.h"
-#include "app/UiLanguage.h"
 #include "app/UpdaterUi.h"
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedComPorts.h"
@@ -255,8 +254,6 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
 // emulated USB-HID bus, in English.
 class UpdateRun : public ::testing::Test {
  protected:
-  UpdateRun() { QrApp::uiLanguage().languageId = QrApp::kLanguageEnglish; }
-
   // A display on the next COM port.
   QrEmu::Display& attach(uint8_t modelId, uint16_t version, QrEmu::DisplayIdentity identity = {}) {
     displays.push_back(QrEmu::makeDisplay(modelId, version, identity));
