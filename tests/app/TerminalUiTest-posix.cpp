@@ -103,6 +103,22 @@ TEST_F(TerminalUiTest, FolderQuestionOffersTheStoredFolderAndTakesOnlyFolders) {
   EXPECT_EQ(ui.chooseFolder(std::nullopt), std::nullopt);
 }
 
+TEST(TerminalUiPtyTest, ATerminalEchoesTheAnswerAndItsLineEnd) {
+  TerminalEnds ends = TerminalEnds::pty();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageGerman);
+  std::thread user([&] {
+    ends.waitForOutput("Aktualisieren? [j/N] ");
+    ends.type("j\n");
+  });
+  EXPECT_TRUE(ui.askYesNo(L"Aktualisieren?"));
+  user.join();
+  ends.endInput();
+  EXPECT_FALSE(ui.askYesNo(L"Noch einmal?"));
+  // The UI adds no line end of its own to an echoed answer, but ends the line after Ctrl+D.
+  EXPECT_EQ(ends.waitForOutput("Noch einmal? [j/N] \r\n"),
+            "Aktualisieren? [j/N] j\r\nNoch einmal? [j/N] \r\n");
+}
+
 TEST_F(TerminalUiTest, CtrlCAtAQuestionIsNoOrCancel) {
   std::thread user([&] {
     for (const char* prompt : {"[y/N] ", "0 = Finish): ", "Folder: "}) {

@@ -177,11 +177,17 @@ TEST_F(UploadWorkerTest, APocketDisplayIsLockedBeforeEachFileOnceItIsFree) {
   EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
   EXPECT_EQ(count(L"isAvailable"), 3u);
   EXPECT_EQ(count(L"block"), 1u);
+  // A second between the polls; the folder package's own pauses around them.
+  EXPECT_EQ(clock->pauses(),
+            (std::vector<uint32_t>{1000, 2000, 10000, 1000, 3000, 1000, 1000, 1000, 3000, 1000}));
 
   // Free only at the last poll, or never: after a minute the file is sent without the lock.
   for (int poll : {60, 1000}) {
     configure = [poll](ScriptedDevice& device) { device.pollsUntilAvailable = poll; };
+    const size_t before = clock->pauses().size();
     EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
+    const std::vector<uint32_t> pauses = clock->pauses();
+    EXPECT_EQ(std::count(pauses.begin() + before, pauses.end(), 1000u), 59 + 4);  // none after
     EXPECT_EQ(count(L"isAvailable"), 60u);
     EXPECT_EQ(count(L"block"), 0u);
     EXPECT_EQ(count(L"receiveFile de.QSF"), 1u);
