@@ -1,30 +1,22 @@
+// What the Linux program takes from its command line, its environment and its settings file.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "app/LocalizedStrings.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/Locale.h"
+#include "app/posix/SettingsFile.h"
+#include "qrcom/base/Utf8.h"
+#include "tests/support/TempDir.h"
 
 namespace QrApp {
 namespace {
 
-ParsedCommandLine parse(std::vector<std::string> arguments) {
-  return parseCommandLine(arguments);
-}
-
-TEST(CommandLineTest, NothingGivenMeansAskForEverything) {
-  const ParsedCommandLine parsed = parse({});
-  EXPECT_EQ(parsed.error, "");
-  EXPECT_TRUE(parsed.options.ports.empty());
-  EXPECT_FALSE(parsed.options.folder);
-  EXPECT_FALSE(parsed.options.language);
-  EXPECT_FALSE(parsed.options.noUsb || parsed.options.list || parsed.options.yes ||
-               parsed.options.verbose || parsed.options.help || parsed.options.version);
-}
-
-TEST(CommandLineTest, EveryOptionInBothForms) {
+TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
   const ParsedCommandLine parsed =
-      parse({"--port", "/dev/ttyUSB0", "/media/fw", "--port=/dev/ttyS1", "--no-usb", "--lang", "de",
-             "--list", "--yes", "--verbose", "--help", "--version"});
+      parseCommandLine({"--port", "/dev/ttyUSB0", "/media/fw", "--port=/dev/ttyS1", "--no-usb",
+                        "--lang", "de", "--list", "--yes", "--verbose", "--help", "--version"});
   ASSERT_EQ(parsed.error, "");
   const Options& options = parsed.options;
   EXPECT_EQ(options.ports, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyS1"}));
@@ -32,50 +24,70 @@ TEST(CommandLineTest, EveryOptionInBothForms) {
   EXPECT_EQ(options.language, kLanguageGerman);
   EXPECT_TRUE(options.noUsb && options.list && options.yes && options.verbose && options.help &&
               options.version);
-  EXPECT_EQ(parse({"--lang=en"}).options.language, kLanguageEnglish);
+  EXPECT_EQ(parseCommandLine({"--lang=en"}).options.language, kLanguageEnglish);
   // After "--" everything is the folder, even when it looks like an option.
-  EXPECT_EQ(parse({"--", "--yes"}).options.folder, L"--yes");
-  EXPECT_EQ(parse({"Firmware \xC3\x9C"
-                   "bung"})
-                .options.folder,
-            L"Firmware \u00dcbung");
-}
-
-TEST(CommandLineTest, UsageErrors) {
+  EXPECT_EQ(parseCommandLine({"--", "--yes"}).options.folder, L"--yes");
+  EXPECT_EQ(parseCommandLine({"-"}).options.folder, L"-");
+  // The first error ends the parse.
   for (const std::vector<std::string>& wrong :
-       std::vector<std::vector<std::string>>{{"--bogus"},
-                                             {"-h"},
-                                             {"--lang", "fr"},
+       std::vector<std::vector<std::string>>{{"--bogus", "--list"},
+                                             {"-h", "--list"},
+                                             {"--port=", "--list"},
+                                             {"--yes=1", "--list"},
+                                             {"/a", "/b", "--list"},
+                                             {"", "--list"},
+                                             {"--lang", "fr", "--list"},
                                              {"--lang"},
-                                             {"--port"},
-                                             {"--port="},
-                                             {"--yes=1"},
-                                             {"/a", "/b"},
-                                             {""}}) {
-    EXPECT_NE(parse(wrong).error, "") << wrong.front();
+                                             {"--port"}}) {
+    EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
+    EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();
   }
-  EXPECT_EQ(parse({"--lang", "fr"}).error, "option --lang takes de or en, not 'fr'");
-}
-
-TEST(CommandLineTest, HelpNamesEveryOptionAndExitStatus) {
-  const std::string help = usageText();
-  for (const char* text :
-       {"Usage: quorlin-updater [OPTIONS] [FOLDER]", "--port PATH", "--no-usb", "--lang de|en",
-        "--list", "--yes", "--verbose", "--help", "--version", "  0  ", "  1  ", "  2  usage error",
-        "  3  no display found", "  4  ", "  5  ", "$XDG_CONFIG_HOME/quorlin/updater.conf"}) {
-    EXPECT_NE(help.find(text), std::string::npos) << text;
-  }
+  EXPECT_EQ(parseCommandLine({"--lang", "fr"}).error, "option --lang takes de or en, not 'fr'");
 }
 
 TEST(LocaleTest, TheFirstVariableSetDecides) {
   EXPECT_EQ(languageForLocale("de_DE.UTF-8", "en_US", "en_US"), kLanguageGerman);
   EXPECT_EQ(languageForLocale(nullptr, "de_AT", "en_US"), kLanguageGerman);
-  EXPECT_EQ(languageForLocale(nullptr, nullptr, "de"), kLanguageGerman);
-  EXPECT_EQ(languageForLocale("", "", "de_CH.UTF-8"), kLanguageGerman);  // empty is unset
-  EXPECT_EQ(languageForLocale("C", "de_DE", "de_DE"), kLanguageEnglish);
+  EXPECT_EQ(languageForLocale("", nullptr, "de_CH.UTF-8"), kLanguageGerman);  // empty is unset
   EXPECT_EQ(languageForLocale(nullptr, "en_GB", "de_DE"), kLanguageEnglish);
   EXPECT_EQ(languageForLocale(nullptr, nullptr, nullptr), kLanguageEnglish);
   EXPECT_EQ(languageForLocale("d", nullptr, nullptr), kLanguageEnglish);
+}
+
+TEST(SettingsFileTest, StoresTheLastFolderInItsOwnLineAndFolder) {
+  QrTest::TempDir dir;
+  const std::string file = QrCom::toUtf8(dir.path(L"config/quorlin/updater.conf"));
+  SettingsFile settings(file);
+  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
+  settings.writeLastFolder(L"/a\nb");  // would break the file
+  settings.writeLastFolder(L"");
+  EXPECT_FALSE(dir.exists(L"config"));
+  settings.writeLastFolder(L"/home/anna/\u00dcbung");
+  EXPECT_EQ(SettingsFile(file).readLastFolder(), L"/home/anna/\u00dcbung");
+  EXPECT_FALSE(dir.exists(L"config/quorlin/updater.conf.tmp"));
+  // Other lines stay; a second folder line goes.
+  dir.write(L"config/quorlin/updater.conf",
+            "# mine\nlastUpdaterPath=\nlastUpdaterPath=/old\n"
+            "other=1\nlastUpdaterPath=/older\n");
+  EXPECT_EQ(settings.readLastFolder(), L"/old");
+  settings.writeLastFolder(L"/new");
+  EXPECT_EQ(dir.read(L"config/quorlin/updater.conf"), "# mine\nlastUpdaterPath=/new\nother=1\n");
+
+  dir.write(L"blocker", "a file where a folder should be");
+  SettingsFile blocked(QrCom::toUtf8(dir.path(L"blocker/quorlin/updater.conf")));
+  blocked.writeLastFolder(L"/fw");
+  EXPECT_EQ(blocked.readLastFolder(), std::nullopt);
+  SettingsFile nowhere("");
+  nowhere.writeLastFolder(L"/fw");
+  EXPECT_EQ(nowhere.readLastFolder(), std::nullopt);
+}
+
+TEST(SettingsFileTest, XdgConfigHomeWhenAbsoluteElseTheHomeFolder) {
+  EXPECT_EQ(settingsPath("/cfg", "/home/anna"), "/cfg/quorlin/updater.conf");
+  EXPECT_EQ(settingsPath("relative", "/home/anna"), "/home/anna/.config/quorlin/updater.conf");
+  EXPECT_EQ(settingsPath(nullptr, "/home/anna"), "/home/anna/.config/quorlin/updater.conf");
+  EXPECT_EQ(settingsPath(nullptr, ""), "");
+  EXPECT_EQ(settingsPath("", nullptr), "");
 }
 
 }  // namespace

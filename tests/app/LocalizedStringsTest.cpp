@@ -1,5 +1,7 @@
+// The texts: their lookup, the buffers they are read with, and the texts built from them.
 #include <gtest/gtest.h>
 
+#include "app/DeviceDescription.h"
 #include "app/LocalizedStrings.h"
 #include "app/TextFormat.h"
 #include "app/UiLanguage.h"
@@ -7,79 +9,58 @@
 namespace QrApp {
 namespace {
 
-std::wstring english(uint16_t id) {
-  return loadLocalizedString(id, kLanguageEnglish, 1000);
-}
-std::wstring german(uint16_t id) {
-  return loadLocalizedString(id, kLanguageGerman, 1000);
-}
-
-TEST(LocalizedStringsTest, EveryIdHasBothLanguagesAndNothingElse) {
-  for (uint16_t id = 103; id <= 185; ++id) {
-    EXPECT_FALSE(english(id).empty()) << id;
-    EXPECT_FALSE(german(id).empty()) << id;
-    EXPECT_TRUE(loadLocalizedString(id, 1036).empty()) << id;  // French: no text
-  }
-  EXPECT_TRUE(english(102).empty());
-  EXPECT_TRUE(german(186).empty());
-}
-
-TEST(LocalizedStringsTest, TextsKeepTheirExactCharacters) {
-  EXPECT_EQ(english(kStrCaption), L"Update Firmware");
-  EXPECT_EQ(german(kStrCaption), L"Firmware \u00fcbertragen");
-  EXPECT_EQ(english(kStrSendingMessageFile), L"Sending message file...");
-  EXPECT_EQ(english(kStrSendingKeyboardLayout), L"Sending keyboard layout\u2026");
-  EXPECT_EQ(english(kStrUpdateFailed),
-            L"Error during sending firmware data. File transfer aborted. ");
-  EXPECT_EQ(english(kStrNoSpaceForBrailleTable).back(), L' ');
-  EXPECT_EQ(english(kStrAtCom), L"at COM%d");
-  EXPECT_EQ(english(kStrRetryQuestion),
-            L"Error while sending. Please check, if the target device is showing an error "
-            L"message. If so, press ESC till no error message is shown. Do you want to start "
-            L"sending again?");
-}
-
-TEST(LocalizedStringsTest, ReadingIntoABufferCutsToItsLength) {
-  EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 7), L"Update");
+TEST(LocalizedStringsTest, OneTextPerLanguageCutToTheBuffer) {
+  EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish), L"Update Firmware");
+  EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageGerman), L"Firmware \u00fcbertragen");
+  EXPECT_EQ(loadLocalizedString(kStrCaption, 0x0807), L"");  // only the exact language counts
+  EXPECT_EQ(loadLocalizedString(186, kLanguageGerman), L"");
+  EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 15), L"Update Firmwar");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 1), L"");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 0), L"");
-}
-
-TEST(LocalizedStringsTest, EveryTextFitsTheBufferItIsReadWith) {
-  const auto fits = [](uint16_t id, std::size_t length) {
-    return english(id).size() < length && german(id).size() < length;
-  };
-  for (uint16_t id = 133; id <= 145; ++id) EXPECT_TRUE(fits(id, kStatusLength)) << id;
-  for (uint16_t id : {152, 153, 167, 169, 170, 174, 183}) {
-    EXPECT_TRUE(fits(id, kStatusLength)) << id;
-  }
-  EXPECT_TRUE(fits(kStrCaption, kCaptionLength));
-  EXPECT_TRUE(fits(kStrNoDevice, kCaptionLength));
-  EXPECT_TRUE(fits(kStrUpdateComplete, kResultMessageLength));
-  EXPECT_TRUE(fits(kStrUpdateFailed, kResultMessageLength));
-  EXPECT_TRUE(fits(kStrRetryQuestion, kRetryQuestionLength));
-  for (uint16_t id = 103; id <= 185; ++id) EXPECT_TRUE(fits(id, kRetryQuestionLength)) << id;
-  for (uint16_t id : {104, 129, 149, 175, 176, 185}) EXPECT_TRUE(fits(id, kMessageLength)) << id;
-}
-
-TEST(LocalizedStringsTest, GermanForEveryGermanSystemLanguage) {
-  for (uint16_t id : {0x0407, 0x0807, 0x0C07, 0x1007, 0x1407, 0x0007}) {
+  for (uint16_t id = 0x0007; id <= 0x1407; id += 0x0400) {
     EXPECT_EQ(languageForSystemLanguageId(id), kLanguageGerman) << id;
-  }
-  for (uint16_t id : {0x0409, 0x0809, 0x040C, 0x0410, 0x0000, 0x0417}) {
-    EXPECT_EQ(languageForSystemLanguageId(id), kLanguageEnglish) << id;
+    EXPECT_EQ(languageForSystemLanguageId(id + 2), kLanguageEnglish) << id;
   }
 }
 
 TEST(TextFormatTest, PlaceholdersTakeTheArgumentsInOrder) {
-  EXPECT_EQ(formatText(L"%s (%s) %s", {L"Corlet", L"COR1", L"at COM3"}), L"Corlet (COR1) at COM3");
-  EXPECT_EQ(formatText(L"at COM%d", {L"12"}), L"at COM12");
+  EXPECT_EQ(formatText(L"%s (%s) at COM%d", {L"Corlet", L"COR1", L"3"}), L"Corlet (COR1) at COM3");
   EXPECT_EQ(formatText(L"100%% %s", {L"done"}), L"100% done");
   // Missing arguments print nothing, surplus ones are ignored, arguments are never formats.
   EXPECT_EQ(formatText(L"%s and %s", {L"one"}), L"one and ");
   EXPECT_EQ(formatText(L"no placeholder", {L"serial"}), L"no placeholder");
   EXPECT_EQ(formatText(L"[%s]", {L"%s%d%%"}), L"[%s%d%%]");
   EXPECT_EQ(formatText(L"50%", {}), L"50%");
+}
+
+DeviceLabel label(uint8_t model, std::optional<std::wstring> serial, std::wstring port) {
+  return DeviceLabel{model, std::move(serial), std::move(port)};
+}
+
+TEST(DeviceDescriptionTest, ListsNameModelSerialAndPortQuestionsThePossessiveName) {
+  // Each model its own name; 85 (Linqo) has none.
+  std::wstring names;
+  for (int model : {4,   5,   50,  53,  54,  56,  84,  85,  97,  100, 114,
+                    116, 120, 129, 130, 131, 132, 134, 135, 140, 147, 148}) {
+    names +=
+        deviceDescription(label(static_cast<uint8_t>(model), std::nullopt, L"|"), kLanguageEnglish);
+  }
+  EXPECT_EQ(names,
+            L"KZM |Undine |Pathwick Navigator |Ravelo Nova Brailletastatur |Ravelo Nova 64 |"
+            L"Ravelo Nova 88 |Vantra |Unknown |Pockel |Orbelle |Corlet |Selvar 40 |Selvar 80 |"
+            L"Fundo 16 |Fundo 20 |Fundo 32 |Fundo 40 |Fundo 64 |Fundo 80 |Fundo 84 |"
+            L"Fundo Plus 32 |Fundo Plus 40 |");
+  EXPECT_EQ(
+      deviceDescription(label(116, L"SEL1", comPortText(3, kLanguageGerman)), kLanguageGerman),
+      L"Selvar 40 (SEL1) an COM3");
+  EXPECT_EQ(deviceDescription(label(5, L"", usbHidPortText(kLanguageEnglish)), kLanguageEnglish),
+            L"Undine () at USB-HID");
+  EXPECT_EQ(confirmationQuestion(label(53, std::nullopt, L""), kLanguageEnglish),
+            L"Do you want to update Firmware Ravelo Nova Keylet?");
+  EXPECT_EQ(confirmationQuestion(label(255, std::nullopt, L""), kLanguageEnglish),
+            L"Do you want to update Firmware Quorlin device?");
+  EXPECT_EQ(confirmationQuestion(label(114, L"COR77", L"at COM1"), kLanguageEnglish),
+            L"Do you want to update the firmware of Corlet with serial number COR77?");
 }
 
 }  // namespace

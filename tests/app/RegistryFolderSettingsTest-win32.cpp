@@ -1,93 +1,47 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
 #include "app/win/RegistryFolderSettings.h"
 
 namespace QrApp {
 namespace {
 
-// Each test works on a key of its own under HKEY_CURRENT_USER, removed before and after.
-class RegistryFolderSettingsTest : public ::testing::Test {
- protected:
-  const std::wstring kKey = L"SOFTWARE\\Quorlin\\UpdaterTest";
-
-  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str()); }
-  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str()); }
-
-  void store(DWORD type, const void* bytes, DWORD size) {
-    ASSERT_EQ(
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", type, bytes, size),
-        ERROR_SUCCESS);
-  }
-  void storeText(const std::wstring& text, DWORD type = REG_SZ) {
-    store(type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  }
-  // The stored value's type and bytes.
-  std::pair<DWORD, std::vector<BYTE>> stored() {
-    DWORD type = 0;
-    DWORD size = 0;
-    RegGetValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", RRF_RT_ANY | RRF_NOEXPAND,
-                 &type, nullptr, &size);
-    std::vector<BYTE> bytes(size);
-    RegGetValueW(HKEY_CURRENT_USER, kKey.c_str(), L"lastUpdaterPath", RRF_RT_ANY | RRF_NOEXPAND,
-                 &type, bytes.data(), &size);
-    return {type, bytes};
-  }
-
-  RegistryFolderSettings settings{kKey};
-};
-
-TEST_F(RegistryFolderSettingsTest, WritesAndReadsTheFolder) {
+// On a key of its own under HKEY_CURRENT_USER, removed before and after.
+TEST(RegistryFolderSettingsTest, TheFolderIsATextOfAtMost260CharactersWithItsNull) {
+  const std::wstring key = L"SOFTWARE\\Quorlin\\UpdaterTest";
+  RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+  RegistryFolderSettings settings(key);
   EXPECT_EQ(settings.readLastFolder(), std::nullopt);  // no key yet
   const std::wstring folder = L"C:\\Firmware \u00dcbung\\Corlet";
   settings.writeLastFolder(folder);
-  EXPECT_EQ(settings.readLastFolder(), folder);
-  EXPECT_EQ(RegistryFolderSettings(kKey).readLastFolder(), folder);
-  // A REG_SZ of the text and its terminating null.
-  const auto [type, bytes] = stored();
+  EXPECT_EQ(RegistryFolderSettings(key).readLastFolder(), folder);
+  DWORD type = 0;
+  DWORD size = 0;
+  RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"lastUpdaterPath", RRF_RT_ANY | RRF_NOEXPAND, &type,
+               nullptr, &size);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(bytes.size(), (folder.size() + 1) * 2);
-  EXPECT_EQ(bytes[bytes.size() - 2], 0);
-  EXPECT_EQ(bytes[bytes.size() - 1], 0);
+  EXPECT_EQ(size, (folder.size() + 1) * sizeof(wchar_t));
 
-  settings.writeLastFolder(L"D:\\fw");
-  EXPECT_EQ(settings.readLastFolder(), L"D:\\fw");
-}
+  // Stores `text` and its null, or its first `bytes` bytes, as a value of the given type.
+  const auto stored = [&](const std::wstring& text, DWORD type = REG_SZ, DWORD bytes = 0) {
+    if (bytes == 0) bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"lastUpdaterPath", type, text.c_str(), bytes);
+    return settings.readLastFolder();
+  };
+  EXPECT_EQ(stored(L"%USERPROFILE%\\fw", REG_EXPAND_SZ), std::nullopt);
+  EXPECT_EQ(stored(L""), std::nullopt);
+  // 522 bytes with the null fit the buffer exactly; a longer value would be cut to another
+  // folder's name, so it is none.
+  EXPECT_EQ(stored(std::wstring(260, L'a')), std::wstring(260, L'a'));
+  EXPECT_EQ(stored(std::wstring(300, L'd')), std::nullopt);
+  // A value stored without its null is read to its stored size; one with a null inside to that.
+  EXPECT_EQ(stored(L"C:\\fwXYZ", REG_SZ, 10), L"C:\\fw");
+  EXPECT_EQ(stored(std::wstring(L"C:\\fw\0junk", 10)), L"C:\\fw");
+  RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
 
-TEST_F(RegistryFolderSettingsTest, OnlyATextValueCounts) {
-  storeText(L"%USERPROFILE%\\fw", REG_EXPAND_SZ);
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-  storeText(L"C:\\fw", REG_MULTI_SZ);
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-  const DWORD number = 42;
-  store(REG_DWORD, &number, sizeof number);
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-  storeText(L"");
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-}
-
-TEST_F(RegistryFolderSettingsTest, ReadsAtMost260Characters) {
-  const std::wstring longest(260, L'a');
-  storeText(longest);  // 522 bytes with the null: fits the buffer exactly
-  EXPECT_EQ(settings.readLastFolder(), longest);
-
-  // A value stored without its terminating null is read to its stored size.
-  store(REG_SZ, L"C:\\fwXYZ", 10);
-  EXPECT_EQ(settings.readLastFolder(), L"C:\\fw");
-
-  // A longer value does not fit the buffer: a cut path would name another folder, so none.
-  storeText(std::wstring(300, L'd'));
-  EXPECT_EQ(settings.readLastFolder(), std::nullopt);
-
-  const std::wstring embedded(L"C:\\fw\0junk", 10);
-  store(REG_SZ, embedded.c_str(), static_cast<DWORD>(embedded.size() * sizeof(wchar_t)));
-  EXPECT_EQ(settings.readLastFolder(), L"C:\\fw");
-}
-
-TEST_F(RegistryFolderSettingsTest, AKeyThatCannotBeCreatedIsIgnored) {
-  // Key names are limited to 255 characters.
+  // Key names are limited to 255 characters: such a key cannot be created.
   RegistryFolderSettings impossible(L"SOFTWARE\\" + std::wstring(300, L'k'));
   impossible.writeLastFolder(L"C:\\fw");
   EXPECT_EQ(impossible.readLastFolder(), std::nullopt);

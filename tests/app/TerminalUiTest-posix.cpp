@@ -1,14 +1,19 @@
+// The terminal UI on pipes and pseudo-terminals: its questions, and the progress dialog with the
+// worker on a thread of its own.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "app/LocalizedStrings.h"
+#include "app/posix/TerminalProgress.h"
 #include "app/posix/TerminalUi.h"
 #include "qrcom/base/Utf8.h"
 #include "tests/support/TempDir.h"
@@ -19,120 +24,213 @@ namespace {
 
 using QrTest::TerminalEnds;
 
-struct Terminal {
-  explicit Terminal(TerminalEnds endsIn, uint16_t language = kLanguageEnglish)
-      : ends(std::move(endsIn)), ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), language) {}
-  TerminalEnds ends;
-  TerminalUi ui;
+const std::string kHeader =
+    "Update Firmware\nTarget device: Corlet (COR1) at COM3\nPress Ctrl+C to cancel.\n";
+const std::string kSelection =
+    "More than one Quorlin device found. Please select the device, you want to update. \n"
+    "1: A\n2: B\nNumber of the device (Enter = 1, 0 = Finish): \n";
+
+// Records the cancels and the thread they came on.
+struct Notifier : QrCom::UploadProcessDialogNotifier {
+  void onCancel() override {
+    ++cancels;
+    thread = std::this_thread::get_id();
+  }
+  std::atomic<int> cancels{0};
+  std::thread::id thread;
 };
 
-TEST(TerminalUiTest, YesNoQuestionDefaultsToNo) {
-  Terminal piped(TerminalEnds::pipes());
-  piped.ends.type("y\n\nmaybe\nJA\nno\n");
-  EXPECT_TRUE(piped.ui.askYesNo(L"Update?"));
-  EXPECT_FALSE(piped.ui.askYesNo(L"Update?"));  // Enter
-  EXPECT_TRUE(piped.ui.askYesNo(L"Update?"));   // asks again after "maybe"
-  EXPECT_FALSE(piped.ui.askYesNo(L"Update?"));
-  piped.ends.endInput();
-  EXPECT_FALSE(piped.ui.askYesNo(L"Update?"));
+// The English UI on pipes.
+class TerminalUiTest : public ::testing::Test {
+ protected:
+  // Shows the progress dialog while `work` runs on a worker thread; the dialog's result.
+  int show(const std::function<void(UploadProgress&)>& work) {
+    std::thread worker([&] { work(ui.uploadProgress()); });
+    const int result = ui.showUploadDialog(L"Corlet (COR1) at COM3", notifier);
+    worker.join();
+    return result;
+  }
+
+  TerminalEnds ends = TerminalEnds::pipes();
+  TerminalUi ui{ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageEnglish};
+  Notifier notifier;
+};
+
+TEST_F(TerminalUiTest, YesNoDefaultsToNoAndSelectionToTheFirst) {
+  ends.type("y\n\nmaybe\nJA\nno\n\n2\n3\nx\n0\n");
+  EXPECT_TRUE(ui.askYesNo(L"Update?"));
+  EXPECT_FALSE(ui.askYesNo(L"Update?"));  // Enter
+  EXPECT_TRUE(ui.askYesNo(L"Update?"));   // asks again after "maybe"
+  EXPECT_FALSE(ui.askYesNo(L"Update?"));
+  EXPECT_EQ(ui.selectDevice({L"A", L"B"}), 0);
+  EXPECT_EQ(ui.selectDevice({L"A", L"B"}), 1);
+  EXPECT_EQ(ui.selectDevice({L"A", L"B"}), -1);  // 3 and x are asked again, 0 is Finish
+  ends.endInput();
+  EXPECT_FALSE(ui.askYesNo(L"Update?"));
+  EXPECT_EQ(ui.selectDevice({L"A", L"B"}), -1);
   // Input from a pipe is not echoed: each prompt's line is ended by the UI.
-  EXPECT_EQ(piped.ends.output(),
-            "Update? [y/N] \nUpdate? [y/N] \nUpdate? [y/N] \n"
-            "Please answer with one of the choices.\nUpdate? [y/N] \n"
-            "Update? [y/N] \nUpdate? [y/N] \n");
+  const std::string again = "Please answer with one of the choices.\n";
+  const std::string prompt = "Number of the device (Enter = 1, 0 = Finish): \n";
+  EXPECT_EQ(ends.output(), "Update? [y/N] \nUpdate? [y/N] \nUpdate? [y/N] \n" + again +
+                               "Update? [y/N] \nUpdate? [y/N] \n" + kSelection + kSelection +
+                               kSelection + again + prompt + again + prompt + "Update? [y/N] \n" +
+                               kSelection);
 }
 
-TEST(TerminalUiTest, QuestionsOnAPseudoTerminalInGerman) {
-  Terminal terminal(TerminalEnds::pty(), kLanguageGerman);
-  std::thread user([&] {
-    terminal.ends.waitForOutput("Aktualisieren? [j/N] ");
-    terminal.ends.type("j\n");
-  });
-  EXPECT_TRUE(terminal.ui.askYesNo(L"Aktualisieren?"));
-  user.join();
-  // The terminal echoes the answer and its line end; the UI adds none of its own.
-  EXPECT_EQ(terminal.ends.waitForOutput("j\r\n"), "Aktualisieren? [j/N] j\r\n");
-  terminal.ends.endInput();
-  EXPECT_FALSE(terminal.ui.askYesNo(L"Noch einmal?"));
-  // Ctrl+D is not echoed: the UI ends the line.
-  EXPECT_EQ(terminal.ends.waitForOutput("Noch einmal? [j/N] \r\n"),
-            "Aktualisieren? [j/N] j\r\nNoch einmal? [j/N] \r\n");
-}
-
-TEST(TerminalUiTest, SelectionIsANumberedListWithTheFirstAsDefault) {
-  Terminal piped(TerminalEnds::pipes());
-  piped.ends.type("\n2\n3\nx\n0\n");
-  const std::vector<std::wstring> devices{L"Selvar 40 (SEL1) at COM3", L"Vantra at USB-HID"};
-  EXPECT_EQ(piped.ui.selectDevice(devices), 0);
-  EXPECT_EQ(piped.ui.selectDevice(devices), 1);
-  EXPECT_EQ(piped.ui.selectDevice(devices), -1);  // 3 and x are asked again, 0 is Finish
-  piped.ends.endInput();
-  EXPECT_EQ(piped.ui.selectDevice(devices), -1);
-  const std::string output = piped.ends.output();
-  EXPECT_EQ(
-      output.rfind(
-          "More than one Quorlin device found. Please select the device, you want to update. \n"
-          "1: Selvar 40 (SEL1) at COM3\n"
-          "2: Vantra at USB-HID\n"
-          "Number of the device (Enter = 1, 0 = Finish): \n",
-          0),
-      0u);
-}
-
-TEST(TerminalUiTest, FolderQuestionOffersTheStoredFolderAndTakesOnlyFolders) {
+TEST_F(TerminalUiTest, FolderQuestionOffersTheStoredFolderAndTakesOnlyFolders) {
   QrTest::TempDir dir;
   const std::wstring stored = dir.path();
   const std::wstring other = dir.path(L"\u00dcbung");  // Übung
   std::filesystem::create_directory(QrTest::toFsPath(other));
-  Terminal piped(TerminalEnds::pipes());
-  piped.ends.type("\n" + QrCom::toUtf8(dir.path(L"missing")) + "\n" + QrCom::toUtf8(other) + "\n");
-  EXPECT_EQ(piped.ui.chooseFolder(stored), stored);
-  EXPECT_EQ(piped.ui.chooseFolder(stored), other);
-  const std::string output = piped.ends.output();
-  EXPECT_NE(output.find("Select directory with firmware files\nFolder (Enter = " +
-                        QrCom::toUtf8(stored) + "): \n"),
+  ends.type("\n" + QrCom::toUtf8(dir.path(L"missing")) + "\n" + QrCom::toUtf8(other) + "\n");
+  EXPECT_EQ(ui.chooseFolder(stored), stored);
+  EXPECT_EQ(ui.chooseFolder(stored), other);
+  EXPECT_NE(ends.output().find("Select directory with firmware files\nFolder (Enter = " +
+                               QrCom::toUtf8(stored) + "): \n"),
             std::string::npos);
-  EXPECT_NE(output.find("Folder not found: " + QrCom::toUtf8(dir.path(L"missing"))),
+  EXPECT_NE(ends.output().find("Folder not found: " + QrCom::toUtf8(dir.path(L"missing"))),
             std::string::npos);
 
   // Without a stored folder Enter asks again; "~" is the home folder; the end of input cancels.
   const char* home = std::getenv("HOME");
   const std::string savedHome = home != nullptr ? home : "";
   setenv("HOME", QrCom::toUtf8(stored).c_str(), 1);
-  piped.ends.type("\n~/\u00dcbung\n");
-  const std::optional<std::wstring> chosen = piped.ui.chooseFolder(std::nullopt);
+  ends.type("\n~/\u00dcbung\n");
+  const std::optional<std::wstring> chosen = ui.chooseFolder(std::nullopt);
   if (home != nullptr) setenv("HOME", savedHome.c_str(), 1);
   EXPECT_EQ(chosen, other);
-  piped.ends.endInput();
-  EXPECT_EQ(piped.ui.chooseFolder(std::nullopt), std::nullopt);
+  ends.endInput();
+  EXPECT_EQ(ui.chooseFolder(std::nullopt), std::nullopt);
 }
 
-TEST(TerminalUiTest, CtrlCAtAQuestionIsNoOrCancel) {
-  Terminal piped(TerminalEnds::pipes());
+TEST(TerminalUiPtyTest, ATerminalEchoesTheAnswerAndItsLineEnd) {
+  TerminalEnds ends = TerminalEnds::pty();
+  TerminalUi ui(ends.uiInput(), ends.uiOutput(), ends.uiErrors(), kLanguageGerman);
+  std::thread user([&] {
+    ends.waitForOutput("Aktualisieren? [j/N] ");
+    ends.type("j\n");
+  });
+  EXPECT_TRUE(ui.askYesNo(L"Aktualisieren?"));
+  user.join();
+  ends.endInput();
+  EXPECT_FALSE(ui.askYesNo(L"Noch einmal?"));
+  // The UI adds no line end of its own to an echoed answer, but ends the line after Ctrl+D.
+  EXPECT_EQ(ends.waitForOutput("Noch einmal? [j/N] \r\n"),
+            "Aktualisieren? [j/N] j\r\nNoch einmal? [j/N] \r\n");
+}
+
+TEST_F(TerminalUiTest, CtrlCAtAQuestionIsNoOrCancel) {
   std::thread user([&] {
     for (const char* prompt : {"[y/N] ", "0 = Finish): ", "Folder: "}) {
-      piped.ends.waitForOutput(prompt);
+      ends.waitForOutput(prompt);
       kill(getpid(), SIGINT);
     }
   });
-  EXPECT_FALSE(piped.ui.askYesNo(L"Update?"));
-  EXPECT_EQ(piped.ui.selectDevice({L"A", L"B"}), -1);
-  EXPECT_EQ(piped.ui.chooseFolder(std::nullopt), std::nullopt);
+  EXPECT_FALSE(ui.askYesNo(L"Update?"));
+  EXPECT_EQ(ui.selectDevice({L"A", L"B"}), -1);
+  EXPECT_EQ(ui.chooseFolder(std::nullopt), std::nullopt);
   user.join();
-  EXPECT_EQ(piped.ends.output(),
-            "Update? [y/N] \n"
-            "More than one Quorlin device found. Please select the device, you want to update. \n"
-            "1: A\n2: B\nNumber of the device (Enter = 1, 0 = Finish): \n"
-            "Select directory with firmware files\nFolder: \n");
+  EXPECT_EQ(ends.output(),
+            "Update? [y/N] \n" + kSelection + "Select directory with firmware files\nFolder: \n");
 }
 
-TEST(TerminalUiTest, ErrorsGoToTheErrorOutput) {
-  Terminal piped(TerminalEnds::pipes());
-  piped.ui.showMessage(loadLocalizedString(kStrUpdateComplete, kLanguageEnglish),
-                       MessageKind::Information);
-  piped.ui.showMessage(L"Die Fundo ben\u00f6tigt 3.3", MessageKind::Error);
-  EXPECT_EQ(piped.ends.output(), "Sending firmware data complete.\n");
-  EXPECT_EQ(piped.ends.errorOutput(), "Die Fundo ben\xC3\xB6tigt 3.3\n");
+TEST(ProgressRendererTest, PlainLinesForEachStatusAndEachTenPercentOrOneLineInPlace) {
+  ProgressRenderer plain(false);
+  std::string output;
+  for (unsigned percent : {0, 9, 10, 19, 20, 55, 56, 100}) {
+    output += plain.update(percent < 55 ? L"Sending\u2026" : L"Help", percent);
+  }
+  EXPECT_EQ(output + plain.endLine(),
+            "Sending\xE2\x80\xA6 0 %\nSending\xE2\x80\xA6 10 %\nSending\xE2\x80\xA6 20 %\n"
+            "Help 55 %\nHelp 100 %\n");
+
+  ProgressRenderer inPlace(true);
+  EXPECT_EQ(inPlace.update(L"", 0), "\r0 %\x1b[K");
+  EXPECT_EQ(inPlace.update(L"Sending", 1), "\rSending 1 %\x1b[K");
+  EXPECT_EQ(inPlace.update(L"Sending", 1), "");
+  EXPECT_EQ(inPlace.endLine(), "\n");
+  EXPECT_EQ(inPlace.endLine(), "");
+  // After other output the line starts anew.
+  EXPECT_EQ(inPlace.update(L"Sending", 1), "\rSending 1 %\x1b[K");
+}
+
+TEST_F(TerminalUiTest, TheDialogShowsTheWorkersReportsAndMessagesInOrderAndEndsWithItsResult) {
+  UploadProgress& progress = ui.uploadProgress();
+  progress.setStatus(L"Sending message file...");  // before the dialog opens
+  for (unsigned percent : {5, 12, 19, 20}) progress.setPercent(percent);
+  EXPECT_EQ(show([](UploadProgress& worker) {
+              worker.showMessage(L"No space", MessageKind::Information);
+              worker.setPercent(30);  // once the dialog has taken all before it
+              worker.setStatus(L"Sending help file");
+              worker.setPercent(250);  // a full bar
+              worker.end(0);
+            }),
+            0);
+  EXPECT_EQ(ends.output(), kHeader +
+                               "Sending message file... 0 %\nSending message file... 20 %\n"
+                               "No space\nSending message file... 30 %\nSending help file 30 %\n"
+                               "Sending help file 100 %\n");
+}
+
+TEST_F(TerminalUiTest, RetryQuestionAskedForTheWorker) {
+  ends.type("again\nr\nc\n");
+  EXPECT_EQ(show([this](UploadProgress& progress) {
+              progress.setStatus(L"Sending help file");
+              const bool first = progress.askRetry();
+              const bool second = progress.askRetry();
+              // Shown before the dialog ends: no question follows the answers.
+              progress.setStatus(L"Done");
+              ends.waitForOutput("Done 0 %\n");
+              progress.end(first && !second ? 0 : -1);
+            }),
+            0);
+  const std::string question =
+      "Error while sending. Please check, if the target device is showing an error message. If "
+      "so, press ESC till no error message is shown. Do you want to start sending again? (r = "
+      "Retry, c = Cancel, Enter = Retry): \n";
+  EXPECT_EQ(ends.output(), kHeader + "Sending help file 0 %\n" + question +
+                               "Please answer with one of the choices.\n" + question + question +
+                               "Done 0 %\n");
+}
+
+TEST_F(TerminalUiTest, EndOfInputAnswersTheRetryQuestionWithCancel) {
+  ends.endInput();
+  EXPECT_EQ(show([](UploadProgress& progress) { progress.end(progress.askRetry() ? 0 : -1); }), -1);
+}
+
+TEST_F(TerminalUiTest, AClosedOutputDoesNotStopTheUpdate) {
+  ends.closeOutput();
+  EXPECT_EQ(show([](UploadProgress& progress) {
+              progress.setStatus(L"Sending firmware data");
+              progress.end(0);
+            }),
+            0);
+}
+
+TEST_F(TerminalUiTest, CtrlCInTheDialogIsCancel) {
+  // Started in the background by a script, the tests inherit an ignored SIGINT.
+  struct sigaction before {};
+  sigaction(SIGINT, nullptr, &before);
+  std::thread user([&] {
+    ends.waitForOutput("Enter = Retry): ");
+    kill(getpid(), SIGINT);
+  });
+  // The dialog closes on the cancel: the worker's open question is answered with Cancel.
+  std::atomic<bool> retried{true};
+  EXPECT_EQ(show([&](UploadProgress& progress) {
+              retried = progress.askRetry();
+              progress.end(0);
+            }),
+            -1);
+  user.join();
+  EXPECT_EQ(notifier.cancels, 1);
+  EXPECT_EQ(notifier.thread, std::this_thread::get_id());
+  EXPECT_FALSE(retried);
+  EXPECT_NE(ends.output().find("Retry): \nCancelling\xE2\x80\xA6\n"), std::string::npos);
+  // Ctrl+C has its earlier meaning again.
+  struct sigaction after {};
+  sigaction(SIGINT, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 }  // namespace

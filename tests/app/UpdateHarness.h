@@ -8,19 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/FirmwareUploadControler.h"
-#include "app/UiLanguage.h"
 #include "app/UpdaterUi.h"
 #include "emulator/Catalog.h"
 #include "emulator/EmulatedComPorts.h"
@@ -33,34 +33,36 @@
 
 namespace QrTest {
 
-class RecordingUi : public QrApp::UpdaterUi, public QrApp::UploadProgress {
- public:
-  struct Message {
-    std::wstring text;
-    QrApp::MessageKind kind;
-  };
+using Texts = std::vector<std::wstring>;
+inline const Texts kUpdateDone{L"Sending firmware data complete."};
+inline const Texts kUpdateFailed{L"Error during sending firmware data. File transfer aborted. "};
 
+// The user, and where the last folder is stored.
+class RecordingUi : public QrApp::UpdaterUi,
+                    public QrApp::UploadProgress,
+                    public QrApp::FolderSettings {
+ public:
   // --- scripted answers (set before the run)
   bool yes = true;
   int selection = 0;
   std::optional<std::wstring> folder;
-  std::deque<bool> retryAnswers;  // then Retry
+  std::optional<std::wstring> storedFolder;
+  int retries = 1000;  // answers to the retry question before the first Cancel
   // The user presses Cancel once the worker has asked this many retry questions (0: never).
   int cancelAtRetryQuestion = 0;
 
-  // --- what the user was shown
-  std::vector<std::wstring> questions;
-  std::vector<std::vector<std::wstring>> selections;
+  // --- what the user was shown, and the settings' use
+  Texts questions;
+  std::vector<Texts> selections;
   std::vector<std::optional<std::wstring>> folderQuestions;
-  std::vector<Message> messages;  // message boxes, those during the upload included
-  std::vector<std::wstring> statuses;
+  Texts messages;  // message boxes, those during the upload included
+  Texts statuses;
   std::vector<unsigned> percents;
   int retryQuestions = 0;
-  std::vector<std::wstring> dialogTargets;
+  Texts folderWrites;
 
-  void showMessage(const std::wstring& text, QrApp::MessageKind kind) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages.push_back({text, kind});
+  void showMessage(const std::wstring& text, QrApp::MessageKind) override {
+    record(messages, text);
   }
   bool askYesNo(const std::wstring& question) override {
     questions.push_back(question);
@@ -74,12 +76,12 @@ class RecordingUi : public QrApp::UpdaterUi, public QrApp::UploadProgress {
     folderQuestions.push_back(initial);
     return folder;
   }
+  std::optional<std::wstring> readLastFolder() override { return storedFolder; }
+  void writeLastFolder(const std::wstring& chosen) override { folderWrites.push_back(chosen); }
   QrApp::UploadProgress& uploadProgress() override { return *this; }
 
-  int showUploadDialog(const std::wstring& targetDevice,
-                       QrCom::UploadProcessDialogNotifier& notifier) override {
+  int showUploadDialog(const std::wstring&, QrCom::UploadProcessDialogNotifier& notifier) override {
     std::unique_lock<std::mutex> lock(mutex_);
-    dialogTargets.push_back(targetDevice);
     changed_.wait(lock, [&] { return result_.has_value() || cancelPressed_; });
     if (result_) return *result_;
     lock.unlock();
@@ -89,29 +91,18 @@ class RecordingUi : public QrApp::UpdaterUi, public QrApp::UploadProgress {
     changed_.notify_all();
     return -1;
   }
-
-  void setStatus(const std::wstring& text) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!closed_) statuses.push_back(text);
-  }
-  void setPercent(unsigned percent) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!closed_) percents.push_back(percent);
-  }
+  void setStatus(const std::wstring& text) override { record(statuses, text); }
+  void setPercent(unsigned percent) override { record(percents, percent); }
   bool askRetry() override {
     std::unique_lock<std::mutex> lock(mutex_);
     if (closed_) return false;
-    ++retryQuestions;
-    if (retryQuestions == cancelAtRetryQuestion) {
+    if (++retryQuestions == cancelAtRetryQuestion) {
       // Cancel while the question is open; the worker gets its answer once the cancel is done.
-      cancelPressed_ = true;
-      changed_.notify_all();
-      changed_.wait(lock, [&] { return closed_; });
+      lock.unlock();
+      pressCancel();
+      lock.lock();
     }
-    if (retryAnswers.empty()) return true;
-    const bool answer = retryAnswers.front();
-    retryAnswers.pop_front();
-    return answer;
+    return retries-- > 0;
   }
   void end(int result) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -127,22 +118,20 @@ class RecordingUi : public QrApp::UpdaterUi, public QrApp::UploadProgress {
     changed_.notify_all();
     changed_.wait(lock, [&] { return closed_; });
   }
-
   // A new run gets a new dialog.
   void newDialog() {
     std::lock_guard<std::mutex> lock(mutex_);
     result_.reset();
-    cancelPressed_ = false;
-    closed_ = false;
-  }
-
-  std::vector<std::wstring> messageTexts() const {
-    std::vector<std::wstring> texts;
-    for (const Message& message : messages) texts.push_back(message.text);
-    return texts;
+    cancelPressed_ = closed_ = false;
   }
 
  private:
+  template <typename T>
+  void record(std::vector<T>& into, const T& value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    into.push_back(value);
+  }
+
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<int> result_;
@@ -151,55 +140,29 @@ class RecordingUi : public QrApp::UpdaterUi, public QrApp::UploadProgress {
 };
 
 // The calls a ScriptedDevice was asked to do; it outlives the device.
-class CallLog {
- public:
-  void add(std::wstring entry) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    entries_.push_back(std::move(entry));
-  }
-  std::vector<std::wstring> entries() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return entries_;
-  }
-  // How many calls begin with `prefix`.
-  size_t count(const std::wstring& prefix) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    size_t found = 0;
-    for (const std::wstring& entry : entries_) found += entry.rfind(prefix, 0) == 0 ? 1 : 0;
-    return found;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::wstring> entries_;
+struct CallLog {
+  std::mutex mutex;
+  Texts entries;
 };
 
 // A display on COM port `number`, or on the USB-HID interface `hidPath`, of an emulated display.
-// Operations named in `faked` do not reach the display: they are logged and succeed, or fail as
-// scripted. Every operation the worker calls is logged, faked or not, in the order called.
+// Every operation the worker calls is logged in the order called; those named in `faked` do not
+// reach the display and succeed, unless `failures` makes them fail.
 class ScriptedDevice : public QrCom::QuorlinDevice {
  public:
-  ScriptedDevice(int number, std::set<std::string> faked, CallLog& log)
-      : QuorlinDevice(number), faked_(std::move(faked)), log_(log) {}
-  ScriptedDevice(const std::wstring& hidPath, std::set<std::string> faked, CallLog& log)
-      : QuorlinDevice(hidPath), faked_(std::move(faked)), log_(log) {}
+  template <typename Link>
+  ScriptedDevice(Link link, const std::set<std::string>& faked, CallLog& log)
+      : QuorlinDevice(link), faked_(faked), log_(log) {}
 
-  // Scripted answers and failures of the faked operations.
-  std::set<int> extraServices;
-  // Faked operations that fail with ErrorInProtocolException.
-  std::set<std::string> failing;
+  // How many calls of an operation fail with ErrorInProtocolException, faked or not.
+  std::map<std::string, int> failures;
   bool serialNumberFails = false;
-  std::optional<std::wstring> serialNumber;
-  int receiveFileFailures = 0;
+  std::optional<std::wstring> serialNumber;  // instead of the display's
+  std::set<int> extraServices;
   bool receiveFileCancels = false;
-  int brailleFailures = 0;
-  int usbFailures = 0;
-  bool bluetoothFails = false;
-  bool firmwareFails = false;
-  int tableNameFailures = 0;
   QrCom::BrailleTablesNames tableNames;
-  // Progress the faked loadFirmware reports (total bytes) before it returns.
-  uint64_t firmwareBytes = 0;
+  uint64_t firmwareBytes = 0;  // the progress the faked loadFirmware reports
+  int pollsUntilAvailable = 1;
   std::function<void()> whenPolled;  // at each isAvailable
 
   bool isServiceSupported(int serviceId) const override {
@@ -210,135 +173,87 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
     return serialNumber ? *serialNumber : QuorlinDevice::getSerialNumber();
   }
   void loadFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {
-    if (!run("loadFirmware", L"loadFirmware " + path)) {
-      return QuorlinDevice::loadFirmware(path, sink);
-    }
-    if (firmwareFails) throw QrCom::LostConnectionException(L"scripted");
+    if (!fake("loadFirmware", L" " + path)) return QuorlinDevice::loadFirmware(path, sink);
     sink->onProgress(this, path, 1, 0, firmwareBytes, firmwareBytes, firmwareBytes / 2, 0);
     sink->onProgress(this, path, 1, 0, firmwareBytes, firmwareBytes, firmwareBytes, 0);
   }
   void updateDeviceProperties() override {
-    if (!run("updateDeviceProperties", L"updateDeviceProperties")) {
-      QuorlinDevice::updateDeviceProperties();
-    }
+    if (!fake("updateDeviceProperties")) QuorlinDevice::updateDeviceProperties();
   }
   void receiveFile(const std::wstring& source, const std::wstring& target, int32_t number,
                    uint8_t attribute, QrCom::FileTransferSink* sink) override {
-    if (!run("receiveFile", L"receiveFile " + target)) {
+    if (!fake("receiveFile", L" " + target)) {
       return QuorlinDevice::receiveFile(source, target, number, attribute, sink);
     }
+    EXPECT_EQ(attribute, 1) << target;  // the attribute every file of a package goes with
     if (receiveFileCancels) throw QrCom::TransmissionCanceledByUserException(L"scripted");
-    if (receiveFileFailures > 0) {
-      --receiveFileFailures;
-      throw QrCom::ErrorInProtocolException(L"scripted");
-    }
     const uint64_t size = std::filesystem::file_size(toFsPath(source));
     sink->onTransferProgress(this, target, 1, 0, size, size, size, size);
   }
   bool isAvailable() override {
-    run("isAvailable", L"isAvailable");
+    fake("isAvailable");
     if (whenPolled) whenPolled();
-    return pollsUntilAvailable_-- <= 1;
+    return pollsUntilAvailable-- <= 1;
   }
-  void block() override { run("block", L"block"); }
+  void block() override { fake("block"); }
   void getBrailleTablesNames(QrCom::BrailleTablesNames& names) override {
-    if (!run("getBrailleTablesNames", L"getBrailleTablesNames")) {
-      return QuorlinDevice::getBrailleTablesNames(names);
-    }
-    if (tableNameFailures > 0) {
-      --tableNameFailures;
-      throw QrCom::ErrorInProtocolException(L"scripted");
-    }
+    if (!fake("getBrailleTablesNames")) return QuorlinDevice::getBrailleTablesNames(names);
     names = tableNames;
   }
   void receiveBrailleTable(const uint8_t (&table)[256], const std::wstring& name, int slot,
-                           bool searchBackwards) override {
-    if (!run("receiveBrailleTable",
-             L"receiveBrailleTable " + name + L" " + std::to_wstring(slot))) {
-      QuorlinDevice::receiveBrailleTable(table, name, slot, searchBackwards);
+                           bool backwards) override {
+    if (!fake("receiveBrailleTable", L" " + name + L" " + std::to_wstring(slot))) {
+      QuorlinDevice::receiveBrailleTable(table, name, slot, backwards);
     }
   }
   void activateBrailleTable(uint8_t slot) override {
-    if (!run("activateBrailleTable", L"activateBrailleTable " + std::to_wstring(slot))) {
+    if (!fake("activateBrailleTable", L" " + std::to_wstring(slot))) {
       QuorlinDevice::activateBrailleTable(slot);
     }
   }
   void loadBrailleFirmware(const std::wstring& source,
                            QrCom::SecondaryFirmwareUploadProgressSink* sink) override {
-    if (!run("loadBrailleFirmware", L"loadBrailleFirmware")) {
-      return QuorlinDevice::loadBrailleFirmware(source, sink);
-    }
-    if (brailleFailures > 0) {
-      --brailleFailures;
-      throw QrCom::ErrorInProtocolException(L"scripted");
-    }
+    if (!fake("loadBrailleFirmware")) return QuorlinDevice::loadBrailleFirmware(source, sink);
     sink->onSecondaryProgress(this, 0, source, 50);
   }
   void loadUsbFirmware(const std::wstring& source,
                        QrCom::SecondaryFirmwareUploadProgressSink* sink) override {
-    if (!run("loadUsbFirmware", L"loadUsbFirmware")) {
-      return QuorlinDevice::loadUsbFirmware(source, sink);
-    }
-    if (usbFailures > 0) {
-      --usbFailures;
-      throw QrCom::ErrorInProtocolException(L"scripted");
-    }
+    if (!fake("loadUsbFirmware")) return QuorlinDevice::loadUsbFirmware(source, sink);
     sink->onSecondaryProgress(this, 1, source, 100);
   }
   void loadBtFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {
-    if (!run("loadBtFirmware", L"loadBtFirmware")) return QuorlinDevice::loadBtFirmware(path, sink);
-    if (bluetoothFails) throw QrCom::ErrorInProtocolException(L"scripted");
+    if (!fake("loadBtFirmware")) QuorlinDevice::loadBtFirmware(path, sink);
   }
   bool restartSystem(bool normalMode) override {
-    if (!run("restartSystem", L"restartSystem")) return QuorlinDevice::restartSystem(normalMode);
-    return true;
+    return fake("restartSystem") || QuorlinDevice::restartSystem(normalMode);
   }
   void cancelTransfer() override {
-    log_.add(L"cancelTransfer");
+    fake("cancelTransfer");
     QuorlinDevice::cancelTransfer();
   }
 
-  void availableAtPoll(int poll) { pollsUntilAvailable_ = poll; }
-
  private:
-  // Logs the call; true when it is faked.
-  bool run(const char* operation, const std::wstring& entry) {
-    log_.add(entry);
-    if (failing.count(operation) > 0) throw QrCom::ErrorInProtocolException(L"scripted");
+  // Logs the call and fails it as scripted; true when it is faked.
+  bool fake(const char* operation, const std::wstring& detail = L"") {
+    {
+      std::lock_guard<std::mutex> lock(log_.mutex);
+      log_.entries.push_back(std::wstring(operation, operation + std::strlen(operation)) + detail);
+    }
+    const auto failure = failures.find(operation);
+    if (failure != failures.end() && failure->second-- > 0) {
+      throw QrCom::ErrorInProtocolException(L"scripted");
+    }
     return faked_.count(operation) > 0;
   }
 
-  std::set<std::string> faked_;
+  const std::set<std::string> faked_;
   CallLog& log_;
-  int pollsUntilAvailable_ = 1;
 };
-
-class MemorySettings : public QrApp::FolderSettings {
- public:
-  std::optional<std::wstring> stored;
-  int reads = 0;
-  std::vector<std::wstring> writes;
-
-  std::optional<std::wstring> readLastFolder() override {
-    ++reads;
-    return stored;
-  }
-  void writeLastFolder(const std::wstring& folder) override { writes.push_back(folder); }
-};
-
-// Every operation that changes a display, faked.
-inline const std::set<std::string> kFakeUpload = {
-    "loadFirmware",        "updateDeviceProperties", "receiveFile",         "getBrailleTablesNames",
-    "receiveBrailleTable", "activateBrailleTable",   "loadBrailleFirmware", "loadUsbFirmware",
-    "loadBtFirmware",      "restartSystem"};
 
 // Whole runs of the controller against emulated displays on COM ports 1, 2, ... or on the
 // emulated USB-HID bus, in English.
 class UpdateRun : public ::testing::Test {
  protected:
-  UpdateRun() { QrApp::uiLanguage().languageId = QrApp::kLanguageEnglish; }
-  ~UpdateRun() override { QrApp::uiLanguage().languageId = QrApp::kLanguageEnglish; }
-
   // A display on the next COM port.
   QrEmu::Display& attach(uint8_t modelId, uint16_t version, QrEmu::DisplayIdentity identity = {}) {
     displays.push_back(QrEmu::makeDisplay(modelId, version, identity));
@@ -346,9 +261,8 @@ class UpdateRun : public ::testing::Test {
     return *displays.back();
   }
   // A display on the emulated USB-HID bus.
-  QrEmu::Display& attachHid(uint8_t modelId, uint16_t version,
-                            QrEmu::DisplayIdentity identity = {}) {
-    displays.push_back(QrEmu::makeDisplay(modelId, version, identity));
+  QrEmu::Display& attachHid(uint8_t modelId, uint16_t version) {
+    displays.push_back(QrEmu::makeDisplay(modelId, version));
     if (!hidBus) hidBus = std::make_unique<QrEmu::EmulatedHidBus>(&*clock);
     hidBus->attach(*displays.back());
     onHid.insert(displays.back().get());
@@ -363,43 +277,49 @@ class UpdateRun : public ::testing::Test {
 
   QrApp::UpdateOutcome run(const std::wstring& commandLine = L"") {
     ui.newDialog();
-    QrApp::FirmwareUploadControler controller(ui, settings, [this](QrCom::DeviceList& list) {
+    QrApp::FirmwareUploadControler controller(ui, ui, [this](QrCom::DeviceList& list) {
       calls.clear();
-      for (size_t number = 1; number <= displays.size(); ++number) calls.emplace_back();
-      for (size_t number = 1; number <= displays.size(); ++number) {
+      for (const auto& display : displays) {
+        CallLog& log = calls.emplace_back();
         // A display that does not identify itself is not found, as in the program's search.
-        std::unique_ptr<ScriptedDevice> device;
-        const QrEmu::Display& display = *displays[number - 1];
         try {
-          device = onHid.count(&display) > 0
-                       ? std::make_unique<ScriptedDevice>(hidBus->pathOf(display), faked,
-                                                          calls[number - 1])
-                       : std::make_unique<ScriptedDevice>(static_cast<int>(number), faked,
-                                                          calls[number - 1]);
+          auto device =
+              onHid.count(display.get()) > 0
+                  ? std::make_unique<ScriptedDevice>(hidBus->pathOf(*display), faked, log)
+                  : std::make_unique<ScriptedDevice>(static_cast<int>(calls.size()), faked, log);
+          if (configure) configure(*device);
+          list.insertSorted(std::move(device));
         } catch (const QrCom::QrException&) {
-          continue;
         }
-        if (configure) configure(*device);
-        list.insertSorted(std::move(device));
       }
     });
     return QrApp::updateFromCommandLine(controller, commandLine);
   }
 
-  bool loaded(size_t device = 0) const { return calls.at(device).count(L"loadFirmware") > 0; }
-  std::vector<std::wstring> log(size_t device = 0) const { return calls.at(device).entries(); }
+  // How many calls of the last run to the display begin with `prefix`.
+  size_t count(const std::wstring& prefix, size_t device = 0) {
+    std::lock_guard<std::mutex> lock(calls.at(device).mutex);
+    size_t found = 0;
+    for (const std::wstring& entry : calls[device].entries) found += entry.rfind(prefix, 0) == 0;
+    return found;
+  }
+  const Texts& log() const { return calls.at(0).entries; }
 
   ScopedVirtualClock clock;
   QrEmu::EmulatedComPorts ports{&*clock};
   std::vector<std::unique_ptr<QrEmu::Display>> displays;
   std::unique_ptr<QrEmu::EmulatedHidBus> hidBus;  // made with the first display on it
   std::set<const QrEmu::Display*> onHid;
-  std::set<std::string> faked = kFakeUpload;
+  // Every operation that changes a display, unless the test says otherwise.
+  std::set<std::string> faked = {"loadFirmware",        "updateDeviceProperties",
+                                 "receiveFile",         "getBrailleTablesNames",
+                                 "receiveBrailleTable", "activateBrailleTable",
+                                 "loadBrailleFirmware", "loadUsbFirmware",
+                                 "loadBtFirmware",      "restartSystem"};
   std::function<void(ScriptedDevice&)> configure;
   std::deque<CallLog> calls;  // one per display, of the last run
   TempDir folder;
   RecordingUi ui;
-  MemorySettings settings;
 };
 
 }  // namespace QrTest
