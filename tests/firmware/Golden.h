@@ -11,7 +11,7 @@
 #include "tests/support/Conversation.h"
 #include "tests/support/Failures.h"
 
-namespace QrTest::Golden {
+namespace QrTest::OneLine {
 
 inline std::string repeat(const std::string& step, int times) {
   std::string steps;
@@ -59,4 +59,4 @@ inline std::string run(const std::string& script,
   return port.pending() == 0 ? result : result + " +" + std::to_string(port.pending()) + " unread";
 }
 
-}  // namespace QrTest::Golden
+}  // namespace QrTest::OneLine

@@ -5,14 +5,11 @@
 
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
 #include "qrcom/firmware/FirmwareUploadStrategy.h"
-#include "qrcom/firmware/FirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/InfoModeSerialNumberRequestStrategy.h"
-#include "qrcom/firmware/IsBluetoothVersionRequestStrategy.h"
 #include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
 #include "qrcom/firmware/QrBrlOsIsBluetoothVersionRequestStrategy.h"
-#include "qrcom/firmware/SerialNumberRequestStrategy.h"
 #include "qrcom/firmware/ServiceInfo.h"
 #include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
 #include "qrcom/firmware/ServiceInfoMaintenanceStrategy.h"
@@ -24,31 +21,21 @@
 namespace QrCom::Identity {
 namespace {
 
-using QrTest::claimedServices;
-using QrTest::Golden::run;
-using Fnx = FnxSerialNumberRequestStrategy;
-using QrBrlOs = QrBrlOsSerialNumberRequestStrategy;
 using QrTest::Bytes;
+using QrTest::claimedServices;
 using QrTest::hex;
 using QrTest::toHex;
+using QrTest::OneLine::run;
+using Fnx = FnxSerialNumberRequestStrategy;
+using QrBrlOs = QrBrlOsSerialNumberRequestStrategy;
 
-// What a strategy holds, through its clone.
-std::string describe(const SerialNumberRequestStrategy& s) {
-  return QrTest::describe(s.clone()->getSerialNumber());
-}
-std::string describe(const FirmwareVersionRequestStrategy& s) {
-  return QrTest::describe(s.clone()->getFirmwareVersion());
-}
-std::string describe(const IsBluetoothVersionRequestStrategy& s) {
-  return s.clone()->isBluetoothVersion() ? "Bluetooth" : "USB";
-}
-
-// The serial number that `strategy` read, what it counts as and its delivery year ("-": none).
+// The serial number that `strategy` read (its clone holds it too), what it counts as and its
+// delivery year ("-": none).
 template <typename Strategy>
 std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
   return [&strategy](SerialPort& port) {
     strategy.readSerialNumber(port);
-    std::string held = describe(strategy);
+    std::string held = QrTest::describe(strategy.clone()->getSerialNumber());
     if (!strategy.hasValidSerialNumber()) held += " invalid";
     if (strategy.hasDefaultSerialNumber()) held += " default";
     try {
@@ -59,38 +46,24 @@ std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
   };
 }
 
-// A packet strategy of `modelId` that has read `serial`.
-template <typename Strategy>
-std::string read(uint8_t modelId, const std::string& serial) {
-  Strategy strategy(modelId);
-  const std::string id = QrTest::toHex({modelId, static_cast<uint8_t>(serial.size() + 1)});
-  return run("79 " + id.substr(0, 2) + " 01 41 16>79 " + id + " 41 '" + serial + "' 16",
-             reading(strategy));
-}
-
 TEST(IdentityQueriesTest, SerialNumbersFirmwareVersionAndBluetoothVariant) {
   Fnx fnx(0x81);
   EXPECT_EQ(run(">55,79 81 01 41 16>79 81 0C 41 'FNX-1712345' 16", reading(fnx)), "FNX-1712345 17");
   // A port failure clears what was read and passes on.
   EXPECT_THAT(run("79 81 01 41 16", reading(fnx)), ::testing::StartsWith("CannotReadFromPort: "));
-  EXPECT_EQ(QrTest::Golden::brief(QrTest::failure([&] { fnx.getSerialNumber(); })),
-            "WrongProtocolVersion: getSerialNumber -- not supported");
-  EXPECT_EQ(claimedServices(fnx), "12 13");
-  EXPECT_EQ(read<Fnx>(0x81, std::string(45, 'S')), std::string(40, 'S') + " -");
-  for (const std::string serial : {"AB-1X", "AB", "AB-1"})
-    EXPECT_EQ(read<Fnx>(0x81, serial), serial + " -");
-  // Three X in any case make it invalid; characters 4 to 11 against the model's default.
-  EXPECT_EQ(read<Fnx>(0x81, "xXx1"), "xXx1 invalid -");
-  EXPECT_EQ(read<Fnx>(129, "0000A0-13000"), "0000A0-13000 default 13");
-  EXPECT_EQ(read<Fnx>(52, "0000A0-13000"), "0000A0-13000 13");
-  EXPECT_EQ(read<Fnx>(51, "FNX-a0-13000-7"), "FNX-a0-13000-7 default -");
-  EXPECT_EQ(read<QrBrlOs>(97, "PK1-A0-16000"), "PK1-A0-16000 default -");
-  EXPECT_EQ(read<QrBrlOs>(97, "OB4-A0-10000"), "OB4-A0-10000 -");
-  EXPECT_EQ(read<QrBrlOs>(100, "OR1-A0-14000"), "OR1-A0-14000 default -");
-  EXPECT_EQ(read<QrBrlOs>(132, "FNX-A0-12000"), "FNX-A0-12000 default -");
-
+  EXPECT_THROW(fnx.getSerialNumber(), WrongProtocolVersionException);
+  // At most forty characters; three X in any case make it invalid; characters 4 to 11 against
+  // the model's default, in any case.
+  const std::string ask = "79 81 01 41 16>79 81 ";
+  EXPECT_EQ(run(ask + "2E 41 '" + std::string(45, 'S') + "' 16", reading(fnx)),
+            std::string(40, 'S') + " -");
+  EXPECT_EQ(run(ask + "05 41 'xXx1' 16", reading(fnx)), "xXx1 invalid -");
+  EXPECT_EQ(run(ask + "0D 41 '0000a0-13000' 16", reading(fnx)), "0000a0-13000 default 13");
   QrBrlOs ob4(0x54);
-  auto set = [&](SerialPort& port) { return ob4.setSerialNumber(port, L"AB-17"), describe(ob4); };
+  EXPECT_EQ(run("79 54 01 41 16>79 54 0D 41 'OB4-A0-16000' 16", reading(ob4)), "OB4-A0-16000 -");
+  auto set = [&](SerialPort& port) {
+    return ob4.setSerialNumber(port, L"AB-17"), QrTest::describe(ob4.getSerialNumber());
+  };
   EXPECT_EQ(run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 7E 16", set), "AB-17");
   EXPECT_EQ(
       run("79 54 07 40 E8 'AB-17' 16>79 54 02 07 00 16", set),
@@ -107,26 +80,25 @@ TEST(IdentityQueriesTest, SerialNumbersFirmwareVersionAndBluetoothVariant) {
             "SL4-17-00815 17");
   PagelingSerialNumberRequestStrategy pocket;
   EXPECT_EQ(run("05 05", reading(pocket)), " -");
-  EXPECT_EQ(run(QrTest::Golden::repeat("05 05>'PG1'", 5), reading(pocket)), "PG1 -");
+  EXPECT_EQ(run(QrTest::OneLine::repeat("05 05>'PG1'", 5), reading(pocket)), "PG1 -");
   EXPECT_EQ(run("05 05>'PG123456'", reading(pocket)), "PG123456 -");
-  EXPECT_EQ(claimedServices(info) + claimedServices(pocket), "1212");
 
-  // The rest of version and variant is checked on whole devices; here what only a strategy shows:
-  // a two-byte version, and a port failure that forgets what was known.
+  // A two-byte version; a port failure forgets what was known.
   QrBrlOsFirmwareVersionRequestStrategy version(0x54);
-  auto ask = [&](SerialPort& p) { return version.requestFirmwareVersion(p), describe(version); };
-  EXPECT_EQ(run("79 54 01 C2 16>79 54 03 C2 FF 00 16", ask), "255.0");
-  EXPECT_EQ(run("79 54 01 C2 16>79 54 02 C2 03 16", ask), "255.0") << "too short: kept";
-  EXPECT_EQ(run("79 54 01 C2 16", ask).substr(0, 19), "CannotReadFromPort:");
-  EXPECT_THROW(version.getFirmwareVersion(), WrongProtocolVersionException) << "forgotten";
+  auto request = [&](SerialPort& p) {
+    return version.requestFirmwareVersion(p), QrTest::describe(version.getFirmwareVersion());
+  };
+  EXPECT_EQ(run("79 54 01 C2 16>79 54 03 C2 FF 00 16", request), "255.0");
+  EXPECT_EQ(run("79 54 01 C2 16", request).substr(0, 19), "CannotReadFromPort:");
+  EXPECT_THROW(version.getFirmwareVersion(), WrongProtocolVersionException);
   QrBrlOsIsBluetoothVersionRequestStrategy variant(0x8A);
   auto bluetooth = [&](SerialPort& p) {
-    return variant.requestBluetoothVersion(p), describe(variant);
+    return variant.requestBluetoothVersion(p), variant.isBluetoothVersion() ? "Bluetooth" : "USB";
   };
   EXPECT_EQ(run("79 8A 01 C1 16>79 8A 0C C1 0 0 0 0 0 0 0 01 0 0 0 16", bluetooth), "Bluetooth");
-  EXPECT_EQ(run("79 8A 01 C1 16", bluetooth).substr(0, 19), "CannotReadFromPort:");
-  EXPECT_THROW(variant.isBluetoothVersion(), WrongProtocolVersionException) << "forgotten";
-  EXPECT_EQ(QrTest::claimedServices(version) + QrTest::claimedServices(variant), "3637");
+  EXPECT_EQ(claimedServices(fnx) + "|" + claimedServices(info) + claimedServices(pocket) + "|" +
+                claimedServices(version) + claimedServices(variant),
+            "12 13|1212|3637");
 }
 
 // kind 2, number 0x1234, 03/2011, A 7, 12/1995, 01/2000, 06/2089, B 9, 11/1990, flag, state 1.
@@ -160,19 +132,10 @@ TEST(ServiceInfoTest, DecodesEveryFieldAndWritesTheSameBytesBack) {
   EXPECT_EQ(fields(hex(kRecord + " AA BB")), "2 4660 3/2011" + kRest + "1 1 | " + kRecord);
   const std::string stateTwo = "01 00 00 0C 63 00 01 05 02 01 03 02 00 04 03 04 00 00 00 00";
   EXPECT_EQ(fields(hex(stateTwo)), "1 0 12/1999 0 1/2005 2/2001 3/2002 0 4/2003 0 2 | " + stateTwo);
-  // Month 0 of an optional date: absent, written as 0 0; state bit one wins over bit two.
-  EXPECT_EQ(fields(with(8, 0)), "2 4660 3/2011 7 12/1995 - 6/2089 9 11/1990 1 1 | " +
-                                    kRecord.substr(0, 24) + "00 00" + kRecord.substr(29));
-  EXPECT_EQ(fields(with(15, 6)), "2 4660 3/2011" + kRest + "0 1 | " + toHex(with(15, 2)));
-  // Month bytes out of range wrap around.
-  EXPECT_EQ(fields(with(3, 13)).substr(0, 11) + fields(with(3, 0)).substr(6, 6),
-            "2 4660 1/20 12/20");
   EXPECT_EQ(QrTest::failure([&] { fields(Bytes(19, 1)); }),
             "WrongStreamSize: ServiceInfo::readObject() -- Wrong size of stream for reading data");
-  for (size_t at : {0, 16, 19}) {
-    EXPECT_EQ(QrTest::failure([&] { fields(with(at, at == 0 ? 0 : 1)); }),
-              "ServiceInfoCorrupted: ServiceInfo::readObject() -- Serviceinformation is corrupted");
-  }
+  EXPECT_EQ(QrTest::failure([&] { fields(with(16, 1)); }),  // reserved bytes not clear
+            "ServiceInfoCorrupted: ServiceInfo::readObject() -- Serviceinformation is corrupted");
   // Year bytes 190-255 read as 2090-2155; writing the record back must not turn them into the
   // last century (found by fuzzing: 2117 went out as 117, which reads as 2017).
   for (const uint8_t byte : {190, 217, 255}) {
@@ -190,57 +153,30 @@ TEST(ServiceInfoTest, DecodesEveryFieldAndWritesTheSameBytesBack) {
   };
   const std::string ask = "79 54 01 31 16>";
   EXPECT_EQ(run(">EE," + ask + "79 54 15 31 " + kRecord + " 16", receive), kRecord);
-  // No record (FE, or the display's id first), or an answer that is not the record.
-  for (const std::string& answer :
-       {std::string("FE 54 00"), std::string("54 01 00"), "79 54 15 30 " + kRecord + " 16",
-        "79 55 15 31 " + kRecord + " 16", "78 54 15 31 " + kRecord + " 16",
-        "79 54 15 31 " + kRecord + " 17"}) {
-    EXPECT_EQ(run(ask + answer, receive), "ServiceInfoNotReceived: ") << answer;
-  }
+  // No record, or an answer that is not the record.
+  EXPECT_EQ(run(ask + "FE 54 00", receive), "ServiceInfoNotReceived: ");
+  EXPECT_EQ(run(ask + "79 54 15 30 " + kRecord + " 16", receive), "ServiceInfoNotReceived: ");
   auto send = [&](SerialPort& port) { return strategy.sendServiceInformation(port, info), "sent"; };
   const std::string sending = ">EE,79 54 15 30 " + kRecord + " 16>";
   EXPECT_EQ(run(sending + "79 54 02 07 7E 16", send), "sent");
-  for (const char* answer : {"79 54 03 07 7E 16", "79 55 02 07 7E 16", "79 54 02 07 7E 17",
-                             "79 54 02 07 00 16", "79 54 02 07 7E", "78 54 02 07 7E 16"}) {
-    EXPECT_EQ(run(sending + answer, send), "ServiceInfoNotSent: ") << answer;
-  }
+  EXPECT_EQ(run(sending + "79 55 02 07 7E 16", send), "ServiceInfoNotSent: ");
   EXPECT_EQ(QrTest::claimedServices(strategy), "21");
 }
 
-// What the null strategies and the older displays' strategies lack fails with its prefix
+// What the null strategies lack fails with its prefix, in each of the forms the library uses
 // (where a value is owed, a missing failure would not even build).
 TEST(FirmwareNullStrategiesTest, EveryOperationFailsAsNotSupported) {
   QrTest::ScriptedPort port;
-  NoFirmwareUploadStrategy none;
-  EpromVersion11FirmwareUploadStrategy eprom(nullptr, 0x74, 40);
-  NoSerialNumberRequestStrategy serial;
-  InfoModeSerialNumberRequestStrategy info;
-  PagelingSerialNumberRequestStrategy pocket;
-  NoServiceInfoMaintenanceStrategy service;
   ServiceInfo record;
-  const std::wstring no = L"NoFirmwareUploadStrategy::", bt = no + L"loadBtFirmware -- ";
-  const std::wstring braille = no + L"executeBrailleFirmwareUpdate -- ",
-                     usb = no + L"executeUsbFirmwareUpdate -- ";
-  const std::wstring set = L"SerialNumberRequestStrategy::setSerialNumber",
-                     monitor = L"BrailleSystem::startMonitorMode -- ";
   EXPECT_TRUE(QrTest::eachFailsAsNotSupported({
-      {[&] { none.loadFirmware(port, L"", nullptr); }, no + L"loadFirmware -- "},
-      {[&] { none.loadBtFirmware(port, L"", nullptr); }, bt},
-      {[&] { eprom.loadBtFirmware(port, L"", nullptr); }, bt},
-      {[&] { none.executeBrailleFirmwareUpdate(port, L"", {}); }, braille},
-      {[&] { eprom.executeBrailleFirmwareUpdate(port, L"", {}); }, braille},
-      {[&] { none.executeUsbFirmwareUpdate(port, L"", {}); }, usb},
-      {[&] { eprom.executeUsbFirmwareUpdate(port, L"", {}); }, usb},
-      {[&] { serial.setSerialNumber(port, L""); }, L"No" + set + L" -- "},
-      {[&] { info.setSerialNumber(port, L""); }, L"InfoMode" + set + L" -- "},
-      {[&] { pocket.setSerialNumber(port, L""); }, L"Pageling" + set + L" "},
-      {[&] { service.sendServiceInformation(port, record); }, monitor},
-      {[&] { service.receiveServiceInformation(port, record); }, monitor},
+      {[&] { NoFirmwareUploadStrategy().loadFirmware(port, L"", nullptr); },
+       L"NoFirmwareUploadStrategy::loadFirmware -- "},
+      {[&] { PagelingSerialNumberRequestStrategy().setSerialNumber(port, L""); },
+       L"PagelingSerialNumberRequestStrategy::setSerialNumber "},
+      {[&] { NoServiceInfoMaintenanceStrategy().receiveServiceInformation(port, record); },
+       L"BrailleSystem::startMonitorMode -- "},
   }));
-  EXPECT_EQ(claimedServices(none) + claimedServices(serial) + claimedServices(service) +
-                claimedServices(NoFirmwareVersionRequestStrategy()) +
-                claimedServices(NoIsBluetoothVersionRequestStrategy()) + claimedServices(eprom),
-            "11");
+  EXPECT_EQ(claimedServices(EpromVersion11FirmwareUploadStrategy(nullptr, 0x74, 40)), "11");
 }
 
 }  // namespace
