@@ -223,7 +223,6 @@ TEST_F(EpromUploadTest, ModelsThirtySixAndThirtyEightSwitchOverASecondTime) {
   folder.write(L"a.h01", "abc");  // letter case does not matter
   folder.write(L"A.H03", "never counted");
   const auto set = QrCom::countFirmwareFiles(folder.path(L"A.H00"), nullptr, nullptr);
-  EXPECT_EQ(set.paths, (std::vector<std::wstring>{folder.path(L"A.H00"), folder.path(L"a.h01")}));
   EXPECT_EQ(set.count * 100 + set.totalBytes, 213u);
 
   std::filesystem::remove(toFsPath(folder.path(L"FW.H00")));
