@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/RawTty.h"
+#include "qrcom/port/PosixSerialPort.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -150,9 +150,12 @@ TEST_F(EmulatorToolTest, LogsAndTakesFaultsThroughTheControlFifo) {
   command("no such command");
   command("1");  // exactly the faults named: none, so plugged in again
   ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
-  QrTest::RawTty host(tty);
-  host.write(QrTest::hex("FF"));
-  EXPECT_EQ(host.read(2, 2000), QrTest::hex("FE 22"));
+  {
+    QrCom::PosixSerialPort host(tty.wstring());
+    host.writeByte(0xFF);
+    EXPECT_EQ(host.readByte(), 0xFE);
+    EXPECT_EQ(host.readByte(), 0x22);
+  }
   const std::string log = stopEmulator(SIGTERM);
   EXPECT_FALSE(fs::exists(control) || fs::is_symlink(tty)) << "FIFO and link go with the tool";
   EXPECT_THAT(log, AllOf(HasSubstr("display 1 host> FF"), HasSubstr("display 1 <dev  FE 22")));

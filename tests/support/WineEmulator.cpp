@@ -1,7 +1,6 @@
 #include "tests/support/WineEmulator.h"
 
 #include <cstdlib>
-#include <sstream>
 
 namespace QrTest {
 
@@ -17,18 +16,6 @@ std::wstring onDriveZ(const std::string& path) {
   std::wstring windows = L"Z:";
   for (char character : path) windows += character == '/' ? L'\\' : static_cast<wchar_t>(character);
   return windows;
-}
-
-std::string readWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  std::string text;
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
 }
 
 }  // namespace
@@ -70,15 +57,6 @@ bool WineEmulatorTest::becomes(DWORD verdict) const {
     Sleep(10);
   }
   return false;
-}
-
-std::vector<std::string> WineEmulatorTest::logLines(const std::string& text) const {
-  std::istringstream log(readWholeFile(onDriveZ(environment("QR_WINE_LOG"))));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(log, line);) {
-    if (line.find(text) != std::string::npos) lines.push_back(line);
-  }
-  return lines;
 }
 
 }  // namespace QrTest

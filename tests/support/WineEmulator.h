@@ -16,8 +16,8 @@ namespace QrTest {
 
 // A fixture for Windows tests against quorlin-emulator on a pty that Wine maps to a COM port.
 // scripts/test.sh starts the emulator (one display, model 0x22, protocol version 0x0102) and
-// tells the tests where it is: QR_WINE_COM (the COM number), QR_WINE_CONTROL (its control FIFO)
-// and QR_WINE_LOG (its log). Without them, as on a real Windows machine, the tests skip.
+// tells the tests where it is: QR_WINE_COM (the COM number) and QR_WINE_CONTROL (its control
+// FIFO). Without them, as on a real Windows machine, the tests skip.
 // Protocol pauses run on a virtual clock; the port's own time-outs take real time.
 class WineEmulatorTest : public ::testing::Test {
  protected:
@@ -40,8 +40,6 @@ class WineEmulatorTest : public ::testing::Test {
       throw;
     }
   }
-  // The lines of the emulator's log that contain `text`.
-  std::vector<std::string> logLines(const std::string& text) const;
 
   ScopedVirtualClock clock;
   int number = 0;
