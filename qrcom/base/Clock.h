@@ -8,6 +8,7 @@ namespace QrCom {
 
 // The one seam for time. Every protocol pause, every millisecond tick and every software
 // time-out goes through the installed clock, so tests can replace real time with a virtual one.
+// A serial port's own read time-outs are the line's (termios or the COM port's time-outs).
 class Clock {
  public:
   virtual ~Clock() = default;
