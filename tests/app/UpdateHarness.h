@@ -156,8 +156,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
 
   // How many calls of an operation fail with ErrorInProtocolException, faked or not.
   std::map<std::string, int> failures;
-  bool serialNumberFails = false;
-  std::optional<std::wstring> serialNumber;  // instead of the display's
+  std::optional<std::wstring> serialNumber;  // instead of the display's; "!": it cannot tell
   std::set<int> extraServices;
   bool receiveFileCancels = false;
   QrCom::BrailleTablesNames tableNames;
@@ -169,7 +168,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
     return extraServices.count(serviceId) > 0 || QuorlinDevice::isServiceSupported(serviceId);
   }
   std::wstring getSerialNumber() const override {
-    if (serialNumberFails) throw QrCom::LostConnectionException(L"scripted");
+    if (serialNumber == L"!") throw QrCom::LostConnectionException(L"scripted");
     return serialNumber ? *serialNumber : QuorlinDevice::getSerialNumber();
   }
   void loadFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {
