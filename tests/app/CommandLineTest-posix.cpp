@@ -29,16 +29,11 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
   EXPECT_EQ(parseCommandLine({"--", "--yes"}).options.folder, L"--yes");
   EXPECT_EQ(parseCommandLine({"-"}).options.folder, L"-");
   // The first error ends the parse.
-  for (const std::vector<std::string>& wrong :
-       std::vector<std::vector<std::string>>{{"--bogus", "--list"},
-                                             {"-h", "--list"},
-                                             {"--port=", "--list"},
-                                             {"--yes=1", "--list"},
-                                             {"/a", "/b", "--list"},
-                                             {"", "--list"},
-                                             {"--lang", "fr", "--list"},
-                                             {"--lang"},
-                                             {"--port"}}) {
+  using Args = std::vector<std::string>;
+  for (const Args& wrong :
+       {Args{"--bogus", "--list"}, Args{"-h", "--list"}, Args{"--port=", "--list"},
+        Args{"--yes=1", "--list"}, Args{"/a", "/b", "--list"}, Args{"", "--list"},
+        Args{"--lang", "fr", "--list"}, Args{"--lang"}, Args{"--port"}}) {
     EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
     EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();
   }

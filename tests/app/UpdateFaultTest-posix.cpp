@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,21 +27,6 @@ namespace {
 // retried twenty times before the user is asked, takes about two minutes.
 constexpr uint64_t kBoundMs = 5 * 60 * 1000;
 
-enum class Fault { Silence, Unplug, GarbledAnswers, Cancel };
-
-const char* const kFaultNames[] = {"Silence", "Unplug", "GarbledAnswers", "Cancel"};
-
-// The first lines of a sample bank and its end record: a short but real firmware image.
-std::string shortBank(int bank) {
-  std::ifstream in(std::filesystem::path(QR_TEST_DATA "/firmware") /
-                   ("SAMPLE.H0" + std::to_string(bank)));
-  std::ostringstream image;
-  std::string line;
-  for (int count = 0; count < 3 && std::getline(in, line); ++count) image << line << "\n";
-  image << ":00000001FF\n";
-  return image.str();
-}
-
 std::set<std::filesystem::path> folderContents(const std::filesystem::path& folder) {
   std::set<std::filesystem::path> paths;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
@@ -52,8 +35,9 @@ std::set<std::filesystem::path> folderContents(const std::filesystem::path& fold
   return paths;
 }
 
-class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInterface<Fault> {
- protected:
+class UpdateFaultTest : public QrTest::UpdateRun,
+                        public ::testing::WithParamInterface<std::string> {
+ public:
   UpdateFaultTest() { faked = {}; }
 
   // An older display and its package: EPROM firmware in three banks, a system file and a
@@ -62,8 +46,11 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
     QrEmu::DisplayIdentity identity;
     identity.serialNumber = "COR-22-00417";
     QrEmu::Display& display = attach(114, 3, identity);
-    for (int bank = 0; bank < 3; ++bank) {
-      folder.write(L"COR.H0" + std::to_wstring(bank), shortBank(bank));
+    for (uint8_t bank = 0; bank < 3; ++bank) {
+      // Three data records and the end record: no extended address in an EPROM bank.
+      std::vector<std::string> records = QrTest::hexRecords(3, bank);
+      folder.write(L"COR.H0" + std::to_wstring(bank),
+                   QrTest::hexText({records.begin() + 1, records.end()}));
     }
     folder.write(L"MSG.QSF", std::string(300, 'm'));
     folder.write(L"German.asc", "German\n1\n12\n");
@@ -108,7 +95,6 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
     EXPECT_EQ(processors->usbController(), QrEmu::Bytes(16, 0xA5));
     EXPECT_EQ(display.find<QrEmu::BluetoothModule>()->firmware(), records);
     const auto& files = display.find<QrEmu::FileTransfer>()->files().everyFile();
-    ASSERT_EQ(files.count("/QRSYS/LANGUAGE/de.QSF"), 1u);
     EXPECT_EQ(files.at("/QRSYS/LANGUAGE/de.QSF").content.size(), 30u);
   }
 
@@ -126,13 +112,10 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
     }
   }
 
-  // The host's writes of a run, and how many of them the controller's own thread made before
-  // the worker took over.
+  // The host's writes of a run, how many of them the controller's own thread made before the
+  // worker took over, and those before the worker's closing restart (all when there is none).
   struct Count {
-    uint32_t writes = 0;
-    uint32_t beforeUpload = 0;
-    // Those before the worker's closing restart of the display (all when there is none).
-    uint32_t beforeRestart = 0;
+    uint32_t writes = 0, beforeUpload = 0, beforeRestart = 0;
   };
 
   // Runs the update with a trace that counts the writes; `atWrite` sees each write's number.
@@ -157,43 +140,40 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
   // Counts a clean update of a new display that `setUp` attaches with its package, then fails
   // the update of another new one at each of its writes in turn. `holdsPackage`, when given,
   // checks the display after every update that reports success.
-  void failAtEveryStep(const std::function<QrEmu::Display&()>& setUp,
-                       const std::function<void(QrEmu::Display&)>& holdsPackage = {}) {
-    const auto check = [&](QrEmu::Display& display) {
-      if (holdsPackage) holdsPackage(display);
-    };
+  void failAtEveryStep(
+      QrEmu::Display& (UpdateFaultTest::*setUp)(),
+      void (*check)(QrEmu::Display&) = [](QrEmu::Display&) {}) {
     Count clean;
-    QrEmu::Display& first = setUp();
+    QrEmu::Display& first = (this->*setUp)();
     ASSERT_EQ(countedRun(first, clean), UpdateOutcome::Succeeded);
     ASSERT_EQ(ui.messages, QrTest::kUpdateDone);
     check(first);
     ASSERT_GT(clean.writes, clean.beforeUpload);
     const std::set<std::filesystem::path> package = folderContents(QrTest::toFsPath(folder.path()));
 
-    const Fault fault = GetParam();
+    const std::string fault = GetParam();
+    const bool cancel = fault == "Cancel";
     // Cancel exists only while the progress dialog is open.
-    const uint32_t firstStep = fault == Fault::Cancel ? clean.beforeUpload + 1 : 1;
-    for (uint32_t step = firstStep; step <= clean.writes; ++step) {
-      SCOPED_TRACE(std::string(kFaultNames[static_cast<int>(fault)]) + " at write " +
-                   std::to_string(step) + " of " + std::to_string(clean.writes));
+    for (uint32_t step = cancel ? clean.beforeUpload + 1 : 1; step <= clean.writes; ++step) {
+      SCOPED_TRACE(fault + " at write " + std::to_string(step) + " of " +
+                   std::to_string(clean.writes));
       // A display as new each time, so that each run takes the clean run's steps.
       removeDisplays();
-      QrEmu::Display& display = setUp();
+      QrEmu::Display& display = (this->*setUp)();
       ui.messages.clear();
       ui.retries = 0;  // a file that keeps failing is given up at the first question
-      QrEmu::Faults faults;
-      faults.silent = fault == Fault::Silence;
-      faults.unplugged = fault == Fault::Unplug;
-      faults.wrongAnswers = fault == Fault::GarbledAnswers;
-      if (fault != Fault::Cancel) display.setFaultsAtWrite(step, faults);
+      if (!cancel) {
+        display.setFaultsAtWrite(step, QrEmu::Faults{fault == "Silence", fault == "GarbledAnswers",
+                                                     0, 0, false, fault == "Unplug"});
+      }
       const uint64_t start = clock->now();
       Count faulty;
       const UpdateOutcome outcome = countedRun(display, faulty, [&](uint32_t write) {
-        if (fault == Fault::Cancel && write == step) ui.pressCancel();
+        if (cancel && write == step) ui.pressCancel();
       });
       EXPECT_GE(faulty.writes, step);
       EXPECT_LE(clock->now() - start, kBoundMs);
-      if (step > clean.beforeRestart && fault != Fault::Cancel) {
+      if (step > clean.beforeRestart && !cancel) {
         // Whether the closing restart worked is not asked: everything had arrived.
         EXPECT_EQ(outcome, UpdateOutcome::Succeeded);
         EXPECT_EQ(ui.messages, QrTest::kUpdateDone);
@@ -220,16 +200,15 @@ class UpdateFaultTest : public QrTest::UpdateRun, public ::testing::WithParamInt
 };
 
 TEST_P(UpdateFaultTest, AnOlderDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers) {
-  failAtEveryStep([this]() -> QrEmu::Display& { return olderDisplayWithPackage(); });
+  failAtEveryStep(&UpdateFaultTest::olderDisplayWithPackage);
 }
 
 TEST_P(UpdateFaultTest, ACurrentDisplaysUpdateFailsCleanlyAtEveryStepAndRecovers) {
-  failAtEveryStep([this]() -> QrEmu::Display& { return currentDisplayWithPackage(); });
+  failAtEveryStep(&UpdateFaultTest::currentDisplayWithPackage);
 }
 
 TEST_P(UpdateFaultTest, ACurrentDisplaysUpdateOverUsbFailsCleanlyAtEveryStepAndRecovers) {
-  failAtEveryStep([this]() -> QrEmu::Display& { return currentUsbDisplayWithPackage(); },
-                  holdsUsbPackage);
+  failAtEveryStep(&UpdateFaultTest::currentUsbDisplayWithPackage, holdsUsbPackage);
 }
 
 // A refused confirmation (NAK) at each exchange of the file transfers in turn: the update either
@@ -241,7 +220,6 @@ TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
     removeDisplays();
     QrEmu::Display& display = currentDisplayWithPackage();
     auto* transfer = display.find<QrEmu::FileTransfer>();
-    ASSERT_NE(transfer, nullptr);
     {
       auto guard = display.lock();
       transfer->faults().nakAt = confirmation;
@@ -271,11 +249,8 @@ TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, UpdateFaultTest,
-                         ::testing::Values(Fault::Silence, Fault::Unplug, Fault::GarbledAnswers,
-                                           Fault::Cancel),
-                         [](const ::testing::TestParamInfo<Fault>& info) {
-                           return std::string(kFaultNames[static_cast<int>(info.param)]);
-                         });
+                         ::testing::Values("Silence", "Unplug", "GarbledAnswers", "Cancel"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace QrApp

@@ -42,24 +42,19 @@ class RecordingUi : public QrApp::UpdaterUi,
                     public QrApp::UploadProgress,
                     public QrApp::FolderSettings {
  public:
-  // --- scripted answers (set before the run)
+  // --- scripted answers (set before the run): `retries` answers to the retry question before
+  // the first Cancel; the user presses Cancel once the worker has asked `cancelAtRetryQuestion`
+  // retry questions in a run (0: never).
   bool yes = true;
-  int selection = 0;
-  std::optional<std::wstring> folder;
-  std::optional<std::wstring> storedFolder;
-  int retries = 1000;  // answers to the retry question before the first Cancel
-  // The user presses Cancel once the worker has asked this many retry questions (0: never).
-  int cancelAtRetryQuestion = 0;
+  int selection = 0, retries = 1000, cancelAtRetryQuestion = 0;
+  std::optional<std::wstring> folder, storedFolder;
 
-  // --- what the user was shown, and the settings' use
-  Texts questions;
+  // --- what the user was shown (`messages`: those during the upload included), the settings'
+  // use
+  Texts questions, messages, statuses, folderWrites;
   std::vector<Texts> selections;
   std::vector<std::optional<std::wstring>> folderQuestions;
-  Texts messages;  // message boxes, those during the upload included
-  Texts statuses;
   std::vector<unsigned> percents;
-  int retryQuestions = 0;
-  Texts folderWrites;
 
   void showMessage(const std::wstring& text, QrApp::MessageKind) override {
     record(messages, text);
@@ -96,7 +91,7 @@ class RecordingUi : public QrApp::UpdaterUi,
   bool askRetry() override {
     std::unique_lock<std::mutex> lock(mutex_);
     if (closed_) return false;
-    if (++retryQuestions == cancelAtRetryQuestion) {
+    if (++retryQuestions_ == cancelAtRetryQuestion) {
       // Cancel while the question is open; the worker gets its answer once the cancel is done.
       lock.unlock();
       pressCancel();
@@ -123,6 +118,7 @@ class RecordingUi : public QrApp::UpdaterUi,
     std::lock_guard<std::mutex> lock(mutex_);
     result_.reset();
     cancelPressed_ = closed_ = false;
+    retryQuestions_ = 0;
   }
 
  private:
@@ -135,8 +131,8 @@ class RecordingUi : public QrApp::UpdaterUi,
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<int> result_;
-  bool cancelPressed_ = false;
-  bool closed_ = false;
+  bool cancelPressed_ = false, closed_ = false;
+  int retryQuestions_ = 0;
 };
 
 // The calls a ScriptedDevice was asked to do; it outlives the device.
@@ -156,8 +152,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
 
   // How many calls of an operation fail with ErrorInProtocolException, faked or not.
   std::map<std::string, int> failures;
-  bool serialNumberFails = false;
-  std::optional<std::wstring> serialNumber;  // instead of the display's
+  std::optional<std::wstring> serialNumber;  // instead of the display's; "!": it cannot tell
   std::set<int> extraServices;
   bool receiveFileCancels = false;
   QrCom::BrailleTablesNames tableNames;
@@ -169,7 +164,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
     return extraServices.count(serviceId) > 0 || QuorlinDevice::isServiceSupported(serviceId);
   }
   std::wstring getSerialNumber() const override {
-    if (serialNumberFails) throw QrCom::LostConnectionException(L"scripted");
+    if (serialNumber == L"!") throw QrCom::LostConnectionException(L"scripted");
     return serialNumber ? *serialNumber : QuorlinDevice::getSerialNumber();
   }
   void loadFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {

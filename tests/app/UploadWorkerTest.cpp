@@ -91,7 +91,6 @@ TEST_F(UploadWorkerTest, FilesAreRetriedTwentyTimesThenFiveAfterEachRetryAnswere
   for (const auto& row : cases) {
     scripted([&row](ScriptedDevice& device) { device.failures = row.failures; });
     ui.retries = 1;
-    ui.retryQuestions = 0;
     ui.cancelAtRetryQuestion = row.cancelAtRetryQuestion;
     ui.messages.clear();
     const size_t pauses = clock->pauses().size();
