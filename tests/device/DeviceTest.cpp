@@ -321,53 +321,44 @@ TEST_F(GatewayTest, EachOperationAsksItsStrategyOnOnePurgedPort) {
     EXPECT_TRUE(device->isPortInUse());
     calls.log += std::to_wstring(inside().nestingCount());
   };
-  ServiceInfo info;
-  std::wstring serial, version;
-  std::vector<DirectoryEntry> list;
-  const std::pair<std::function<void()>, const wchar_t*> rows[] = {
-      {[&] { device->block(); }, L"lock;1"},
-      {[&] { EXPECT_TRUE(device->isAvailable()); }, L"active;1"},
-      {[&] { device->unblock(); }, L"release;1"},
-      {[&] { device->startBatteryTestMode(); }, L"battery test;1"},
-      {[&] { device->setBluetoothPin(L"0815"); }, L"pin 0815;1"},
-      {[&] { device->activateBrailleTable(3); }, L"table 3;1"},
-      {[&] { device->getRealTimeClock(nullptr); }, L"get clock;1"},
-      {[&] { device->synchronizeDateTimeToPc(); }, L"clock 20251224 235958;2"},  // local time
-      {[&] { device->sendFileList(&list); }, L"cd ;2list;1"},
-      {[&] { device->receiveServiceInformation(info); }, L"write record;1"},
-      {[&] {
-         device->getServiceInformationSerialNumberAndFirmwareVersion(info, serial, version);
-         EXPECT_EQ(serial + L" " + version, L"OB4-17-00815 3.12_normal_mode");
-       },
-       L"read record;1"},
-      {[&] {
-         inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());
-         device->getServiceInformationAndSerialNumber(info, serial);
-         EXPECT_EQ(serial, L"");  // as far as known
-       },
-       L"read record;1"},
-      {[&] { device->stopGlint(); }, L"stopGlint;1"},
-      {[&] {
-         install<MonitorModeStrategy>();
-         device->stopGlint();
-       },
-       L""},
-      {[&] {
-         install<FileTransferStrategy>({31});
-         device->sendFileList(&list);
-       },
-       L"list;1"},
-  };
-  for (const auto& [operation, expected] : rows) {
-    calls.log.clear();
+  // Runs one outer operation, then ends its part of the log with "|".
+  const auto once = [&](const std::function<void()>& operation) {
     port.clearLog();
     opened = closed = 0;
     operation();
-    EXPECT_EQ(calls.log, expected);
-    EXPECT_EQ(opensAndCloses() + " " + std::to_string(purges()), "1/1 1") << toUtf8(expected);
+    EXPECT_EQ(opensAndCloses() + " " + std::to_string(purges()), "1/1 1") << toUtf8(calls.log);
     EXPECT_FALSE(device->isPortInUse());
-  }
-  EXPECT_EQ(device->sendFileList(nullptr) + device->sendFolderList(nullptr), 0u);
+    calls.log += L"|";
+  };
+  QuorlinDevice& d = *device;
+  ServiceInfo info;
+  std::wstring serial, version;
+  std::vector<DirectoryEntry> list;
+  once([&] { d.block(); });
+  once([&] { EXPECT_TRUE(d.isAvailable()); });
+  once([&] { d.unblock(); });
+  once([&] { d.startBatteryTestMode(); });
+  once([&] { d.setBluetoothPin(L"0815"); });
+  once([&] { d.activateBrailleTable(3); });
+  once([&] { d.getRealTimeClock(nullptr); });
+  once([&] { d.synchronizeDateTimeToPc(); });
+  once([&] { d.sendFileList(&list); });
+  once([&] { d.receiveServiceInformation(info); });
+  once([&] { d.getServiceInformationSerialNumberAndFirmwareVersion(info, serial, version); });
+  EXPECT_EQ(serial + L" " + version, L"OB4-17-00815 3.12_normal_mode");
+  inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());
+  once([&] { d.getServiceInformationAndSerialNumber(info, serial); });
+  EXPECT_EQ(serial, L"");  // as far as known
+  once([&] { d.stopGlint(); });
+  install<MonitorModeStrategy>();
+  once([&] { d.stopGlint(); });
+  install<FileTransferStrategy>({31});
+  once([&] { d.sendFileList(&list); });
+  EXPECT_EQ(calls.log,
+            L"lock;1|active;1|release;1|battery test;1|pin 0815;1|table 3;1|get clock;1|clock "
+            L"20251224 235958;2|cd ;2list;1|write record;1|read record;1|read record;1|stopGlint;1"
+            L"||list;1|");
+  EXPECT_EQ(d.sendFileList(nullptr) + d.sendFolderList(nullptr), 0u);
   EXPECT_EQ(opened, 1) << "null lists never open the port";
 }
 
