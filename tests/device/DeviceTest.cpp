@@ -143,29 +143,26 @@ TEST_F(DeviceConstructionTest, InfoModeDisplaysAndTheirServiceInformation) {
   }
 }
 
-TEST_F(DeviceConstructionTest, ThePocketReaderIsNamedByTheCaller) {
-  struct Names : ModelNameSource {
-    std::wstring pocketReaderName() const override { return L"Pageling"; }
-  } names;
-  identifies("90", "");
-  QuorlinDevice pageling(kDisplayPath);
-  EXPECT_EQ(pageling.getModelName(&names), L"Pageling");
-  EXPECT_EQ(pageling.getModelName(nullptr), L"");
-}
-
-// Model 133 is no display the table knows: it asks nothing further and offers nothing but 0.
+// Model 133 is no display the table knows: it asks nothing further and offers nothing but 0. The
+// pocket reader (model 144) is named by the caller.
 TEST_F(DeviceConstructionTest, UnknownModelsAndNoDisplays) {
   identifies("85", "06 0C 01 03 16");
   QuorlinDevice unknown(kDisplayPath);
   EXPECT_EQ(port.written(), hex("FF 0C 06 16"));
   EXPECT_TRUE(unknown.isServiceSupported(0));
   EXPECT_FALSE(unknown.isServiceSupported(21));
+  struct Names : ModelNameSource {
+    std::wstring pocketReaderName() const override { return L"Pageling"; }
+  } names;
+  identifies("90", "");
+  QuorlinDevice pageling(kDisplayPath);
+  EXPECT_EQ(pageling.getModelName(&names) + pageling.getModelName(nullptr), L"Pageling");
 
   EXPECT_EQ(failure([&] { QuorlinDevice device(kDisplayPath); }), "NoDeviceFound: ");
-  EXPECT_EQ(opensAndCloses(), "2/2");
+  EXPECT_EQ(opensAndCloses(), "3/3");
   EXPECT_EQ(failure([&] { QuorlinDevice device(L"\\\\?\\hid#vid_4c7a&pid_0054&mi_01#7"); }),
             "NoDeviceFound: ");
-  EXPECT_EQ(opened, 2);  // a path outside the rule is never opened
+  EXPECT_EQ(opened, 3);  // a path outside the rule is never opened
 }
 
 // What the fake strategies were asked, in order: "lock;active;". `during` runs inside each call
@@ -199,6 +196,12 @@ struct Fakes : NoDeviceMaintenanceStrategy,
   void lockMassStorageProtocol(SerialPort&) override { calls(L"lock"); }
   void releaseMassStorageProtocol(SerialPort&) override { calls(L"release"); }
   void deleteFlash(SerialPort&) override { calls(L"deleteFlash"); }
+  void startBatteryTestMode(SerialPort&) override { calls(L"battery test"); }
+  void setBluetoothPin(SerialPort&, const std::wstring& pin) override { calls(L"pin " + pin); }
+  void activateBrailleTable(SerialPort&, uint8_t slot) override {
+    calls(L"table " + std::to_wstring(slot));
+  }
+  void getRealTimeClock(SerialPort&, DeviceDateTime*) override { calls(L"get clock"); }
   void setRealTimeClock(SerialPort&, const DeviceDateTime& t) override {
     calls(L"clock " + std::to_wstring(t.year * 10000 + t.month * 100 + t.day) + L" " +
           std::to_wstring(t.hour * 10000 + t.minute * 100 + t.second));
@@ -307,20 +310,59 @@ class GatewayTest : public ScriptedDisplayTest {
   std::unique_ptr<QuorlinDevice> device;
 };
 
-TEST_F(GatewayTest, EachOuterOperationOpensPurgesAndClosesThePort) {
+// Each outer operation opens, purges and closes the port once around its strategy's call; the
+// log tells the nesting during each call: a file list changes first into the working directory
+// on displays with directories (service 32), glint stops only with service 35.
+TEST_F(GatewayTest, EachOperationAsksItsStrategyOnOnePurgedPort) {
+  install<ServiceInfoMaintenanceStrategy>();
+  install<MonitorModeStrategy>({35});
+  clock->setLocalTime({2025, 12, 3, 24, 23, 59, 58, 0});
   calls.during = [&] {
     EXPECT_TRUE(device->isPortInUse());
-    EXPECT_EQ(inside().nestingCount(), 1);
+    calls.log += std::to_wstring(inside().nestingCount());
   };
-  device->block();
-  EXPECT_TRUE(device->isAvailable());
-  device->unblock();
-  EXPECT_EQ(calls.log, L"lock;active;release;");
-  EXPECT_EQ(opensAndCloses(), "3/3");
-  EXPECT_EQ(purges(), 3);
-  EXPECT_FALSE(device->isPortInUse());
-  EXPECT_EQ(device->sendFileList(nullptr), 0u);  // null lists never open the port
-  EXPECT_EQ(device->sendFolderList(nullptr), 0u);
+  // Runs one outer operation, then ends its part of the log with "|".
+  const auto once = [&](const std::function<void()>& operation) {
+    port.clearLog();
+    opened = closed = 0;
+    operation();
+    EXPECT_EQ(opensAndCloses() + " " + std::to_string(purges()), "1/1 1") << toUtf8(calls.log);
+    EXPECT_FALSE(device->isPortInUse());
+    calls.log += L"|";
+  };
+  QuorlinDevice& d = *device;
+  ServiceInfo info;
+  std::wstring serial, version;
+  std::vector<DirectoryEntry> list;
+  once([&] { d.block(); });
+  once([&] { EXPECT_TRUE(d.isAvailable()); });
+  once([&] { d.unblock(); });
+  once([&] { d.startBatteryTestMode(); });
+  once([&] { d.setBluetoothPin(L"0815"); });
+  once([&] { d.activateBrailleTable(3); });
+  once([&] { d.getRealTimeClock(nullptr); });
+  once([&] { d.synchronizeDateTimeToPc(); });
+  once([&] { d.sendFileList(&list); });
+  once([&] { d.receiveServiceInformation(info); });
+  once([&] { d.getServiceInformationSerialNumberAndFirmwareVersion(info, serial, version); });
+  EXPECT_EQ(serial + L" " + version, L"OB4-17-00815 3.12_normal_mode");
+  inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());
+  once([&] { d.getServiceInformationAndSerialNumber(info, serial); });
+  EXPECT_EQ(serial, L"");  // as far as known
+  once([&] { d.stopGlint(); });
+  install<MonitorModeStrategy>();
+  once([&] { d.stopGlint(); });
+  install<FileTransferStrategy>({31});
+  once([&] { d.sendFileList(&list); });
+  EXPECT_EQ(calls.log,
+            L"lock;1|active;1|release;1|battery test;1|pin 0815;1|table 3;1|get clock;1|clock "
+            L"20251224 235958;2|cd ;2list;1|write record;1|read record;1|read record;1|stopGlint;1"
+            L"||list;1|");
+  EXPECT_EQ(d.sendFileList(nullptr) + d.sendFolderList(nullptr), 0u);
+  EXPECT_EQ(opened, 1) << "null lists never open the port";
+}
+
+TEST_F(GatewayTest, APortThatCannotOpenLeavesTheGatewayFree) {
   {
     ScopedHidLink unplugged(nullptr, [](const std::wstring&) -> std::unique_ptr<SerialPort> {
       throw UnableToOpenPortException(L"Can not open port");
@@ -330,27 +372,22 @@ TEST_F(GatewayTest, EachOuterOperationOpensPurgesAndClosesThePort) {
     EXPECT_EQ(inside().nestingCount(), 0);
   }
   device->block();  // plugged in again
-  EXPECT_EQ(opensAndCloses(), "4/4");
+  EXPECT_EQ(opensAndCloses(), "1/1");
 }
 
-// Setting the clock is an operation inside an operation: one port for both.
-TEST_F(GatewayTest, TheClockIsSetToLocalTimeOnOnePortAndAFailureInsideClosesItOnce) {
-  clock->setLocalTime({2025, 12, 3, 24, 23, 59, 58, 0});
-  device->synchronizeDateTimeToPc();
-  EXPECT_EQ(calls.log, L"clock 20251224 235958;");
-  EXPECT_EQ(opensAndCloses(), "1/1");
-  EXPECT_EQ(purges(), 1);
+// Setting the clock is an operation inside an operation; a failure inside closes the port once.
+TEST_F(GatewayTest, AFailingClockClosesThePortOnceAndADisplayWithoutClockIsNotAsked) {
   calls.failing = {L"clock"};
   EXPECT_THROW(device->synchronizeDateTimeToPc(), ErrorOnDeviceException);
-  EXPECT_EQ(opensAndCloses(), "2/2");
+  EXPECT_EQ(opensAndCloses(), "1/1");
   EXPECT_EQ(inside().nestingCount(), 0);
   EXPECT_EQ(inside().portState(), 0u);
   calls.failing.clear();
   device->synchronizeDateTimeToPc();
-  EXPECT_EQ(opensAndCloses(), "3/3");
-  install<DeviceMaintenanceStrategy>();  // no clock: nothing to do
+  EXPECT_EQ(opensAndCloses(), "2/2");
+  install<DeviceMaintenanceStrategy>();
   device->synchronizeDateTimeToPc();
-  EXPECT_EQ(opened, 3);
+  EXPECT_EQ(opened, 2);
 }
 
 TEST_F(GatewayTest, VantrasWithFP3OrFP4SerialNumbersHaveNoClock) {
@@ -363,15 +400,6 @@ TEST_F(GatewayTest, VantrasWithFP3OrFP4SerialNumbersHaveNoClock) {
   }
   inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());  // nothing rules it out
   EXPECT_TRUE(device->isServiceSupported(27));
-}
-
-TEST_F(GatewayTest, FileListsStartInTheWorkingDirectoryOnDevicesWithDirectories) {
-  std::vector<DirectoryEntry> list;
-  device->sendFileList(&list);
-  EXPECT_EQ(opened, 1);  // one port for both
-  install<FileTransferStrategy>({31});
-  device->sendFileList(&list);
-  EXPECT_EQ(calls.log, L"cd ;list;list;");
 }
 
 TEST_F(GatewayTest, ASecondThreadIsRefused) {
@@ -412,24 +440,6 @@ TEST_F(GatewayTest, CancelReachesUploadAndTransferWhileTheDeviceLockIsHeld) {
   cancelled.wait();
   EXPECT_EQ(calls.log, L"cancel;cancel;");
   EXPECT_EQ(opened, 0);
-}
-
-TEST_F(GatewayTest, ServiceInformationGlintAndHidPathsReachTheirStrategies) {
-  install<ServiceInfoMaintenanceStrategy>();
-  ServiceInfo info;
-  std::wstring serial, version;
-  device->getServiceInformationSerialNumberAndFirmwareVersion(info, serial, version);
-  EXPECT_EQ(serial + L" " + version, L"OB4-17-00815 3.12_normal_mode");
-  inside().replace(std::make_unique<NoSerialNumberRequestStrategy>());
-  device->getServiceInformationAndSerialNumber(info, serial);
-  EXPECT_EQ(serial, L"");  // as far as known
-  device->receiveServiceInformation(info);
-  install<MonitorModeStrategy>();
-  device->stopGlint();  // enters the gateway, but stops only with the service
-  install<MonitorModeStrategy>({35});
-  device->stopGlint();
-  EXPECT_EQ(calls.log, L"read record;read record;write record;stopGlint;");
-  EXPECT_EQ(opensAndCloses(), "5/5");
 }
 
 // For the USB firmware upload: the display came back under a new path. HID ports open
