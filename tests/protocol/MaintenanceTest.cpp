@@ -12,10 +12,7 @@
 namespace QrCom {
 namespace {
 
-using QrTest::doing;
-using QrTest::steps;
-using QrTest::Steps;
-using QrTest::operator+;
+using namespace QrTest;
 
 // The Braille-table slots, as the updater uses them on the legacy line and the current firmware.
 TEST(TableSlotsTest, Exchanges) {
@@ -23,10 +20,9 @@ TEST(TableSlotsTest, Exchanges) {
   for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(255 - i);
   Steps blocks;
   for (size_t at : {0, 78, 156, 234}) {
-    blocks = blocks + QrTest::block(QrTest::frameOf(
-                          QrTest::Bytes(table + at, table + std::min<size_t>(at + 78, 256))));
+    blocks = blocks + block(frameOf(Bytes(table + at, table + std::min<size_t>(at + 78, 256))));
   }
-  blocks = blocks + QrTest::kEndOfFile + steps("FF");
+  blocks = blocks + kEndOfFile + steps("FF");
   BrailleSystemVersion2000MaintenanceStrategy v2000;
   BrailleSystemVersion2005MaintenanceStrategy v2005;
   QrBrlOsMaintenanceStrategy current(0x54, false);
@@ -36,7 +32,7 @@ TEST(TableSlotsTest, Exchanges) {
                           const std::wstring& name = L"GER") {
     return [&, slot, backwards, name](SerialPort& port) {
       strategy.receiveBrailleTable(port, table, name, slot, backwards);
-      return QrTest::purges(port);
+      return purges(port);
     };
   };
   // The names in slots 1 to 9 as "1=GER 4=US", after a stale one in slot 9.
@@ -47,22 +43,20 @@ TEST(TableSlotsTest, Exchanges) {
     std::string text;
     for (int slot = 0; slot <= 10; ++slot) {
       if (names.name(slot) != nullptr) {
-        text += std::to_string(slot) + "=" + QrTest::describe(*names.name(slot)) + " ";
+        text += std::to_string(slot) + "=" + describe(*names.name(slot)) + " ";
       }
     }
     return text;
   };
   const std::string prefix = "BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- ";
   const std::string range = "Slotnumber for braille table transmission is out of range.";
-  QrTest::play({
-      {"slot 3", upload(v2005, 3, false), QrTest::block("07 00 1C 47 45 52 05 83 0F 16") + blocks,
-       "03"},
+  play({
+      {"slot 3", upload(v2005, 3, false), block("07 00 1C 47 45 52 05 83 0F 16") + blocks, "03"},
       {"slot 3 searched backwards", upload(v2005, 3, true),
-       QrTest::block("07 00 1C 47 45 52 05 C3 0F 16") + blocks, "03"},
-      {"slot 0", upload(v2005, 0, false), QrTest::steps(""), "InvalidArgument: " + prefix + range},
-      {"slot 10", upload(v2005, 10, false), QrTest::steps(""),
-       "InvalidArgument: " + prefix + range},
-      {"backwards on the oldest", upload(v2000, 3, true), QrTest::steps(""),
+       block("07 00 1C 47 45 52 05 C3 0F 16") + blocks, "03"},
+      {"slot 0", upload(v2005, 0, false), steps(""), "InvalidArgument: " + prefix + range},
+      {"slot 10", upload(v2005, 10, false), steps(""), "InvalidArgument: " + prefix + range},
+      {"backwards on the oldest", upload(v2000, 3, true), steps(""),
        "WrongProtocolVersion: " + prefix +
            "Backward search in braille tables is not implemented in the target device's firmware "
            "version"},
@@ -73,20 +67,20 @@ TEST(TableSlotsTest, Exchanges) {
        steps("03>06 03|0C 00 1C 54 05 00 00 00 00 00 00 00 C2 0F 16>15 1A"),
        "ErrorOnDevice: " + prefix + "Wrong command confirmed (Wrong ACK)."},
       {"a name of 70 bytes", upload(v103, 1, false, std::wstring(70, L'x')),
-       steps("03>06 03|51 00 1C " + QrTest::toHex(QrTest::Bytes(70, 'x')) +
+       steps("03>06 03|51 00 1C " + toHex(Bytes(70, 'x')) +
              " 05 00 00 00 00 00 00 00 81 0F 16>15 01"),
        "ErrorInProtocol: " + prefix + "Invalid package size."},
-      {"a name of 71 bytes", upload(v103, 1, false, std::wstring(71, L'x')), QrTest::steps(""),
+      {"a name of 71 bytes", upload(v103, 1, false, std::wstring(71, L'x')), steps(""),
        "InvalidArgument: " + prefix + "Braille table name is longer than 70 bytes."},
       {"activation of slot 0 takes three seconds",
        [&](SerialPort& port) {
-         QrTest::ScopedVirtualClock clock;
+         ScopedVirtualClock clock;
          current.activateBrailleTable(port, 0);
-         return std::to_string(clock->pauses().at(0)) + " " + QrTest::purges(port);
+         return std::to_string(clock->pauses().at(0)) + " " + purges(port);
        },
        steps("44>06 44|00 16>06 16"), "3000 44"},
       {"activation of slot 10",
-       doing([&](SerialPort& port) { current.activateBrailleTable(port, 10); }), QrTest::steps(""),
+       doing([&](SerialPort& port) { current.activateBrailleTable(port, 10); }), steps(""),
        "InvalidArgument: BrailleSystemVersion428MaintenanceStrategy:activateBrailleTable -- " +
            range},
       // Length (little-endian), then per slot a length byte and the ANSI name.
@@ -148,12 +142,12 @@ TEST(MaintenancePacketsTest, Exchanges) {
     return [&, capacity](SerialPort& port) {
       wchar_t pin[8] = L"xxxxxxx";
       strategy.getBluetoothPin(port, pin, capacity);
-      return QrTest::describe(std::wstring(pin, pin + 7));
+      return describe(std::wstring(pin, pin + 7));
     };
   };
   const std::string pinFailure =
       "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- ";
-  QrTest::play({
+  play({
       // The year goes low byte first; the PIN with its negated checksum (0x31 + ... + 0x34).
       {"set the clock, battery test mode, set the PIN, lock and release",
        [&](SerialPort& port) {
@@ -163,7 +157,7 @@ TEST(MaintenancePacketsTest, Exchanges) {
          strategy.lockMassStorageProtocol(port);
          strategy.releaseMassStorageProtocol(port);
          return std::string(strategy.isMassStorageProtocolActive(port) ? "active " : "") +
-                QrTest::purges(port);
+                purges(port);
        },
        steps("79 54 08 44 E8 07 05 06 07 08 09 16>" + ack + "|79 54 01 43 16>" + ack +
              "|79 54 06 46 36 31 32 33 34 16>" + ack +

@@ -14,13 +14,11 @@
 namespace QrCom {
 namespace {
 
-using QrTest::Bytes;
-using QrTest::hex;
-using QrTest::toHex;
+using namespace QrTest;
 
 // A port whose silence (a read that finds nothing) calls `onSilence`, so a test can end or feed
 // a receive loop once the scripted stream has been read.
-class StreamPort : public QrTest::ScriptedPort {
+class StreamPort : public ScriptedPort {
  public:
   using ScriptedPort::ScriptedPort;
   std::function<void()> onSilence;
@@ -62,7 +60,7 @@ class MonitorRecorder : public MonitorSink {
 // `cells` cells), the pauses and what the host wrote.
 std::string monitor(MonitorModeStrategy& strategy, const std::vector<const char*>& answers,
                     const std::string& stream, size_t cells = 0, bool requested = true) {
-  QrTest::ScopedVirtualClock clock;
+  ScopedVirtualClock clock;
   StreamPort port(&*clock);
   for (const char* answer : answers) port.answerNextWrite(hex(answer));
   int silences = 0;
@@ -99,14 +97,14 @@ TEST(MonitorModeTest, Streams) {
   }
 
   // A refused start leaves a clean port; glint is always addressed to model 54.
-  QrTest::ScriptedPort port;
+  ScriptedPort port;
   for (const char* answer : {"00 01 02 03 04", "79 22 02 07 7E 16", "79 22 02 07 7E 16"}) {
     port.answerNextWrite(hex(answer));
   }
   current.startMonitorMode(port, nullptr, nullptr);
   current.startGlint(port);
   current.stopGlint(port);
-  EXPECT_EQ(QrTest::purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
+  EXPECT_EQ(purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
 
   PlanoMonitorModeStrategy legacy;
   EXPECT_EQ(monitor(legacy, {},
@@ -138,8 +136,7 @@ TEST(MonitorModeTest, Streams) {
 TEST(MonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
   // A display that answers every request and streams one report after another.
   StreamPort port(nullptr);
-  port.setResponder(
-      [](const Bytes&, QrTest::ScriptedPort& self) { self.deliver(hex("79 00 01 07 16")); });
+  port.setResponder([](const Bytes&, ScriptedPort& self) { self.deliver(hex("79 00 01 07 16")); });
   port.onSilence = [&] { port.deliver(hex("79 00 0A 1B 00 00 00 00 00 00 00 01 41 16")); };
   QrBrlOsMonitorModeStrategy strategy;
   MonitorRecorder sink(1);
