@@ -34,24 +34,19 @@ class StreamPort : public ScriptedPort {
 };
 
 // The reports as "[content|position|changed]": a text line, or the first `cells` cells in hex.
-class MonitorRecorder : public MonitorSink {
- public:
-  explicit MonitorRecorder(size_t cells) : cells_(cells) {}
+struct MonitorRecorder : MonitorSink {
   void onDisplay(QuorlinDevice*, const uint8_t* content, int position, bool changed) override {
     reports += "[" +
-               (cells_ > 0 ? toHex(Bytes(content, content + cells_))
-                           : std::string(reinterpret_cast<const char*>(content))) +
+               (cells > 0 ? toHex(Bytes(content, content + cells))
+                          : std::string(reinterpret_cast<const char*>(content))) +
                "|" + std::to_string(position) + "|" + (changed ? "1]" : "0]");
     if (onReport) onReport();
   }
   void onKey(QuorlinDevice*, uint8_t key) override { reports += "[key " + toHex({key}) + "]"; }
   void onMonitorModeEnded(QuorlinDevice*) override {}
-
+  size_t cells = 0;
   std::string reports;
   std::function<void()> onReport;
-
- private:
-  size_t cells_;
 };
 
 // Monitor mode on a display that answers each of the host's writes with the next of `answers`,
@@ -69,7 +64,8 @@ std::string monitor(MonitorModeStrategy& strategy, const std::vector<const char*
     if (silences == 3 && requested) strategy.requestStop();
     if (silences == 3 && !requested) strategy.stopMonitorMode();
   };
-  MonitorRecorder sink(cells);
+  MonitorRecorder sink;
+  sink.cells = cells;
   strategy.startMonitorMode(port, &sink, nullptr);
   std::string pauses = strategy.isActive() ? " active " : " ";
   for (uint32_t pause : clock->pauses()) pauses += std::to_string(pause) + " ";
@@ -139,7 +135,8 @@ TEST(MonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
   port.setResponder([](const Bytes&, ScriptedPort& self) { self.deliver(hex("79 00 01 07 16")); });
   port.onSilence = [&] { port.deliver(hex("79 00 0A 1B 00 00 00 00 00 00 00 01 41 16")); };
   QrBrlOsMonitorModeStrategy strategy;
-  MonitorRecorder sink(1);
+  MonitorRecorder sink;
+  sink.cells = 1;
   NativeEvent reported;
   sink.onReport = [&] { reported.set(); };
   std::thread loop([&] { strategy.startMonitorMode(port, &sink, nullptr); });
