@@ -24,11 +24,10 @@ const Steps kDiskSpace = diskSpace("00 00 00 01 00 00 00 00 00 00 00 00 80 00 00
 std::string headerOf(const std::string& name, const std::wstring& path) {
   CalendarTime t;
   EXPECT_TRUE(getFileTime(path.c_str(), &t));
-  const Bytes stamp = {static_cast<uint8_t>(t.year >> 8), static_cast<uint8_t>(t.year),
-                       static_cast<uint8_t>(t.month),     static_cast<uint8_t>(t.day),
-                       static_cast<uint8_t>(t.hour),      static_cast<uint8_t>(t.minute),
-                       static_cast<uint8_t>(t.second)};
-  return frameOf(hex("1C " + name + " 05") + stamp + hex("01 0F"));
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%02X %02X %02X %02X %02X %02X %02X", t.year >> 8,
+                t.year & 0xFF, t.month, t.day, t.hour, t.minute, t.second);
+  return frameOf(hex("1C " + name + " 05 " + stamp + " 01 0F"));
 }
 
 // A.TXT, a file of 0x0102030405 bytes; LANGUAGE, a folder.
