@@ -179,6 +179,17 @@ TEST(MaintenancePacketsTest, Exchanges) {
       {"a PIN longer than the buffer", getPin(4),
        steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
        pinFailure + "The buffer is too small for the Bluetooth PIN."},
+      {"a battery frame too short", read,
+       steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 09 42 01 02 "
+             "03 04 05"),
+       "ErrorOnReceivingBatteryInfo: QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
+       "protocol. Wrong frame size."},
+      {"a wrong PIN answer", getPin(8), steps("79 54 01 47 16>00 00 05 48"),
+       pinFailure + "Error in protocol. Wrong answer-"},
+      // Without the trailing SYNC nothing is acknowledged.
+      {"mass storage without SYNC",
+       [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
+       steps("70>06 70 00 17"), "active"},
       {"a PIN cut short", getPin(8), steps("79 54 01 47 16>79 54 05 47 31 32"),
        pinFailure + "Error in protocol. Wrong size."},
       {"Fundo's battery and test mode",

@@ -56,6 +56,7 @@ TEST(PagelingFileTransferTest, Documents) {
   const Bytes header = hex("1C 44 4F 43 20 20 20 20 20 39 02 0C 1F"), end = hex("03");
   const Bytes none = hex("17");
   for (const auto& [size, blocks] : std::map<size_t, std::vector<Bytes>>{
+           {0, {header + end, none}},
            {498, {header + part(0, 498) + end, none}},
            {499, {header + part(0, 499), end, none}},
            {499 + 512 + 3, {header + part(0, 499), part(499, 512), part(1011, 3) + end, none}}}) {
@@ -94,6 +95,11 @@ TEST(PagelingFileTransferTest, Documents) {
   maintenance.deleteFlash(port);
   maintenance.doFactoryReset(port);
   EXPECT_EQ(toHex(port.written()) + " " + std::to_string(clock->pauses().at(0)), "05 03 05 0F 250");
+  port.setResponder(nullptr);
+  port.purge();  // the acknowledgement nobody waited for
+  port.answerNextWrite(hex("15 01"));
+  EXPECT_EQ(failure([&] { maintenance.deleteFlash(port); }),
+            "ErrorOnDevice: PagelingMaintenanceStrategy::deleteFlash --  Watchdog error.");
 }
 
 TEST(PagelingProtocolTest, Answers) {
@@ -125,7 +131,9 @@ TEST(PagelingProtocolTest, Answers) {
   };
   EXPECT_EQ(answer("41 42 43 06"), "(no failure)");
   EXPECT_EQ(answer("41 42 15 04"), "ErrorOnDevice:  Too much defective blocks.");
-  EXPECT_EQ(answer("41 06 41"), "ErrorInProtocol:  Missing ACK and NAK");
+  for (const char* bytes : {"41", "41 06 41"}) {
+    EXPECT_EQ(answer(bytes), "ErrorInProtocol:  Missing ACK and NAK") << bytes;
+  }
   // A HID port never fails a read: its silence reads as zeros, and collecting ends after 400.
   ScriptedPort hid(nullptr, ScriptedPort::Kind::Hid);
   hid.deliver(hex("41"));
