@@ -123,26 +123,28 @@ TEST(TableSlotsTest, NamesOfSlotsOneToNine) {
 TEST(MaintenancePacketsTest, Exchanges) {
   QrBrlOsVersion103MaintenanceStrategy strategy(0x54);
   const std::string ack = "79 54 02 07 7E 16";
-  // The clock and the battery figures read, as numbers.
+  // The clock and the battery figures read, or what a failure left of 1 to 6 and 1 to 5.
   const auto read = [&](SerialPort& port) {
-    DeviceDateTime t;
-    BatteryInfo info;
-    strategy.getRealTimeClock(port, &t);
-    strategy.requestBatteryInfo(port, &info);
+    DeviceDateTime t{1, 2, 3, 4, 5, 6};
+    BatteryInfo info{1, 2, 3, 4, 5};
+    const std::string failed = failure([&] {
+      strategy.getRealTimeClock(port, &t);
+      strategy.requestBatteryInfo(port, &info);
+    });
     std::string text;
     for (int figure : std::initializer_list<int>{t.year, t.month, t.day, t.hour, t.minute, t.second,
                                                  info.firstWord, info.secondWord, info.thirdByte,
                                                  info.fourthByte, info.fifthByte}) {
       text += std::to_string(figure) + " ";
     }
-    return text;
+    return text + failed;
   };
-  // The PIN read into a buffer of `capacity` characters.
+  // The PIN read into a buffer of `capacity` characters, or what a failure left of xxxxxxx.
   const auto getPin = [&](uint32_t capacity) {
     return [&, capacity](SerialPort& port) {
       wchar_t pin[8] = L"xxxxxxx";
-      strategy.getBluetoothPin(port, pin, capacity);
-      return describe(std::wstring(pin, pin + 7));
+      const std::string failed = failure([&] { strategy.getBluetoothPin(port, pin, capacity); });
+      return describe(std::wstring(pin, pin + 7)) + ", " + failed;
     };
   };
   const std::string pinFailure =
@@ -169,29 +171,32 @@ TEST(MaintenancePacketsTest, Exchanges) {
       {"get the clock and the battery", read,
        steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 1E 42 01 02 "
              "03 04 05 06 07 00 00 00 00 00 00 00 00 00 16"),
-       "2024 5 6 7 8 9 258 772 5 6 7 "},
+       "2024 5 6 7 8 9 258 772 5 6 7 (no failure)"},
       {"a wrong clock answer", read, steps("79 54 01 45 16>00 00 00 46 07 E8 05 06 07 08 09 16"),
-       "ErrorOnReceivingDateTime: QrBrlOsMaintenanceStrategy::getRealTimeClock -- Error in "
+       "0 0 0 4 5 6 1 2 3 4 5 ErrorOnReceivingDateTime: "
+       "QrBrlOsMaintenanceStrategy::getRealTimeClock -- Error in "
        "protocol. Invalid answer."},
       {"get the PIN", getPin(5), steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
-       std::string("1234\0xx", 7)},
+       std::string("1234\0xx, (no failure)", 21)},
       // The PIN and its terminating zero need L = 5 characters; nothing beyond the buffer.
       {"a PIN longer than the buffer", getPin(4),
        steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
-       pinFailure + "The buffer is too small for the Bluetooth PIN."},
+       std::string("\0xxxxxx, ", 9) + pinFailure +
+           "The buffer is too small for the Bluetooth PIN."},
       {"a battery frame too short", read,
        steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 09 42 01 02 "
              "03 04 05"),
-       "ErrorOnReceivingBatteryInfo: QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
+       "2024 5 6 7 8 9 0 0 3 4 5 ErrorOnReceivingBatteryInfo: "
+       "QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
        "protocol. Wrong frame size."},
       {"a wrong PIN answer", getPin(8), steps("79 54 01 47 16>00 00 05 48"),
-       pinFailure + "Error in protocol. Wrong answer-"},
+       std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong answer-"},
       // Without the trailing SYNC nothing is acknowledged.
       {"mass storage without SYNC",
        [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
        steps("70>06 70 00 17"), "active"},
       {"a PIN cut short", getPin(8), steps("79 54 01 47 16>79 54 05 47 31 32"),
-       pinFailure + "Error in protocol. Wrong size."},
+       std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong size."},
       {"Fundo's battery and test mode",
        [&](SerialPort& port) {
          FnxMaintenanceStrategy fundo(0x84, true);
