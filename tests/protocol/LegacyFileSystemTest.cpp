@@ -61,10 +61,7 @@ TEST(LegacyFileSystemTest, Exchanges) {
     const uint32_t count = strategy.sendFileList(port, list);
     return std::to_string(count) + ": " + entries(list);
   };
-  const auto listOf = [](const std::string& data, size_t size, size_t more = 0) {
-    return QrTest::listOf("20", data,
-                          more > 0 ? std::vector<size_t>{size, more} : std::vector<size_t>{size});
-  };
+  const std::string at = kATxt;
   const std::string a = ", A.TXT 0 2024-5-1 14:5:33 256";
   const std::string parsing =
       "ErrorInProtocol: " + k2000 + "sendFileList -- Error while parsing fileListBuffer. ";
@@ -72,18 +69,17 @@ TEST(LegacyFileSystemTest, Exchanges) {
   play({
       // \xC4 (an ANSI name), 1999-12-31 23:59:58, 0x01020304 bytes.
       {"records across blocks", list,
-       listOf(std::string(kATxt) + "1C 01 C4 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", 10, 24),
+       listOf("20", at + "1C 01 C4 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", {10, 24}),
        "3: OLD 0 0-0-0 0:0:0 1" + a + ", \u00c4 0 1999-12-31 23:59:58 16909060"},
       {"one block of any length", list,
-       listOf(std::string(kATxt) + kATxt + kATxt + kATxt + kATxt + kATxt, 114),
+       listOf("20", at + kATxt + kATxt + kATxt + kATxt + kATxt, {114}),
        "7: OLD 0 0-0-0 0:0:0 1" + a + a + a + a + a + a},
-      {"no BEGIN_OF_FILE", list, listOf(std::string(kATxt) + "1D", 20),
-       parsing + "Missing BEGIN_OF_FILE."},
-      {"a record of one byte", list, listOf(std::string(kATxt) + "1C", 20),
+      {"no BEGIN_OF_FILE", list, listOf("20", at + "1D", {20}), parsing + "Missing BEGIN_OF_FILE."},
+      {"a record of one byte", list, listOf("20", at + "1C", {20}),
        parsing + "Record runs past the end."},
-      {"a record cut short", list, listOf(std::string(kATxt) + "1C 01 42 00 07", 24),
+      {"a record cut short", list, listOf("20", at + "1C 01 42 00 07", {24}),
        parsing + "Record runs past the end."},
-      {"a name of 65", list, listOf("1C 41 " + toHex(Bytes(77, 'N')), 79),
+      {"a name of 65", list, listOf("20", "1C 41 " + toHex(Bytes(77, 'N')), {79}),
        parsing + "Name too long."},
       {"delete and rename", doing([&](SerialPort& port) {
          strategy.deleteFile(port, L"A.TXT");
