@@ -12,11 +12,7 @@
 namespace QrCom {
 namespace {
 
-using QrTest::block;
-using QrTest::diskSpace;
-using QrTest::kEndOfFile;
-using QrTest::steps;
-using QrTest::operator+;
+using namespace QrTest;
 
 TEST(LegacyFramingTest, EveryNakCode) {
   // The failure of codes 0 to 29: P ErrorInProtocol, D ErrorOnDevice and so on; '-' has no
@@ -33,7 +29,7 @@ TEST(LegacyFramingTest, EveryNakCode) {
     for (DeviceErrors errors : {DeviceErrors::FileTransfer, DeviceErrors::Maintenance}) {
       const bool folder = code == 29 && errors == DeviceErrors::FileTransfer;
       const char kind = code < 29 || folder ? kinds[code] : '-';
-      QrTest::ScriptedPort port;
+      ScriptedPort port;
       port.deliver({0x15, static_cast<uint8_t>(code)});
       const std::string failure = QrTest::failure([&] { confirmCommand(port, 3, L"", errors); });
       EXPECT_EQ(failure.substr(0, failure.find(':')), classes.at(kind)) << code;
@@ -44,7 +40,7 @@ TEST(LegacyFramingTest, EveryNakCode) {
 }
 
 TEST(LegacyUploadTest, Exchanges) {
-  QrTest::TempDir dir;
+  TempDir dir;
   const std::wstring abc = dir.write(L"abc", "abc"), empty = dir.write(L"empty", "");
   const std::wstring f4000 = dir.write(L"f", std::string(4000, 'y'));
   BrailleSystemVersion2000FileTransferStrategy strategy;
@@ -52,12 +48,12 @@ TEST(LegacyUploadTest, Exchanges) {
   const auto up = [&](const std::wstring& source, const std::wstring& target, int cancelAt = -1,
                       uint8_t attribute = 1) {
     return [&, source, target, cancelAt, attribute](SerialPort& port) {
-      QrTest::RecordingSink sink;
+      RecordingSink sink;
       sink.onReport = [&](uint64_t at) {
         if (cancelAt >= 0 && at >= static_cast<uint64_t>(cancelAt)) strategy.cancel();
       };
       strategy.receiveFile(port, nullptr, source, target, 0, attribute, &sink);
-      return QrTest::progressOf(sink);
+      return progressOf(sink);
     };
   };
   const std::string prefix = "BrailleSystemVersion2000FileTransferStrategy::receiveFile -- ";
@@ -68,8 +64,8 @@ TEST(LegacyUploadTest, Exchanges) {
   const auto free0 = diskSpace("00 01 00 00 00 00 00 00");
   const auto free3 = diskSpace("00 01 00 00 00 00 00 03");
   const auto free4000 = diskSpace("00 01 00 00 00 00 0F A0");
-  const auto y78 = QrTest::frameOf(QrTest::Bytes(78, 'y'));
-  QrTest::play({
+  const auto y78 = frameOf(Bytes(78, 'y'));
+  play({
       {"abc as A.TXT", up(abc, L"A.TXT"),
        free3 + block("09 00 1C 41 2E 54 58 54 05 01 0F 16") + block("03 00 61 62 63 16") +
            kEndOfFile,
@@ -78,25 +74,23 @@ TEST(LegacyUploadTest, Exchanges) {
       // ANSI code page.
       {"blanks", up(empty, L" \t \t"), free0 + blank + kEndOfFile, "0 of 0"},
       {"64 characters", up(empty, L"\t  " + std::wstring(64, L'N')),
-       free0 + block("44 00 1C " + QrTest::toHex(QrTest::Bytes(64, 'N')) + " 05 01 0F 16") +
-           kEndOfFile,
-       "0 of 0"},
+       free0 + block("44 00 1C " + toHex(Bytes(64, 'N')) + " 05 01 0F 16") + kEndOfFile, "0 of 0"},
       {"ANSI", up(empty, L"\u00C4\u20AC"), free0 + block("06 00 1C C4 80 05 01 0F 16") + kEndOfFile,
        "0 of 0"},
       {"65535 bytes: no disk-space request", up(dir.write(L"big", std::string(65535, 'x')), L"B"),
-       block("05 00 1C 42 05 01 0F 16") + block(QrTest::frameOf(QrTest::Bytes(78, 'x')), 840) +
-           block(QrTest::frameOf(QrTest::Bytes(15, 'x'))) + kEndOfFile,
+       block("05 00 1C 42 05 01 0F 16") + block(frameOf(Bytes(78, 'x')), 840) +
+           block(frameOf(Bytes(15, 'x'))) + kEndOfFile,
        "0 1638 5616 5694 9672 13650 17628 21684 25662 29640 33618 37674 41652 45630 49686 53664 "
        "57642 61620 of 65535"},
       // (4000 - done) / 80 + 2 is a multiple of 50 only after the second block (done 156).
       {"progress about every fifty blocks", up(f4000, L"F.Y", -1, 7),
        free4000 + block("07 00 1C 46 2E 59 05 07 0F 16") + block(y78, 51) +
-           block(QrTest::frameOf(QrTest::Bytes(22, 'y'))) + kEndOfFile,
+           block(frameOf(Bytes(22, 'y'))) + kEndOfFile,
        "0 156 of 4000"},
       {"too little disk space", up(dir.write(L"f4", "four"), L"F"), free3,
        "NotEnoughMemory: " + prefix + "Not enough disk space for file " +
-           QrTest::describe(dir.path(L"f4")) + "."},
-      {"a name of 65", up(abc, std::wstring(65, L'N')), QrTest::steps(""),
+           describe(dir.path(L"f4")) + "."},
+      {"a name of 65", up(abc, std::wstring(65, L'N')), steps(""),
        "IllegalTargetFileName: BrailleSystemVersion2000FileTransferStrategy::getTargetFileName -- "
        "TargetFilename too long."},
       {"cancel before the header", up(abc, L"A", 0), free3, "0 of 3"},
@@ -111,26 +105,26 @@ TEST(LegacyUploadTest, Exchanges) {
 // The latest legacy line switches a port that can to 115200 Bd for a transfer and back, each
 // switch checked with the identification byte.
 TEST(RateSwitchTest, Exchanges) {
-  QrTest::TempDir dir;
+  TempDir dir;
   const std::wstring abc = dir.write(L"abc", "abc");
   BrailleSystemVersion20010FileTransferStrategy strategy(0x74);
   // Uploads abc as A: the rate during the transfer, the pauses, the rate after it and the
   // writes after each purge.
   const auto up = [&](bool canSwitch) {
     return [&, canSwitch](SerialPort& port) {
-      QrTest::ScopedVirtualClock clock;
-      static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(canSwitch);
-      QrTest::RecordingSink sink;
+      ScopedVirtualClock clock;
+      static_cast<ScriptedPort&>(port).setCanChangeBaudRate(canSwitch);
+      RecordingSink sink;
       std::string rates;
       sink.onReport = [&](uint64_t) { rates = std::to_string(port.getBaudRate()); };
       strategy.receiveFile(port, nullptr, abc, L"A", 0, 1, &sink);
       for (uint32_t pause : clock->pauses()) rates += " " + std::to_string(pause);
-      return rates + " " + std::to_string(port.getBaudRate()) + " " + QrTest::purges(port);
+      return rates + " " + std::to_string(port.getBaudRate()) + " " + purges(port);
     };
   };
   const auto rate = [&](uint32_t baud) {
     return [&, baud](SerialPort& port) {
-      static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(true);
+      static_cast<ScriptedPort&>(port).setCanChangeBaudRate(true);
       strategy.setTransferBaudRate(port, baud, 0x74);
       if (baud != 57600) strategy.setTransferBaudRate(port, baud * 4, 0x74);
       return std::to_string(port.getBaudRate());
@@ -140,7 +134,7 @@ TEST(RateSwitchTest, Exchanges) {
                       block("03 00 61 62 63 16") + kEndOfFile;
   const std::string ask = "79 74 02 0D 11 16>79 74 02 07 ";
   const auto back = steps("79 74 02 0D 19 16>79 74 02 07 7E 16|FF>FE 74");
-  QrTest::play({
+  play({
       {"a port that cannot switch", up(false), abcAsA, "19200 19200 25|03"},
       {"115200 and back", up(true), steps(ask + "7E 16|FF>FE 74") + abcAsA + back,
        "115200 100 100 19200 FF|25|03|FF"},
@@ -152,17 +146,17 @@ TEST(RateSwitchTest, Exchanges) {
        steps(ask + "00 16") + abcAsA + steps("79 74 02 0D 19 16>79 74 02 07"), "19200 19200 25|03"},
       {"57600, the answer's length byte not examined", rate(57600),
        steps("79 74 02 0D 57 16>79 74 EE 07 7E 16|FF>FE 74"), "57600"},
-      {"no other rates", rate(9600), QrTest::steps(""), "19200"},
+      {"no other rates", rate(9600), steps(""), "19200"},
       {"a failed upload returns to 19200", up(true),
        steps(ask + "7E 16|FF>FE 74") + diskSpace("00 01 00 00 00 00 00 00") + back,
        "NotEnoughMemory: BrailleSystemVersion2000FileTransferStrategy::receiveFile -- Not enough "
        "disk space for file " +
-           QrTest::describe(abc) + "."},
-      {"a failed download returns to 19200", QrTest::doing([&](SerialPort& port) {
-         static_cast<QrTest::ScriptedPort&>(port).setCanChangeBaudRate(true);
+           describe(abc) + "."},
+      {"a failed download returns to 19200", doing([&](SerialPort& port) {
+         static_cast<ScriptedPort&>(port).setCanChangeBaudRate(true);
          strategy.sendFile(port, nullptr, L"A", dir.path(L"b"), 3, nullptr);
        }),
-       steps(ask + "7E 16|FF>FE 74") + QrTest::named("21", "A", "15 18") + back,
+       steps(ask + "7E 16|FF>FE 74") + named("21", "A", "15 18") + back,
        "FileNotFoundOnDevice: BrailleSystemVersion2000FileTransferStrategy::sendFile -- File not "
        "found on device."},
   });

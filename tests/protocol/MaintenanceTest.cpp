@@ -12,10 +12,7 @@
 namespace QrCom {
 namespace {
 
-using QrTest::doing;
-using QrTest::steps;
-using QrTest::Steps;
-using QrTest::operator+;
+using namespace QrTest;
 
 // The Braille-table slots, as the updater uses them on the legacy line and the current firmware.
 TEST(TableSlotsTest, Exchanges) {
@@ -23,10 +20,9 @@ TEST(TableSlotsTest, Exchanges) {
   for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(255 - i);
   Steps blocks;
   for (size_t at : {0, 78, 156, 234}) {
-    blocks = blocks + QrTest::block(QrTest::frameOf(
-                          QrTest::Bytes(table + at, table + std::min<size_t>(at + 78, 256))));
+    blocks = blocks + block(frameOf(Bytes(table + at, table + std::min<size_t>(at + 78, 256))));
   }
-  blocks = blocks + QrTest::kEndOfFile + steps("FF");
+  blocks = blocks + kEndOfFile + steps("FF");
   BrailleSystemVersion2000MaintenanceStrategy v2000;
   BrailleSystemVersion2005MaintenanceStrategy v2005;
   QrBrlOsMaintenanceStrategy current(0x54, false);
@@ -36,7 +32,7 @@ TEST(TableSlotsTest, Exchanges) {
                           const std::wstring& name = L"GER") {
     return [&, slot, backwards, name](SerialPort& port) {
       strategy.receiveBrailleTable(port, table, name, slot, backwards);
-      return QrTest::purges(port);
+      return purges(port);
     };
   };
   // The names in slots 1 to 9 as "1=GER 4=US", after a stale one in slot 9.
@@ -47,22 +43,20 @@ TEST(TableSlotsTest, Exchanges) {
     std::string text;
     for (int slot = 0; slot <= 10; ++slot) {
       if (names.name(slot) != nullptr) {
-        text += std::to_string(slot) + "=" + QrTest::describe(*names.name(slot)) + " ";
+        text += std::to_string(slot) + "=" + describe(*names.name(slot)) + " ";
       }
     }
     return text;
   };
   const std::string prefix = "BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- ";
   const std::string range = "Slotnumber for braille table transmission is out of range.";
-  QrTest::play({
-      {"slot 3", upload(v2005, 3, false), QrTest::block("07 00 1C 47 45 52 05 83 0F 16") + blocks,
-       "03"},
+  play({
+      {"slot 3", upload(v2005, 3, false), block("07 00 1C 47 45 52 05 83 0F 16") + blocks, "03"},
       {"slot 3 searched backwards", upload(v2005, 3, true),
-       QrTest::block("07 00 1C 47 45 52 05 C3 0F 16") + blocks, "03"},
-      {"slot 0", upload(v2005, 0, false), QrTest::steps(""), "InvalidArgument: " + prefix + range},
-      {"slot 10", upload(v2005, 10, false), QrTest::steps(""),
-       "InvalidArgument: " + prefix + range},
-      {"backwards on the oldest", upload(v2000, 3, true), QrTest::steps(""),
+       block("07 00 1C 47 45 52 05 C3 0F 16") + blocks, "03"},
+      {"slot 0", upload(v2005, 0, false), steps(""), "InvalidArgument: " + prefix + range},
+      {"slot 10", upload(v2005, 10, false), steps(""), "InvalidArgument: " + prefix + range},
+      {"backwards on the oldest", upload(v2000, 3, true), steps(""),
        "WrongProtocolVersion: " + prefix +
            "Backward search in braille tables is not implemented in the target device's firmware "
            "version"},
@@ -73,20 +67,20 @@ TEST(TableSlotsTest, Exchanges) {
        steps("03>06 03|0C 00 1C 54 05 00 00 00 00 00 00 00 C2 0F 16>15 1A"),
        "ErrorOnDevice: " + prefix + "Wrong command confirmed (Wrong ACK)."},
       {"a name of 70 bytes", upload(v103, 1, false, std::wstring(70, L'x')),
-       steps("03>06 03|51 00 1C " + QrTest::toHex(QrTest::Bytes(70, 'x')) +
+       steps("03>06 03|51 00 1C " + toHex(Bytes(70, 'x')) +
              " 05 00 00 00 00 00 00 00 81 0F 16>15 01"),
        "ErrorInProtocol: " + prefix + "Invalid package size."},
-      {"a name of 71 bytes", upload(v103, 1, false, std::wstring(71, L'x')), QrTest::steps(""),
+      {"a name of 71 bytes", upload(v103, 1, false, std::wstring(71, L'x')), steps(""),
        "InvalidArgument: " + prefix + "Braille table name is longer than 70 bytes."},
       {"activation of slot 0 takes three seconds",
        [&](SerialPort& port) {
-         QrTest::ScopedVirtualClock clock;
+         ScopedVirtualClock clock;
          current.activateBrailleTable(port, 0);
-         return std::to_string(clock->pauses().at(0)) + " " + QrTest::purges(port);
+         return std::to_string(clock->pauses().at(0)) + " " + purges(port);
        },
        steps("44>06 44|00 16>06 16"), "3000 44"},
       {"activation of slot 10",
-       doing([&](SerialPort& port) { current.activateBrailleTable(port, 10); }), QrTest::steps(""),
+       doing([&](SerialPort& port) { current.activateBrailleTable(port, 10); }), steps(""),
        "InvalidArgument: BrailleSystemVersion428MaintenanceStrategy:activateBrailleTable -- " +
            range},
       // Length (little-endian), then per slot a length byte and the ANSI name.
@@ -129,88 +123,80 @@ TEST(TableSlotsTest, NamesOfSlotsOneToNine) {
 TEST(MaintenancePacketsTest, Exchanges) {
   QrBrlOsVersion103MaintenanceStrategy strategy(0x54);
   const std::string ack = "79 54 02 07 7E 16";
-  const std::string prefix = "QrBrlOsMaintenanceStrategy::";
-  // The clock read, or (after a failure) what it left of a clock set to 5 h 6 min 7 s.
-  const auto getClock = [&](SerialPort& port) {
-    DeviceDateTime time{1, 2, 3, 5, 6, 7};
-    const std::string failed = QrTest::failure([&] { strategy.getRealTimeClock(port, &time); });
-    char shown[32];
-    std::snprintf(shown, sizeof shown, "%u-%u-%u %u:%u:%u", time.year, time.month, time.day,
-                  time.hour, time.minute, time.second);
-    return shown + (failed == "(no failure)" ? "" : ", " + failed);
-  };
-  // The battery figures read, or what a failure left of 1 2 3 4 5.
-  const auto battery = [&](SerialPort& port) {
+  // The clock and the battery figures read, or what a failure left of 1 to 6 and 1 to 5.
+  const auto read = [&](SerialPort& port) {
+    DeviceDateTime t{1, 2, 3, 4, 5, 6};
     BatteryInfo info{1, 2, 3, 4, 5};
-    const std::string failed = QrTest::failure([&] { strategy.requestBatteryInfo(port, &info); });
-    return std::to_string(info.firstWord) + " " + std::to_string(info.secondWord) + " " +
-           std::to_string(info.thirdByte) + " " + std::to_string(info.fourthByte) + " " +
-           std::to_string(info.fifthByte) + (failed == "(no failure)" ? "" : ", " + failed);
+    const std::string failed = failure([&] {
+      strategy.getRealTimeClock(port, &t);
+      strategy.requestBatteryInfo(port, &info);
+    });
+    std::string text;
+    for (int figure : std::initializer_list<int>{t.year, t.month, t.day, t.hour, t.minute, t.second,
+                                                 info.firstWord, info.secondWord, info.thirdByte,
+                                                 info.fourthByte, info.fifthByte}) {
+      text += std::to_string(figure) + " ";
+    }
+    return text + failed;
   };
   // The PIN read into a buffer of `capacity` characters, or what a failure left of xxxxxxx.
   const auto getPin = [&](uint32_t capacity) {
     return [&, capacity](SerialPort& port) {
       wchar_t pin[8] = L"xxxxxxx";
-      const std::string failed =
-          QrTest::failure([&] { strategy.getBluetoothPin(port, pin, capacity); });
-      return QrTest::describe(std::wstring(pin, pin + 7)) +
-             (failed == "(no failure)" ? "" : ", " + failed);
+      const std::string failed = failure([&] { strategy.getBluetoothPin(port, pin, capacity); });
+      return describe(std::wstring(pin, pin + 7)) + ", " + failed;
     };
   };
-  const auto massStorage = [&](SerialPort& port) {
-    return strategy.isMassStorageProtocolActive(port) ? "active" : "";
-  };
-  const DeviceDateTime time{2024, 5, 6, 7, 8, 9};
-  const std::string pinFailure = "ErrorOnReceivingBluetoothPin: " + prefix + "getBluetoothPin -- ";
-  const std::string batteryFailure =
-      "ErrorOnReceivingBatteryInfo: " + prefix + "requestBatteryInfo -- Error in protocol. Wrong ";
-  QrTest::play({
-      {"set the clock, the year low byte first",
+  const std::string pinFailure =
+      "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- ";
+  play({
+      // The year goes low byte first; the PIN with its negated checksum (0x31 + ... + 0x34).
+      {"set the clock, battery test mode, set the PIN, lock and release",
        [&](SerialPort& port) {
-         strategy.setRealTimeClock(port, time);
-         return QrTest::purges(port);
+         strategy.setRealTimeClock(port, {2024, 5, 6, 7, 8, 9});
+         strategy.startBatteryTestMode(port);
+         strategy.setBluetoothPin(port, L"1234");
+         strategy.lockMassStorageProtocol(port);
+         strategy.releaseMassStorageProtocol(port);
+         return std::string(strategy.isMassStorageProtocolActive(port) ? "active " : "") +
+                purges(port);
        },
-       steps("79 54 08 44 E8 07 05 06 07 08 09 16>" + ack),
-       "79 54 08 44 E8 07 05 06 07 08 09 16|end"},
-      // Only the type byte is right: enough. The year comes high byte first.
-      {"get the clock", getClock, steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16"),
-       "2024-5-6 7:8:9"},
-      {"a wrong clock answer", getClock,
-       steps("79 54 01 45 16>00 00 00 46 07 E8 05 06 07 08 09 16"),
-       "0-0-0 5:6:7, ErrorOnReceivingDateTime: " + prefix +
-           "getRealTimeClock -- Error in protocol. Invalid answer."},
-      // L announces 30 bytes; 17 arrive, which is what the device always sends.
-      {"battery", battery,
-       steps("79 54 01 42 16>79 54 1E 42 01 02 03 04 05 06 07 00 00 00 00 00 00 00 00 00 16"),
-       "258 772 5 6 7"},
-      {"a battery frame too short", battery, steps("79 54 01 42 16>79 54 09 42 01 02 03 04 05"),
-       "0 0 3 4 5, " + batteryFailure + "frame size."},
-      {"battery test mode", doing([&](SerialPort& port) { strategy.startBatteryTestMode(port); }),
-       steps("79 54 01 43 16>" + ack)},
-      // Checksum: 0x31 + 0x32 + 0x33 + 0x34 = 0xCA, negated 0x36.
-      {"set the PIN", doing([&](SerialPort& port) { strategy.setBluetoothPin(port, L"1234"); }),
-       steps("79 54 06 46 36 31 32 33 34 16>" + ack)},
+       steps("79 54 08 44 E8 07 05 06 07 08 09 16>" + ack + "|79 54 01 43 16>" + ack +
+             "|79 54 06 46 36 31 32 33 34 16>" + ack +
+             "|71>06 71 16|06 16|72>06 72 16|06 16|70>06 70 00 16|06 16"),
+       "active 79 54 08 44 E8 07 05 06 07 08 09 16||79 54 01 43 16||79 54 06 46 36 31 32 33 34 "
+       "16||71||72|end"},
+      // Only the type byte of the clock is checked, its year comes high byte first; the battery's
+      // L announces 30 bytes, 17 arrive, which is what the device always sends.
+      {"get the clock and the battery", read,
+       steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 1E 42 01 02 "
+             "03 04 05 06 07 00 00 00 00 00 00 00 00 00 16"),
+       "2024 5 6 7 8 9 258 772 5 6 7 (no failure)"},
+      {"a wrong clock answer", read, steps("79 54 01 45 16>00 00 00 46 07 E8 05 06 07 08 09 16"),
+       "0 0 0 4 5 6 1 2 3 4 5 ErrorOnReceivingDateTime: "
+       "QrBrlOsMaintenanceStrategy::getRealTimeClock -- Error in "
+       "protocol. Invalid answer."},
       {"get the PIN", getPin(5), steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
-       std::string("1234\0xx", 7)},
+       std::string("1234\0xx, (no failure)", 21)},
       // The PIN and its terminating zero need L = 5 characters; nothing beyond the buffer.
       {"a PIN longer than the buffer", getPin(4),
        steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
        std::string("\0xxxxxx, ", 9) + pinFailure +
            "The buffer is too small for the Bluetooth PIN."},
+      {"a battery frame too short", read,
+       steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 09 42 01 02 "
+             "03 04 05"),
+       "2024 5 6 7 8 9 0 0 3 4 5 ErrorOnReceivingBatteryInfo: "
+       "QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
+       "protocol. Wrong frame size."},
       {"a wrong PIN answer", getPin(8), steps("79 54 01 47 16>00 00 05 48"),
        std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong answer-"},
+      // Without the trailing SYNC nothing is acknowledged.
+      {"mass storage without SYNC",
+       [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
+       steps("70>06 70 00 17"), "active"},
       {"a PIN cut short", getPin(8), steps("79 54 01 47 16>79 54 05 47 31 32"),
        std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong size."},
-      {"mass storage active", massStorage, steps("70>06 70 00 16|06 16"), "active"},
-      // Without the trailing SYNC nothing is acknowledged.
-      {"mass storage without SYNC", massStorage, steps("70>06 70 00 17"), "active"},
-      {"lock and release",
-       [&](SerialPort& port) {
-         strategy.lockMassStorageProtocol(port);
-         strategy.releaseMassStorageProtocol(port);
-         return QrTest::purges(port);
-       },
-       steps("71>06 71 16|06 16|72>06 72 16|06 16"), "71||72|end"},
       {"Fundo's battery and test mode",
        [&](SerialPort& port) {
          FnxMaintenanceStrategy fundo(0x84, true);

@@ -14,13 +14,11 @@
 namespace QrCom {
 namespace {
 
-using QrTest::Bytes;
-using QrTest::hex;
-using QrTest::toHex;
+using namespace QrTest;
 
 // A port whose silence (a read that finds nothing) calls `onSilence`, so a test can end or feed
 // a receive loop once the scripted stream has been read.
-class StreamPort : public QrTest::ScriptedPort {
+class StreamPort : public ScriptedPort {
  public:
   using ScriptedPort::ScriptedPort;
   std::function<void()> onSilence;
@@ -36,24 +34,19 @@ class StreamPort : public QrTest::ScriptedPort {
 };
 
 // The reports as "[content|position|changed]": a text line, or the first `cells` cells in hex.
-class MonitorRecorder : public MonitorSink {
- public:
-  explicit MonitorRecorder(size_t cells) : cells_(cells) {}
+struct MonitorRecorder : MonitorSink {
   void onDisplay(QuorlinDevice*, const uint8_t* content, int position, bool changed) override {
     reports += "[" +
-               (cells_ > 0 ? toHex(Bytes(content, content + cells_))
-                           : std::string(reinterpret_cast<const char*>(content))) +
+               (cells > 0 ? toHex(Bytes(content, content + cells))
+                          : std::string(reinterpret_cast<const char*>(content))) +
                "|" + std::to_string(position) + "|" + (changed ? "1]" : "0]");
     if (onReport) onReport();
   }
   void onKey(QuorlinDevice*, uint8_t key) override { reports += "[key " + toHex({key}) + "]"; }
   void onMonitorModeEnded(QuorlinDevice*) override {}
-
+  size_t cells = 0;
   std::string reports;
   std::function<void()> onReport;
-
- private:
-  size_t cells_;
 };
 
 // Monitor mode on a display that answers each of the host's writes with the next of `answers`,
@@ -62,7 +55,7 @@ class MonitorRecorder : public MonitorSink {
 // `cells` cells), the pauses and what the host wrote.
 std::string monitor(MonitorModeStrategy& strategy, const std::vector<const char*>& answers,
                     const std::string& stream, size_t cells = 0, bool requested = true) {
-  QrTest::ScopedVirtualClock clock;
+  ScopedVirtualClock clock;
   StreamPort port(&*clock);
   for (const char* answer : answers) port.answerNextWrite(hex(answer));
   int silences = 0;
@@ -71,7 +64,8 @@ std::string monitor(MonitorModeStrategy& strategy, const std::vector<const char*
     if (silences == 3 && requested) strategy.requestStop();
     if (silences == 3 && !requested) strategy.stopMonitorMode();
   };
-  MonitorRecorder sink(cells);
+  MonitorRecorder sink;
+  sink.cells = cells;
   strategy.startMonitorMode(port, &sink, nullptr);
   std::string pauses = strategy.isActive() ? " active " : " ";
   for (uint32_t pause : clock->pauses()) pauses += std::to_string(pause) + " ";
@@ -99,14 +93,14 @@ TEST(MonitorModeTest, Streams) {
   }
 
   // A refused start leaves a clean port; glint is always addressed to model 54.
-  QrTest::ScriptedPort port;
+  ScriptedPort port;
   for (const char* answer : {"00 01 02 03 04", "79 22 02 07 7E 16", "79 22 02 07 7E 16"}) {
     port.answerNextWrite(hex(answer));
   }
   current.startMonitorMode(port, nullptr, nullptr);
   current.startGlint(port);
   current.stopGlint(port);
-  EXPECT_EQ(QrTest::purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
+  EXPECT_EQ(purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
 
   PlanoMonitorModeStrategy legacy;
   EXPECT_EQ(monitor(legacy, {},
@@ -138,11 +132,11 @@ TEST(MonitorModeTest, Streams) {
 TEST(MonitorModeTest, StopFromAnotherThreadEndsAStreamingLoop) {
   // A display that answers every request and streams one report after another.
   StreamPort port(nullptr);
-  port.setResponder(
-      [](const Bytes&, QrTest::ScriptedPort& self) { self.deliver(hex("79 00 01 07 16")); });
+  port.setResponder([](const Bytes&, ScriptedPort& self) { self.deliver(hex("79 00 01 07 16")); });
   port.onSilence = [&] { port.deliver(hex("79 00 0A 1B 00 00 00 00 00 00 00 01 41 16")); };
   QrBrlOsMonitorModeStrategy strategy;
-  MonitorRecorder sink(1);
+  MonitorRecorder sink;
+  sink.cells = 1;
   NativeEvent reported;
   sink.onReport = [&] { reported.set(); };
   std::thread loop([&] { strategy.startMonitorMode(port, &sink, nullptr); });

@@ -21,10 +21,12 @@
 namespace QrCom {
 namespace {
 
+using namespace QrTest;
+
 // A letter per operation: N when it fails as not supported, '.' when it does something else (on
 // a silent port, mostly failing to read).
 std::string refusals(const std::vector<std::function<void()>>& operations) {
-  QrTest::ScopedVirtualClock clock;
+  ScopedVirtualClock clock;
   std::string letters;
   for (const auto& operation : operations) {
     try {
@@ -39,7 +41,7 @@ std::string refusals(const std::vector<std::function<void()>>& operations) {
   return letters;
 }
 
-std::string refusals(FileTransferStrategy& s, QrTest::ScriptedPort& port) {
+std::string refusals(FileTransferStrategy& s, ScriptedPort& port) {
   std::vector<DirectoryEntry> list;
   uint64_t size = 0;
   return refusals(
@@ -53,7 +55,7 @@ std::string refusals(FileTransferStrategy& s, QrTest::ScriptedPort& port) {
        [&] { s.releaseMassStorageProtocol(port); }});
 }
 
-std::string refusals(DeviceMaintenanceStrategy& s, QrTest::ScriptedPort& port) {
+std::string refusals(DeviceMaintenanceStrategy& s, ScriptedPort& port) {
   const uint8_t table[256] = {};
   int slot = 0;
   BrailleTablesNames names;
@@ -71,16 +73,16 @@ std::string refusals(DeviceMaintenanceStrategy& s, QrTest::ScriptedPort& port) {
        [&] { s.lockMassStorageProtocol(port); }, [&] { s.releaseMassStorageProtocol(port); }});
 }
 
-std::string refusals(MonitorModeStrategy& s, QrTest::ScriptedPort& port) {
+std::string refusals(MonitorModeStrategy& s, ScriptedPort& port) {
   return refusals({[&] { s.startGlint(port); }, [&] { s.stopGlint(port); }});
 }
 
 // The services a strategy claims (its clone's when they differ) and the operations it refuses.
 template <typename Strategy>
 std::string profile(Strategy&& strategy) {
-  QrTest::ScriptedPort port;
-  const std::string own = QrTest::claimedServices(strategy);
-  const std::string clone = QrTest::claimedServices(*strategy.clone());
+  ScriptedPort port;
+  const std::string own = claimedServices(strategy);
+  const std::string clone = claimedServices(*strategy.clone());
   return (own == clone ? own : own + " (clone: " + clone + ")") + " | " + refusals(strategy, port);
 }
 
@@ -119,11 +121,11 @@ TEST(ProtocolStrategiesTest, ServicesAndRefusals) {
   EXPECT_EQ(profile(PagelingMonitorModeStrategy()), "1 | NN");
   EXPECT_EQ(profile(QrBrlOsMonitorModeStrategy()), "1 35 | ..");
   NoMonitorModeStrategy none;
-  QrTest::ScriptedPort port;
+  ScriptedPort port;
   EXPECT_EQ(refusals({[&] { none.startMonitorMode(port, nullptr, nullptr); },
                       [&] { none.stopMonitorMode(); }, [&] { none.startGlint(port); },
                       [&] { none.stopGlint(port); }}) +
-                QrTest::claimedServices(none),
+                claimedServices(none),
             "NNNN");
 }
 

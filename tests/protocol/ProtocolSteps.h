@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,12 +30,10 @@ inline Steps operator+(Steps left, const Steps& right) {
 // Steps written as "host>answer|host>answer"; either part may be left out.
 inline Steps steps(const std::string& script) {
   Steps result;
-  for (size_t start = 0; start < script.size();) {
-    const size_t end = std::min(script.find('|', start), script.size());
-    const std::string step = script.substr(start, end - start);
+  std::istringstream in(script);
+  for (std::string step; std::getline(in, step, '|');) {
     const size_t arrow = std::min(step.find('>'), step.size());
     result.push_back({step.substr(0, arrow), step.substr(std::min(arrow + 1, step.size()))});
-    start = end + 1;
   }
   return result;
 }

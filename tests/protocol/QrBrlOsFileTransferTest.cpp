@@ -14,27 +14,20 @@
 namespace QrCom {
 namespace {
 
-using QrTest::block;
-using QrTest::kEndOfFile;
-using QrTest::named;
-using QrTest::ScriptedPort;
-using QrTest::Steps;
-using QrTest::steps;
-using QrTest::operator+;
+using namespace QrTest;
 
 const std::string kCurrentFs = "QrBrlOsFileTransferStrategy::";
 // 4 GiB in all, 2 GiB + 1 free.
-const Steps kDiskSpace = QrTest::diskSpace("00 00 00 01 00 00 00 00 00 00 00 00 80 00 00 01");
+const Steps kDiskSpace = diskSpace("00 00 00 01 00 00 00 00 00 00 00 00 80 00 00 01");
 
 // The header frame for `name` (hex) and the local file `path`, stamped with its file time.
 std::string headerOf(const std::string& name, const std::wstring& path) {
   CalendarTime t;
   EXPECT_TRUE(getFileTime(path.c_str(), &t));
-  const QrTest::Bytes stamp = {static_cast<uint8_t>(t.year >> 8), static_cast<uint8_t>(t.year),
-                               static_cast<uint8_t>(t.month),     static_cast<uint8_t>(t.day),
-                               static_cast<uint8_t>(t.hour),      static_cast<uint8_t>(t.minute),
-                               static_cast<uint8_t>(t.second)};
-  return QrTest::frameOf(QrTest::hex("1C " + name + " 05") + stamp + QrTest::hex("01 0F"));
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%02X %02X %02X %02X %02X %02X %02X", t.year >> 8,
+                t.year & 0xFF, t.month, t.day, t.hour, t.minute, t.second);
+  return frameOf(hex("1C " + name + " 05 " + stamp + " 01 0F"));
 }
 
 // A.TXT, a file of 0x0102030405 bytes; LANGUAGE, a folder.
@@ -45,37 +38,36 @@ constexpr char kRecords[] =
 constexpr char kN[] = "1C 01 4E 00 07 E8 05 01 0E 05 21 00 00 00 00 00 00 00 00";
 
 TEST(QrBrlOsFileTransferTest, Exchanges) {
-  QrTest::TempDir dir;
+  TempDir dir;
   const std::wstring z1100 = dir.write(L"z", std::string(1100, 'z'));
   QrBrlOsFileTransferStrategy strategy(0x54);
-  QrTest::RecordingSink sink;
+  RecordingSink sink;
   const auto up = [&](const std::wstring& source, const std::wstring& target) {
     return [&, source, target](SerialPort& port) {
-      sink = QrTest::RecordingSink();
+      sink = RecordingSink();
       strategy.receiveFile(port, nullptr, source, target, 0, 1, &sink);
-      return QrTest::progressOf(sink);
+      return progressOf(sink);
     };
   };
   // Downloads `source` into a: the progress and the size of a.
   const auto down = [&](const std::wstring& source, uint64_t size) {
     return [&, source, size](SerialPort& port) {
-      QrTest::RecordingSink sink;
+      RecordingSink sink;
       strategy.sendFile(port, nullptr, source, dir.path(L"a"), size, &sink);
-      return QrTest::progressOf(sink) + " " + std::to_string(dir.read(L"a").size());
+      return progressOf(sink) + " " + std::to_string(dir.read(L"a").size());
     };
   };
   Steps blocksOf514 = named("21", "A.TXT", "06 16 03");
   for (int i = 0; i < 60; ++i) {
-    blocksOf514 =
-        blocksOf514 + steps("06 03>" + QrTest::frameOf(QrTest::Bytes(514, 'd')) + " 03|06 16");
+    blocksOf514 = blocksOf514 + steps("06 03>" + frameOf(Bytes(514, 'd')) + " 03|06 16");
   }
-  const std::string z512 = QrTest::frameOf(QrTest::Bytes(512, 'z'));
+  const std::string z512 = frameOf(Bytes(512, 'z'));
   const std::string a = " 0 2024-5-1 14:5:33 4328719365, ";
   const std::string language = " 2 2024-5-1 14:5:33 4096";
-  QrTest::play({
+  play({
       {"1100 bytes in blocks of 512, progress after each", up(z1100, L"A.TXT"),
        kDiskSpace + block(headerOf("41 2E 54 58 54", z1100)) + block(z512, 2) +
-           block(QrTest::frameOf(QrTest::Bytes(76, 'z'))) + kEndOfFile,
+           block(frameOf(Bytes(76, 'z'))) + kEndOfFile,
        "0 512 1024 1100 of 1100"},
       {"a name of 261", up(z1100, std::wstring(261, L'N')), steps(""),
        "IllegalTargetFileName: QrBrlOsV30FileTransferStrategy::getTargetFileName -- "
@@ -101,11 +93,11 @@ TEST(QrBrlOsFileTransferTest, Exchanges) {
          strategy.sendFileList(port, list);
          strategy.changeDirectory(port, L"/QRSYS/");
          const uint32_t count = strategy.sendFileList(port, list);
-         return std::to_string(count) + ": " + QrTest::entries(list);
+         return std::to_string(count) + ": " + entries(list);
        },
-       QrTest::listOf("20", kRecords, {49}) + named("27", "/QRSYS", "06 16") +
-           QrTest::listOf("20", kRecords, {49}) + named("27", "/QRSYS/", "06 16") +
-           QrTest::listOf("20", kRecords, {49}),
+       listOf("20", kRecords, {49}) + named("27", "/QRSYS", "06 16") +
+           listOf("20", kRecords, {49}) + named("27", "/QRSYS/", "06 16") +
+           listOf("20", kRecords, {49}),
        "6: /A.TXT" + a + "/LANGUAGE" + language + ", /QRSYS/A.TXT" + a + "/QRSYS/LANGUAGE" +
            language + ", /QRSYS/A.TXT" + a + "/QRSYS/LANGUAGE" + language},
       // The user interface cancels while the transfer waits after its first block.
@@ -151,15 +143,15 @@ TEST(QrBrlOsListTest, ListDataIsBounded) {
   // A device that never ends its list: full blocks of zeros, one after another.
   ScriptedPort port;
   size_t blocks = 0;
-  port.setResponder([&](const QrTest::Bytes& written, ScriptedPort& self) {
-    const std::string command = QrTest::toHex(written);
+  port.setResponder([&](const Bytes& written, ScriptedPort& self) {
+    const std::string command = toHex(written);
     if (command == "06 03") ++blocks;
-    self.deliver(QrTest::hex(command == "20"      ? "06 20 03"
-                             : command == "06 16" ? "03"
-                                                  : QrTest::frameOf(QrTest::Bytes(514, 0))));
+    self.deliver(hex(command == "20"      ? "06 20 03"
+                     : command == "06 16" ? "03"
+                                          : frameOf(Bytes(514, 0))));
   });
   std::vector<DirectoryEntry> list;
-  EXPECT_EQ(QrTest::failure([&] { strategy.sendFileList(port, list); }),
+  EXPECT_EQ(failure([&] { strategy.sendFileList(port, list); }),
             "ErrorInProtocol: " + kCurrentFs + "sendFileList -- List exceeds 1048576 bytes.");
   EXPECT_EQ(blocks, 1048576u / 514 + 1);  // the last one announced, refused unread
 }
@@ -177,22 +169,22 @@ TEST(QrBrlOsDirectoryTest, Exchanges) {
   const auto walk = [](const std::wstring& first, const std::wstring& second = L"") {
     return [first, second](SerialPort& port) {
       QrBrlOsFileTransferStrategy strategy(0x54);
-      const std::string failed = QrTest::failure([&] {
+      const std::string failed = failure([&] {
         strategy.makePath(port, first);
         if (!second.empty()) strategy.changeDirectory(port, second);
       });
       ScriptedPort listing;
-      QrTest::Conversation device(listing);
-      for (const auto& [host, answer] : QrTest::listOf("20", kN, {19})) device.step(host, answer);
+      Conversation device(listing);
+      for (const auto& [host, answer] : listOf("20", kN, {19})) device.step(host, answer);
       std::vector<DirectoryEntry> entries;
       strategy.sendFileList(listing, entries);
-      return QrTest::describe(entries.at(0).path()) + ", " + failed;
+      return describe(entries.at(0).path()) + ", " + failed;
     };
   };
   const std::string invalid =
       "CannotChangeToDirectory: " + kCurrentFs + "ChangeDirectory -- invalid folder specified.";
   const std::wstring tooLong = L"/" + std::wstring(260, L'D');
-  QrTest::play({
+  play({
       {"an existing path is one change", walk(L"/QRSYS/LANGUAGE"),
        change("/QRSYS/LANGUAGE", "06 16"), "/QRSYS/LANGUAGE/N, (no failure)"},
       {"each missing segment made", walk(L"/QRSYS/LANGUAGE"),
@@ -208,7 +200,7 @@ TEST(QrBrlOsDirectoryTest, Exchanges) {
       {"a refused change after the make", walk(L"/A"),
        change("/A") + change("/A") + make("/A") + change("/A"), "/N, " + invalid},
       {"a path too long", walk(tooLong), steps(""),
-       "/N, PathTooLong: " + kCurrentFs + "makePath -- " + QrTest::describe(tooLong) +
+       "/N, PathTooLong: " + kCurrentFs + "makePath -- " + describe(tooLong) +
            " this path is too long."},
       {"an empty path", walk(L""), steps(""), "/N, (no failure)"},
       // Every refused change is a CannotChangeToDirectory; the directory is forgotten.
@@ -221,7 +213,7 @@ TEST(QrBrlOsDirectoryTest, Exchanges) {
   });
   // A cancel stops the walk.
   ScriptedPort port;
-  QrTest::Conversation device(port);
+  Conversation device(port);
   QrBrlOsFileTransferStrategy strategy(0x54);
   for (const auto& [host, answer] : change("/QRSYS/LANGUAGE") + change("/QRSYS")) {
     device.step(host, answer);
