@@ -46,12 +46,6 @@ void Conversation::onWrite(const Bytes& written) {
   }
 }
 
-Bytes Conversation::hostBytes() const {
-  Bytes all;
-  for (const Step& step : steps_) all.insert(all.end(), step.host.begin(), step.host.end());
-  return all;
-}
-
 ::testing::AssertionResult Conversation::finished() const {
   if (diverged_) return ::testing::AssertionFailure() << divergence_;
   if (current_ < steps_.size()) {

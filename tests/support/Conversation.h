@@ -26,8 +26,6 @@ class Conversation {
   // (a user cancelling at that moment, for example).
   Conversation& then(std::function<void()> action);
 
-  // Everything the host must have written, in order.
-  Bytes hostBytes() const;
   // Every step played and nothing written beyond the script.
   ::testing::AssertionResult finished() const;
 

@@ -12,23 +12,8 @@ ServiceInfoMaintenanceStrategy& DeviceInspector::serviceInfo() const {
 SerialNumberRequestStrategy& DeviceInspector::serialNumber() const {
   return *device_.strategies_.serialNumber;
 }
-FirmwareUploadStrategy& DeviceInspector::firmwareUpload() const {
-  return *device_.strategies_.firmwareUpload;
-}
-FileTransferStrategy& DeviceInspector::fileTransfer() const {
-  return *device_.strategies_.fileTransfer;
-}
 DeviceMaintenanceStrategy& DeviceInspector::maintenance() const {
   return *device_.strategies_.maintenance;
-}
-MonitorModeStrategy& DeviceInspector::monitorMode() const {
-  return *device_.strategies_.monitorMode;
-}
-FirmwareVersionRequestStrategy& DeviceInspector::firmwareVersion() const {
-  return *device_.strategies_.firmwareVersion;
-}
-IsBluetoothVersionRequestStrategy& DeviceInspector::bluetoothVariant() const {
-  return *device_.strategies_.bluetoothVariant;
 }
 
 void DeviceInspector::replace(std::unique_ptr<SerialNumberRequestStrategy> strategy) {
@@ -53,10 +38,6 @@ void DeviceInspector::replace(std::unique_ptr<ServiceInfoMaintenanceStrategy> st
 uint32_t DeviceInspector::portState() const {
   std::lock_guard<NativeMutex> guard(device_.lock_);
   return device_.portState_;
-}
-
-bool DeviceInspector::portOpen() const {
-  return currentPort() != nullptr;
 }
 
 SerialPort* DeviceInspector::currentPort() const {

@@ -15,12 +15,7 @@ class DeviceInspector {
 
   QrCom::ServiceInfoMaintenanceStrategy& serviceInfo() const;
   QrCom::SerialNumberRequestStrategy& serialNumber() const;
-  QrCom::FirmwareUploadStrategy& firmwareUpload() const;
-  QrCom::FileTransferStrategy& fileTransfer() const;
   QrCom::DeviceMaintenanceStrategy& maintenance() const;
-  QrCom::MonitorModeStrategy& monitorMode() const;
-  QrCom::FirmwareVersionRequestStrategy& firmwareVersion() const;
-  QrCom::IsBluetoothVersionRequestStrategy& bluetoothVariant() const;
 
   void replace(std::unique_ptr<QrCom::SerialNumberRequestStrategy> strategy);
   void replace(std::unique_ptr<QrCom::FirmwareUploadStrategy> strategy);
@@ -32,7 +27,6 @@ class DeviceInspector {
   // 0 no port, 1 ordinary operation, 2 waiting for monitor mode, 3 holding monitor mode's port,
   // 4 monitor mode may resume, 5 monitor mode has the port.
   uint32_t portState() const;
-  bool portOpen() const;
   QrCom::SerialPort* currentPort() const;
   int nestingCount() const;
   // Holds the device lock (recursive) between the two calls, on the calling thread.
