@@ -7,7 +7,6 @@
 #include "qrcom/firmware/QrBrlOsFirmwareUploadStrategy.h"
 #include "tests/firmware/Golden.h"
 #include "tests/support/ScriptedHidDisplay.h"
-#include "tests/support/Services.h"
 #include "tests/support/TempDir.h"
 
 namespace QrCom::QrBrlOsUpload {
@@ -162,7 +161,6 @@ TEST_F(QrBrlOsFirmwareUploadTest, UploadsTheFirmwareThroughTheLoader) {
   EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 6000u), 1);
   EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 100u), 0) << "the display came back at once";
   EXPECT_EQ(instance_, 4);  // three restarts, each under a new path
-  EXPECT_EQ(QrTest::claimedServices(*strategy_), "11 29 30 38");
 }
 
 TEST_F(QrBrlOsFirmwareUploadTest, EachRefusalHasItsFailure) {

@@ -51,13 +51,10 @@ class ToolProcessTest : public ::testing::Test {
   // Starts the program `words` name with its arguments: stdin from /dev/null, stdout and stderr
   // into the file `output`, in English and with no settings file of the user's touched.
   pid_t start(std::vector<std::string> words, const std::string& output) {
-    std::vector<std::string> variables{"LANG=C", "XDG_CONFIG_HOME=" + root.string()};
-    auto pointers = [](std::vector<std::string>& texts) {
-      std::vector<char*> result;
-      for (std::string& text : texts) result.push_back(text.data());
-      result.push_back(nullptr);
-      return result;
-    };
+    std::string variables[] = {"LANG=C", "XDG_CONFIG_HOME=" + root.string()};
+    std::vector<char*> argv, envp{variables[0].data(), variables[1].data(), nullptr};
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -65,8 +62,7 @@ class ToolProcessTest : public ::testing::Test {
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, words[0].c_str(), &actions, nullptr, pointers(words).data(),
-                                  pointers(variables).data());
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
   }
@@ -147,7 +143,6 @@ TEST_F(EmulatorToolTest, LogsAndTakesFaultsThroughTheControlFifo) {
   auto command = [&control](const std::string& line) { std::ofstream(control) << line << "\n"; };
   command("1 unplug");
   EXPECT_TRUE(within(5, [&] { return !fs::is_symlink(tty); }));
-  command("no such command");
   command("1");  // exactly the faults named: none, so plugged in again
   ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
   {
