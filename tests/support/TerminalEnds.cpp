@@ -33,54 +33,28 @@ std::string drain(int descriptor) {
 
 }  // namespace
 
-TerminalEnds TerminalEnds::pty() {
-  TerminalEnds ends;
-  ends.isPty_ = true;
+TerminalEnds::TerminalEnds(bool pty) : isPty_(pty) {
+  int errors[2];
+  if (pipe2(errors, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  errorsRead_ = errors[0];
+  errorsWrite_ = errors[1];
+  if (!pty) {
+    int in[2];
+    int out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    input_ = in[0];
+    keyboard_ = in[1];
+    screen_ = out[0];
+    output_ = out[1];
+    return;
+  }
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
     throw std::runtime_error("no pseudo-terminal");
   }
-  const int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (slave < 0) throw std::runtime_error("cannot open the pseudo-terminal's slave");
-  ends.keyboard_ = master;
-  ends.screen_ = master;
-  ends.input_ = slave;
-  ends.output_ = slave;
-  int errors[2];
-  if (pipe2(errors, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  ends.errorsRead_ = errors[0];
-  ends.errorsWrite_ = errors[1];
-  return ends;
-}
-
-TerminalEnds TerminalEnds::pipes() {
-  TerminalEnds ends;
-  int in[2];
-  int out[2];
-  int errors[2];
-  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0) {
-    throw std::runtime_error("pipe");
-  }
-  ends.input_ = in[0];
-  ends.keyboard_ = in[1];
-  ends.screen_ = out[0];
-  ends.output_ = out[1];
-  ends.errorsRead_ = errors[0];
-  ends.errorsWrite_ = errors[1];
-  return ends;
-}
-
-TerminalEnds::TerminalEnds(TerminalEnds&& other) noexcept
-    : isPty_(other.isPty_),
-      keyboard_(other.keyboard_),
-      screen_(other.screen_),
-      input_(other.input_),
-      output_(other.output_),
-      errorsRead_(other.errorsRead_),
-      errorsWrite_(other.errorsWrite_),
-      collected_(std::move(other.collected_)) {
-  other.keyboard_ = other.screen_ = other.input_ = other.output_ = -1;
-  other.errorsRead_ = other.errorsWrite_ = -1;
+  keyboard_ = screen_ = master;
+  input_ = output_ = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (input_ < 0) throw std::runtime_error("cannot open the pseudo-terminal's slave");
 }
 
 TerminalEnds::~TerminalEnds() {
@@ -130,10 +104,6 @@ void TerminalEnds::closeOutput() {
 std::string TerminalEnds::output() {
   collected_ += drain(screen_);
   return collected_;
-}
-
-std::string TerminalEnds::errorOutput() {
-  return drain(errorsRead_);
 }
 
 }  // namespace QrTest

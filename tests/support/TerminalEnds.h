@@ -9,9 +9,9 @@ namespace QrTest {
 class TerminalEnds {
  public:
   // A pseudo-terminal (input and output both the slave, errors a pipe) or three pipes.
-  static TerminalEnds pty();
-  static TerminalEnds pipes();
-  TerminalEnds(TerminalEnds&& other) noexcept;
+  static TerminalEnds pty() { return TerminalEnds(true); }
+  static TerminalEnds pipes() { return TerminalEnds(false); }
+  TerminalEnds(const TerminalEnds&) = delete;
   ~TerminalEnds();
 
   int uiInput() const { return input_; }
@@ -27,10 +27,9 @@ class TerminalEnds {
   void closeOutput();
   // Everything written so far, without waiting.
   std::string output();
-  std::string errorOutput();
 
  private:
-  TerminalEnds() = default;
+  explicit TerminalEnds(bool pty);
   void collect(int timeoutMs);
 
   bool isPty_ = false;
