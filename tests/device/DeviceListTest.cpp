@@ -59,6 +59,7 @@ TEST_F(DeviceListTest, RemovedDevicesGoBackToTheCallerAndAreInsertedByPortNumber
   list.search(request({5, 3}, {SearchRequest::kComPorts, SearchRequest::kHidInterfaces}));
   ASSERT_EQ(list.count(), 3u);
   EXPECT_TRUE(list.at(0).isUsbHid());
+  EXPECT_NO_THROW(list.at(0).isAvailable()) << "the copy the search keeps opens by its path";
   DeviceList other;
   other.search(request({3}));
   QuorlinDevice* selvar = &list.at(1);
