@@ -60,6 +60,7 @@ TEST(BrailleTableTest, NameIsTheFileNameWithoutFolderAndExtension) {
   EXPECT_EQ(BrailleTable(L"C:\\Tables\\German.txt").name(), L"German");
   EXPECT_EQ(BrailleTable(L"/tables/Swiss.de.txt").name(), L"Swiss.de");
   EXPECT_EQ(BrailleTable(L"C:\\fw.v2\\table").name(), L"table");  // no extension
+  EXPECT_EQ(BrailleTable(L"/tables/.txt").name(), L"");
   EXPECT_EQ(BrailleTable(std::wstring(300, L'n') + L".txt").name(), std::wstring(260, L'n'));
 }
 

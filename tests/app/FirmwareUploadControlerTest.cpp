@@ -25,42 +25,38 @@ TEST_F(FirmwareUploadControlerTest, NoDisplayOneToConfirmOrSeveralToChooseFrom) 
   attach(84, 0x0103);
   ui.yes = false;
   EXPECT_EQ(run(), UpdateOutcome::Declined);
-  EXPECT_EQ(ui.questions, Texts{L"Do you want to update the firmware of Vantra with serial "
-                                L"number VAN-22-00417?"});
-  EXPECT_TRUE(ui.folderQuestions.empty());
+  EXPECT_EQ(ui.asked, Texts{L"Do you want to update the firmware of Vantra with serial "
+                            L"number VAN-22-00417?"});
 
+  // The choice is not confirmed again.
   attach(100, 0x0103);
-  ui.selection = -1;
-  EXPECT_EQ(run(), UpdateOutcome::Declined);
-  ASSERT_EQ(ui.selections.size(), 1u);
-  EXPECT_EQ(ui.selections[0].at(1).find(L"Orbelle (ORB-22-00417) at COM"), 0u);
   folder.write(L"ORB.H00", ":00000001FF\r\n");
   ui.selection = 1;
   ui.folder = folder.path();
   EXPECT_EQ(run(), UpdateOutcome::Succeeded);
-  EXPECT_EQ(ui.questions.size(), 1u);  // the choice is not confirmed again
-  EXPECT_EQ(count(L"loadFirmware", 0), 0u);
+  ASSERT_EQ(ui.asked.size(), 5u);
+  EXPECT_EQ(ui.asked[2].find(L"Orbelle (ORB-22-00417) at COM"), 0u);
+  EXPECT_EQ(ui.asked[3], L"folder? ");
   EXPECT_EQ(count(L"loadFirmware", 1), 1u);
+  ui.selection = -1;
+  EXPECT_EQ(run(), UpdateOutcome::Declined);
 }
 
 TEST_F(FirmwareUploadControlerTest, TheFolderIsAskedWithTheStoredOneAndStoredAfterTheChecks) {
   attach(84, 0x0103);
   ui.storedFolder = L"/somewhere/old";
-  EXPECT_EQ(run(), UpdateOutcome::Declined);  // the folder question cancelled
-  EXPECT_EQ(ui.folderQuestions, (std::vector<std::optional<std::wstring>>{L"/somewhere/old"}));
+  EXPECT_EQ(run(), UpdateOutcome::Declined);    // the folder question cancelled
   folder.write(L"XYZ.H00", ":00000001FF\r\n");  // another model's firmware
   ui.folder = folder.path();
   EXPECT_EQ(run(), UpdateOutcome::DoesNotFit);
-  EXPECT_TRUE(ui.folderWrites.empty());
   folder.write(L"VAN.H00", ":00000001FF\r\n");
   EXPECT_EQ(run(), UpdateOutcome::Succeeded);
-  EXPECT_EQ(ui.folderWrites, Texts{folder.path()});
-
   // A folder on the command line is neither asked nor stored.
   EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
-  EXPECT_EQ(ui.folderQuestions.size(), 3u);
-  EXPECT_EQ(ui.folderWrites.size(), 1u);
   EXPECT_EQ(count(L"loadFirmware"), 1u);
+  ASSERT_EQ(ui.asked.size(), 8u);
+  EXPECT_EQ(ui.asked[1], L"folder? /somewhere/old");
+  EXPECT_EQ(ui.asked[6], L"stored " + folder.path());
 }
 
 TEST_F(FirmwareUploadControlerTest, MainFirmwareIsTheFirstH00BeforeAnyHexButNever8051) {
@@ -75,7 +71,6 @@ TEST_F(FirmwareUploadControlerTest, MainFirmwareIsTheFirstH00BeforeAnyHexButNeve
   folder.write(L"VAN.H00", "x");
   EXPECT_TRUE(controller.findFirmwareFile(folder.path()));
   EXPECT_EQ(controller.package().slots[kMainFirmware], folder.path(L"VAN.H00"));
-  EXPECT_EQ(controller.firmwareModelCode(), L"VAN");
 }
 
 // Which packages fit a Vantra with the serial number the row gives ("!": it cannot tell), and
@@ -84,8 +79,7 @@ TEST_F(FirmwareUploadControlerTest, TheFirmwareMustFitTheModel) {
   attach(84, 0x0103);
   const std::wstring wrongModel =
       L"This firmware cannot be transferred to the device with the "
-      L"serial number VAN-22-00417 because it is intended for a "
-      L"different model.";
+      L"serial number VAN-22-00417 because";
   const struct {
     const wchar_t* file;
     std::optional<std::wstring> serial;
@@ -109,25 +103,23 @@ TEST_F(FirmwareUploadControlerTest, TheFirmwareMustFitTheModel) {
         << row.file;
     EXPECT_EQ(ui.messages.at(0).rfind(row.message, 0), 0u) << row.file;
   }
-  EXPECT_EQ(ui.questions.back(), L"Do you want to update Firmware Vantra?");
+  EXPECT_EQ(ui.asked.back(), L"Do you want to update Firmware Vantra?");
 }
 
 TEST_F(FirmwareUploadControlerTest, AFundoIsCheckedByTheFirmwareNameAndItsVersion) {
   QrEmu::DisplayIdentity identity;
   identity.serialNumber = "ABC-22-00001";  // not compared for the Fundo line
-  attach(147, 0x0103, identity);
   folder.write(L"FNX.hex", ":00000001FF\r\n");
   folder.write(L"FNX_BT.hex", ":00000001FF\r\n");
   ui.folder = folder.path();
-  EXPECT_EQ(run(), UpdateOutcome::Succeeded);
-  EXPECT_EQ(log().front(), L"loadFirmware " + folder.path(L"FNX.hex"));
-
-  removeDisplays();
-  identity.bluetooth = true;
-  attach(147, 0x0103, identity);
-  EXPECT_EQ(run(), UpdateOutcome::Succeeded);
-  EXPECT_EQ(log().front(), L"loadFirmware " + folder.path(L"FNX_BT.hex"));
-
+  for (bool bluetooth : {false, true}) {
+    removeDisplays();
+    identity.bluetooth = bluetooth;
+    attach(147, 0x0103, identity);
+    EXPECT_EQ(run(), UpdateOutcome::Succeeded);
+    EXPECT_EQ(log().front(),
+              L"loadFirmware " + folder.path(bluetooth ? L"FNX_BT.hex" : L"FNX.hex"));
+  }
   // With a command line the general rule finds the firmware, whatever its name.
   QrTest::TempDir other;
   other.write(L"ABC.H00", ":00000001FF\r\n");

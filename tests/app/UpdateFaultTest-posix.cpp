@@ -27,60 +27,56 @@ namespace {
 // retried twenty times before the user is asked, takes about two minutes.
 constexpr uint64_t kBoundMs = 5 * 60 * 1000;
 
-std::set<std::filesystem::path> folderContents(const std::filesystem::path& folder) {
-  std::set<std::filesystem::path> paths;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    paths.insert(entry.path());
-  }
-  return paths;
-}
-
 class UpdateFaultTest : public QrTest::UpdateRun,
                         public ::testing::WithParamInterface<std::string> {
  public:
   UpdateFaultTest() { faked = {}; }
 
-  // An older display and its package: EPROM firmware in three banks, a system file and a
-  // Braille table.
+  std::set<std::filesystem::path> packageFiles() {
+    std::set<std::filesystem::path> paths;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(QrTest::toFsPath(folder.path()))) {
+      paths.insert(entry.path());
+    }
+    return paths;
+  }
+
+  // An older display and its package: EPROM firmware in three banks (three data records and
+  // the end record: no extended address in a bank), a system file and a Braille table.
   QrEmu::Display& olderDisplayWithPackage() {
     QrEmu::DisplayIdentity identity;
     identity.serialNumber = "COR-22-00417";
-    QrEmu::Display& display = attach(114, 3, identity);
     for (uint8_t bank = 0; bank < 3; ++bank) {
-      // Three data records and the end record: no extended address in an EPROM bank.
-      std::vector<std::string> records = QrTest::hexRecords(3, bank);
+      const std::vector<std::string> records = QrTest::hexRecords(3, bank);
       folder.write(L"COR.H0" + std::to_wstring(bank),
                    QrTest::hexText({records.begin() + 1, records.end()}));
     }
     folder.write(L"MSG.QSF", std::string(300, 'm'));
     folder.write(L"German.asc", "German\n1\n12\n");
-    return display;
+    return attach(114, 3, identity);
   }
 
-  // A current display and its folder package: a configuration file and system files.
+  // A current display and its folder package. Its main firmware goes to the IAP loader over USB
+  // only, and its restart on a COM port reports failure however it answers: both stay faked.
   QrEmu::Display& currentDisplayWithPackage() {
-    QrEmu::Display& display = attach(84, 0x0103);
-    // Its main firmware goes to the IAP loader over USB only, and its restart on a COM port
-    // reports failure however the display answers: both stay out of the count.
     faked = {"loadFirmware", "restartSystem"};
     folder.write(L"VAN.H00", ":00000001FF\r\n");
     folder.write(L"CONFIG.QSF", std::string(300, 'c'));
     folder.write(L"de.QSF", std::string(300, 'd'));
-    return display;
+    return attach(84, 0x0103);
   }
 
   // A current display on USB and its package: the main firmware, the Braille processor's, the
   // USB controller's, the Bluetooth module's, and a system file, whose arrival makes the update
   // end with a restart.
   QrEmu::Display& currentUsbDisplayWithPackage() {
-    QrEmu::Display& display = attachHid(84, 0x0103);
     const std::string image = QrTest::hexText(QrTest::hexRecords(0, 0));  // two records
-    folder.write(L"VAN.H00", image);
-    folder.write(L"8051.hex", image);
+    for (const wchar_t* name : {L"VAN.H00", L"8051.hex", L"bluetooth.rom"}) {
+      folder.write(name, image);
+    }
     folder.write(L"vnc2.rom", std::string(16, '\xA5'));
-    folder.write(L"bluetooth.rom", image);
     folder.write(L"de.QSF", std::string(30, 'd'));
-    return display;
+    return attach(84, 0x0103, {}, true);
   }
 
   // Whether a display on USB runs the whole package of currentUsbDisplayWithPackage.
@@ -96,20 +92,6 @@ class UpdateFaultTest : public QrTest::UpdateRun,
     EXPECT_EQ(display.find<QrEmu::BluetoothModule>()->firmware(), records);
     const auto& files = display.find<QrEmu::FileTransfer>()->files().everyFile();
     EXPECT_EQ(files.at("/QRSYS/LANGUAGE/de.QSF").content.size(), 30u);
-  }
-
-  // The user clears the fault and switches the display off and on: a display left in its boot
-  // loader or in the middle of a dialogue starts its firmware afresh. A display on USB is only
-  // plugged back in: one left in its IAP loader stays there, and the next update starts from it;
-  // one that was restarting is back on the bus by the time the user starts that update.
-  void switchOffAndOn(QrEmu::Display& display) {
-    display.setFaults({});
-    display.endDialogue();
-    if (onHid.count(&display) == 0) {
-      display.setMode(QrEmu::Mode::Normal);
-    } else {
-      clock->advance(QrEmu::IapLoader::kAwayMs);
-    }
   }
 
   // The host's writes of a run, how many of them the controller's own thread made before the
@@ -138,8 +120,8 @@ class UpdateFaultTest : public QrTest::UpdateRun,
   }
 
   // Counts a clean update of a new display that `setUp` attaches with its package, then fails
-  // the update of another new one at each of its writes in turn. `holdsPackage`, when given,
-  // checks the display after every update that reports success.
+  // the update of another new one at each of its writes in turn. `check` sees the display after
+  // every update that reports success.
   void failAtEveryStep(
       QrEmu::Display& (UpdateFaultTest::*setUp)(),
       void (*check)(QrEmu::Display&) = [](QrEmu::Display&) {}) {
@@ -149,7 +131,7 @@ class UpdateFaultTest : public QrTest::UpdateRun,
     ASSERT_EQ(ui.messages, QrTest::kUpdateDone);
     check(first);
     ASSERT_GT(clean.writes, clean.beforeUpload);
-    const std::set<std::filesystem::path> package = folderContents(QrTest::toFsPath(folder.path()));
+    const std::set<std::filesystem::path> package = packageFiles();
 
     const std::string fault = GetParam();
     const bool cancel = fault == "Cancel";
@@ -162,10 +144,9 @@ class UpdateFaultTest : public QrTest::UpdateRun,
       QrEmu::Display& display = (this->*setUp)();
       ui.messages.clear();
       ui.retries = 0;  // a file that keeps failing is given up at the first question
-      if (!cancel) {
-        display.setFaultsAtWrite(step, QrEmu::Faults{fault == "Silence", fault == "GarbledAnswers",
-                                                     0, 0, false, fault == "Unplug"});
-      }
+      display.setFaultsAtWrite(cancel ? 0 : step,
+                               QrEmu::Faults{fault == "Silence", fault == "GarbledAnswers", 0, 0,
+                                             false, fault == "Unplug"});
       const uint64_t start = clock->now();
       Count faulty;
       const UpdateOutcome outcome = countedRun(display, faulty, [&](uint32_t write) {
@@ -186,9 +167,15 @@ class UpdateFaultTest : public QrTest::UpdateRun,
         EXPECT_NE(outcome, UpdateOutcome::Succeeded);
         EXPECT_EQ(ui.messages.size(), 1u);
       }
-      EXPECT_EQ(folderContents(QrTest::toFsPath(folder.path())), package);
+      EXPECT_EQ(packageFiles(), package);
 
-      switchOffAndOn(display);
+      // The user clears the fault and switches the display off and on: one left in its boot
+      // loader or in a dialogue starts its firmware afresh. One on USB is only plugged back in:
+      // one left in its IAP loader stays there, one that was restarting is back on the bus.
+      display.setFaults({});
+      display.endDialogue();
+      if (hidPath(display).empty()) display.setMode(QrEmu::Mode::Normal);
+      clock->advance(QrEmu::IapLoader::kAwayMs);
       ui.messages.clear();
       ui.retries = 1000;
       EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
@@ -220,28 +207,20 @@ TEST_F(UpdateFaultTest, ARefusalAtEachConfirmationNeverLeavesAPartialSuccess) {
     removeDisplays();
     QrEmu::Display& display = currentDisplayWithPackage();
     auto* transfer = display.find<QrEmu::FileTransfer>();
-    {
-      auto guard = display.lock();
-      transfer->faults().nakAt = confirmation;
-      transfer->faults().nakCode = 0x21;
-    }
+    display.lock(), transfer->faults().nakAt = confirmation, transfer->faults().nakCode = 0x21;
     ui.messages.clear();
     ui.retries = 0;
-    const UpdateOutcome outcome = run(folder.path());
-    auto guard = display.lock();
-    if (transfer->faults().nakAt > 0) break;  // the transfers had fewer confirmations
-    if (outcome == UpdateOutcome::Succeeded) {
-      EXPECT_EQ(ui.messages, QrTest::kUpdateDone);
+    const bool succeeded = run(folder.path()) == UpdateOutcome::Succeeded;
+    {
+      auto guard = display.lock();
+      if (transfer->faults().nakAt > 0) break;  // the transfers had fewer confirmations
       const auto& files = transfer->files().everyFile();
-      ASSERT_EQ(files.size(), 2u);
-      EXPECT_EQ(files.at("/QRSYS/CONFIG.QSF").content.size(), 300u);
-      EXPECT_EQ(files.at("/QRSYS/LANGUAGE/de.QSF").content.size(), 300u);
-    } else {
-      EXPECT_EQ(outcome, UpdateOutcome::Failed);
-      EXPECT_EQ(ui.messages, QrTest::kUpdateFailed);
+      if (succeeded) {
+        EXPECT_EQ(files.size(), 2u);
+        for (const auto& [name, file] : files) EXPECT_EQ(file.content.size(), 300u) << name;
+      }
     }
-    guard.unlock();
-    ui.messages.clear();
+    EXPECT_EQ(ui.messages, succeeded ? QrTest::kUpdateDone : QrTest::kUpdateFailed);
     ui.retries = 1000;
     EXPECT_EQ(run(folder.path()), UpdateOutcome::Succeeded);
     if (HasFailure()) break;

@@ -2,11 +2,11 @@
 
 // What the tests of the update controller and its worker run against: a user interface that
 // answers from a script and records what it was shown, and a display whose operations can be
-// faked while its identity comes from an emulated display on an in-process COM port or on the
-// emulated USB-HID bus.
+// faked while its identity comes from an emulated display on a COM port or on USB-HID.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -42,37 +42,36 @@ class RecordingUi : public QrApp::UpdaterUi,
                     public QrApp::UploadProgress,
                     public QrApp::FolderSettings {
  public:
-  // --- scripted answers (set before the run): `retries` answers to the retry question before
-  // the first Cancel; the user presses Cancel once the worker has asked `cancelAtRetryQuestion`
-  // retry questions in a run (0: never).
-  bool yes = true;
-  int selection = 0, retries = 1000, cancelAtRetryQuestion = 0;
+  // Scripted: `retries` answers Retry before the first Cancel; `cancelAtRetry` presses Cancel
+  // while the next retry question is open.
+  bool yes = true, cancelAtRetry = false;
+  int selection = 0, retries = 1000;
   std::optional<std::wstring> folder, storedFolder;
-
-  // --- what the user was shown (`messages`: those during the upload included), the settings'
-  // use
-  Texts questions, messages, statuses, folderWrites;
-  std::vector<Texts> selections;
-  std::vector<std::optional<std::wstring>> folderQuestions;
+  // `asked`: the questions, the devices offered, "folder? " with the one offered, and "stored "
+  // with the one stored; `messages`: those during the upload included.
+  Texts asked, messages, statuses;
   std::vector<unsigned> percents;
 
+  // The worker's reports come while the test waits for the run: they need no lock.
   void showMessage(const std::wstring& text, QrApp::MessageKind) override {
-    record(messages, text);
+    messages.push_back(text);
   }
   bool askYesNo(const std::wstring& question) override {
-    questions.push_back(question);
+    asked.push_back(question);
     return yes;
   }
   int selectDevice(const std::vector<std::wstring>& descriptions) override {
-    selections.push_back(descriptions);
+    asked.insert(asked.end(), descriptions.begin(), descriptions.end());
     return selection;
   }
   std::optional<std::wstring> chooseFolder(const std::optional<std::wstring>& initial) override {
-    folderQuestions.push_back(initial);
+    asked.push_back(L"folder? " + initial.value_or(L""));
     return folder;
   }
   std::optional<std::wstring> readLastFolder() override { return storedFolder; }
-  void writeLastFolder(const std::wstring& chosen) override { folderWrites.push_back(chosen); }
+  void writeLastFolder(const std::wstring& chosen) override {
+    asked.push_back(L"stored " + chosen);
+  }
   QrApp::UploadProgress& uploadProgress() override { return *this; }
 
   int showUploadDialog(const std::wstring&, QrCom::UploadProcessDialogNotifier& notifier) override {
@@ -86,15 +85,14 @@ class RecordingUi : public QrApp::UpdaterUi,
     changed_.notify_all();
     return -1;
   }
-  void setStatus(const std::wstring& text) override { record(statuses, text); }
-  void setPercent(unsigned percent) override { record(percents, percent); }
+  void setStatus(const std::wstring& text) override { statuses.push_back(text); }
+  void setPercent(unsigned percent) override { percents.push_back(percent); }
   bool askRetry() override {
     std::unique_lock<std::mutex> lock(mutex_);
     if (closed_) return false;
-    if (++retryQuestions_ == cancelAtRetryQuestion) {
-      // Cancel while the question is open; the worker gets its answer once the cancel is done.
+    if (std::exchange(cancelAtRetry, false)) {
       lock.unlock();
-      pressCancel();
+      pressCancel();  // the worker gets its answer once the cancel is done
       lock.lock();
     }
     return retries-- > 0;
@@ -105,49 +103,34 @@ class RecordingUi : public QrApp::UpdaterUi,
     changed_.notify_all();
   }
 
-  // The user presses the progress dialog's Cancel, from the worker's thread; it returns once the
-  // dialog has closed, so the worker goes on cancelled.
+  // Cancel in the progress dialog, from the worker's thread; returns once the dialog has closed.
   void pressCancel() {
     std::unique_lock<std::mutex> lock(mutex_);
     cancelPressed_ = true;
     changed_.notify_all();
     changed_.wait(lock, [&] { return closed_; });
   }
-  // A new run gets a new dialog.
   void newDialog() {
     std::lock_guard<std::mutex> lock(mutex_);
     result_.reset();
     cancelPressed_ = closed_ = false;
-    retryQuestions_ = 0;
   }
 
  private:
-  template <typename T>
-  void record(std::vector<T>& into, const T& value) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    into.push_back(value);
-  }
-
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<int> result_;
   bool cancelPressed_ = false, closed_ = false;
-  int retryQuestions_ = 0;
 };
 
-// The calls a ScriptedDevice was asked to do; it outlives the device.
-struct CallLog {
-  std::mutex mutex;
-  Texts entries;
-};
-
-// A display on COM port `number`, or on the USB-HID interface `hidPath`, of an emulated display.
-// Every operation the worker calls is logged in the order called; those named in `faked` do not
-// reach the display and succeed, unless `failures` makes them fail.
+// A display of an emulated display on a COM port or a USB-HID path. Every operation the worker
+// calls is logged in order; those in `faked` do not reach the display and succeed, unless
+// `failures` makes them fail. The calls come one at a time: the controller's thread makes them
+// only before the worker starts or while a cancel holds it.
 class ScriptedDevice : public QrCom::QuorlinDevice {
  public:
   template <typename Link>
-  ScriptedDevice(Link link, const std::set<std::string>& faked, CallLog& log)
+  ScriptedDevice(Link link, const std::set<std::string>& faked, Texts& log)
       : QuorlinDevice(link), faked_(faked), log_(log) {}
 
   // How many calls of an operation fail with ErrorInProtocolException, faked or not.
@@ -156,9 +139,8 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   std::set<int> extraServices;
   bool receiveFileCancels = false;
   QrCom::BrailleTablesNames tableNames;
-  uint64_t firmwareBytes = 0;  // the progress the faked loadFirmware reports
   int pollsUntilAvailable = 1;
-  std::function<void()> whenPolled;  // at each isAvailable
+  std::function<void()> whenPolled;
 
   bool isServiceSupported(int serviceId) const override {
     return extraServices.count(serviceId) > 0 || QuorlinDevice::isServiceSupported(serviceId);
@@ -169,8 +151,8 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
   }
   void loadFirmware(const std::wstring& path, QrCom::FirmwareUploadProgressSink* sink) override {
     if (!fake("loadFirmware", L" " + path)) return QuorlinDevice::loadFirmware(path, sink);
-    sink->onProgress(this, path, 1, 0, firmwareBytes, firmwareBytes, firmwareBytes / 2, 0);
-    sink->onProgress(this, path, 1, 0, firmwareBytes, firmwareBytes, firmwareBytes, 0);
+    sink->onProgress(this, path, 1, 0, 1000, 1000, 500, 0);
+    sink->onProgress(this, path, 1, 0, 1000, 1000, 1000, 0);
   }
   void updateDeviceProperties() override {
     if (!fake("updateDeviceProperties")) QuorlinDevice::updateDeviceProperties();
@@ -230,10 +212,7 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
  private:
   // Logs the call and fails it as scripted; true when it is faked.
   bool fake(const char* operation, const std::wstring& detail = L"") {
-    {
-      std::lock_guard<std::mutex> lock(log_.mutex);
-      log_.entries.push_back(std::wstring(operation, operation + std::strlen(operation)) + detail);
-    }
+    log_.push_back(std::wstring(operation, operation + std::strlen(operation)) + detail);
     const auto failure = failures.find(operation);
     if (failure != failures.end() && failure->second-- > 0) {
       throw QrCom::ErrorInProtocolException(L"scripted");
@@ -241,32 +220,28 @@ class ScriptedDevice : public QrCom::QuorlinDevice {
     return faked_.count(operation) > 0;
   }
 
-  const std::set<std::string> faked_;
-  CallLog& log_;
+  const std::set<std::string>& faked_;
+  Texts& log_;
 };
 
 // Whole runs of the controller against emulated displays on COM ports 1, 2, ... or on the
 // emulated USB-HID bus, in English.
 class UpdateRun : public ::testing::Test {
  protected:
-  // A display on the next COM port.
-  QrEmu::Display& attach(uint8_t modelId, uint16_t version, QrEmu::DisplayIdentity identity = {}) {
+  // A display on the next COM port, or on the USB-HID bus.
+  QrEmu::Display& attach(uint8_t modelId, uint16_t version, QrEmu::DisplayIdentity identity = {},
+                         bool hid = false) {
     displays.push_back(QrEmu::makeDisplay(modelId, version, identity));
-    ports.attach(static_cast<int>(displays.size()), *displays.back());
+    if (!hid) ports.attach(static_cast<int>(displays.size()), *displays.back());
+    if (hid && !hidBus) hidBus = std::make_unique<QrEmu::EmulatedHidBus>(&*clock);
+    if (hid) hidBus->attach(*displays.back());
     return *displays.back();
   }
-  // A display on the emulated USB-HID bus.
-  QrEmu::Display& attachHid(uint8_t modelId, uint16_t version) {
-    displays.push_back(QrEmu::makeDisplay(modelId, version));
-    if (!hidBus) hidBus = std::make_unique<QrEmu::EmulatedHidBus>(&*clock);
-    hidBus->attach(*displays.back());
-    onHid.insert(displays.back().get());
-    return *displays.back();
+  std::wstring hidPath(const QrEmu::Display& display) {
+    return hidBus ? hidBus->pathOf(display) : L"";
   }
-  // Takes every display away (the bus goes with them: it refers to its displays).
   void removeDisplays() {
-    hidBus.reset();
-    onHid.clear();
+    hidBus.reset();  // it refers to its displays
     displays.clear();
   }
 
@@ -275,13 +250,13 @@ class UpdateRun : public ::testing::Test {
     QrApp::FirmwareUploadControler controller(ui, ui, [this](QrCom::DeviceList& list) {
       calls.clear();
       for (const auto& display : displays) {
-        CallLog& log = calls.emplace_back();
+        Texts& log = calls.emplace_back();
+        const std::wstring path = hidPath(*display);
         // A display that does not identify itself is not found, as in the program's search.
         try {
-          auto device =
-              onHid.count(display.get()) > 0
-                  ? std::make_unique<ScriptedDevice>(hidBus->pathOf(*display), faked, log)
-                  : std::make_unique<ScriptedDevice>(static_cast<int>(calls.size()), faked, log);
+          auto device = path.empty() ? std::make_unique<ScriptedDevice>(
+                                           static_cast<int>(calls.size()), faked, log)
+                                     : std::make_unique<ScriptedDevice>(path, faked, log);
           if (configure) configure(*device);
           list.insertSorted(std::move(device));
         } catch (const QrCom::QrException&) {
@@ -293,18 +268,15 @@ class UpdateRun : public ::testing::Test {
 
   // How many calls of the last run to the display begin with `prefix`.
   size_t count(const std::wstring& prefix, size_t device = 0) {
-    std::lock_guard<std::mutex> lock(calls.at(device).mutex);
-    size_t found = 0;
-    for (const std::wstring& entry : calls[device].entries) found += entry.rfind(prefix, 0) == 0;
-    return found;
+    return std::count_if(calls.at(device).begin(), calls[device].end(),
+                         [&](const std::wstring& entry) { return entry.rfind(prefix, 0) == 0; });
   }
-  const Texts& log() const { return calls.at(0).entries; }
+  const Texts& log() const { return calls.at(0); }
 
   ScopedVirtualClock clock;
   QrEmu::EmulatedComPorts ports{&*clock};
   std::vector<std::unique_ptr<QrEmu::Display>> displays;
-  std::unique_ptr<QrEmu::EmulatedHidBus> hidBus;  // made with the first display on it
-  std::set<const QrEmu::Display*> onHid;
+  std::unique_ptr<QrEmu::EmulatedHidBus> hidBus;
   // Every operation that changes a display, unless the test says otherwise.
   std::set<std::string> faked = {"loadFirmware",        "updateDeviceProperties",
                                  "receiveFile",         "getBrailleTablesNames",
@@ -312,7 +284,7 @@ class UpdateRun : public ::testing::Test {
                                  "loadBrailleFirmware", "loadUsbFirmware",
                                  "loadBtFirmware",      "restartSystem"};
   std::function<void(ScriptedDevice&)> configure;
-  std::deque<CallLog> calls;  // one per display, of the last run
+  std::deque<Texts> calls;  // one per display, of the last run
   TempDir folder;
   RecordingUi ui;
 };
