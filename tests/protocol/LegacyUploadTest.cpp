@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
-#include "qrcom/protocol/LegacyFraming.h"
 #include "tests/protocol/ProtocolSteps.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
@@ -13,31 +11,6 @@ namespace QrCom {
 namespace {
 
 using namespace QrTest;
-
-TEST(LegacyFramingTest, EveryNakCode) {
-  // The failure of codes 0 to 29: P ErrorInProtocol, D ErrorOnDevice and so on; '-' has no
-  // description, and neither has 29 (invalid folder) to a maintenance command.
-  const std::string kinds = "-PPPPPPPPDDDDDDDDDPEPDPCN-D--F";
-  const std::map<char, std::string> classes = {{'-', "ErrorInProtocol"},
-                                               {'P', "ErrorInProtocol"},
-                                               {'D', "ErrorOnDevice"},
-                                               {'E', "FileAlreadyExistsOnDevice"},
-                                               {'C', "TransmissionCanceledByUser"},
-                                               {'N', "FileNotFoundOnDevice"},
-                                               {'F', "CannotChangeToDirectory"}};
-  for (int code = 0; code < 256; ++code) {
-    for (DeviceErrors errors : {DeviceErrors::FileTransfer, DeviceErrors::Maintenance}) {
-      const bool folder = code == 29 && errors == DeviceErrors::FileTransfer;
-      const char kind = code < 29 || folder ? kinds[code] : '-';
-      ScriptedPort port;
-      port.deliver({0x15, static_cast<uint8_t>(code)});
-      const std::string failure = QrTest::failure([&] { confirmCommand(port, 3, L"", errors); });
-      EXPECT_EQ(failure.substr(0, failure.find(':')), classes.at(kind)) << code;
-      EXPECT_EQ(failure == "ErrorInProtocol:  No detailled description available.", kind == '-')
-          << code;
-    }
-  }
-}
 
 TEST(LegacyUploadTest, Exchanges) {
   TempDir dir;

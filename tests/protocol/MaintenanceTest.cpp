@@ -109,16 +109,6 @@ TEST(TableSlotsTest, Exchanges) {
   });
 }
 
-TEST(TableSlotsTest, NamesOfSlotsOneToNine) {
-  BrailleTablesNames names;
-  for (int slot = 0; slot <= 10; ++slot) names.setName(slot, std::wstring(slot * 30, L'T'));
-  EXPECT_EQ(names.size() * 100 + names.findSlot(L"TTT") + names.firstFreeSlot(), 900u);
-  EXPECT_EQ(names.name(9)->size(), 260u);  // names are cut to 260 characters
-  names.clear();
-  names.setName(1, L"GER");
-  EXPECT_EQ(names.firstFreeSlot() * 10 + names.findSlot(L"GER"), 21);
-}
-
 // Clock, battery, PIN and mass-storage lock: services the updater does not use.
 TEST(MaintenancePacketsTest, Exchanges) {
   QrBrlOsVersion103MaintenanceStrategy strategy(0x54);
