@@ -3,10 +3,15 @@
 #include <cwchar>
 #include <string>
 
+#include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
 #include "qrcom/protocol/FnxMaintenanceStrategy.h"
+#include "qrcom/protocol/MonitorModeStrategy.h"
+#include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion103MaintenanceStrategy.h"
 #include "tests/protocol/ProtocolSteps.h"
+#include "tests/support/ScriptedPort.h"
+#include "tests/support/Services.h"
 #include "tests/support/VirtualClock.h"
 
 namespace QrCom {
@@ -198,6 +203,22 @@ TEST(MaintenancePacketsTest, Exchanges) {
        steps("79 84 01 42 16>79 84 08 42 00 10 00 20 30 40 50 16|79 84 01 43 16>79 84 02 07 7E 16"),
        "16 80"},
   });
+}
+
+// The services each firmware generation adds, and what the null strategies refuse.
+TEST(ProtocolStrategiesTest, ServicesAndRefusals) {
+  EXPECT_EQ(claimedServices(BrailleSystemVersion2005FileTransferStrategy()), "4 5 6 7 8 9 10 15");
+  EXPECT_EQ(claimedServices(QrBrlOsFileTransferStrategy(0x54)), "4 5 6 7 8 9 10 15 18 20 31 32");
+  EXPECT_EQ(claimedServices(QrBrlOsVersion103MaintenanceStrategy(0x54)),
+            "14 16 19 22 23 24 25 26 27 28 34");
+  ScriptedPort port;
+  NoFileTransferStrategy files;
+  NoDeviceMaintenanceStrategy maintenance;
+  NoMonitorModeStrategy monitor;
+  EXPECT_THROW(files.makePath(port, L"/D"), WrongProtocolVersionException);
+  EXPECT_THROW(maintenance.activateBrailleTable(port, 1), WrongProtocolVersionException);
+  EXPECT_THROW(monitor.stopMonitorMode(), WrongProtocolVersionException);
+  EXPECT_EQ(claimedServices(files) + claimedServices(maintenance) + claimedServices(monitor), "");
 }
 
 }  // namespace
