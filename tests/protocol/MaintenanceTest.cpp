@@ -184,14 +184,10 @@ TEST(MaintenancePacketsTest, Exchanges) {
        "2024 5 6 7 8 9 0 0 3 4 5 ErrorOnReceivingBatteryInfo: "
        "QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
        "protocol. Wrong frame size."},
-      {"a wrong PIN answer", getPin(8), steps("79 54 01 47 16>00 00 05 48"),
-       std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong answer-"},
       // Without the trailing SYNC nothing is acknowledged.
       {"mass storage without SYNC",
        [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
        steps("70>06 70 00 17"), "active"},
-      {"a PIN cut short", getPin(8), steps("79 54 01 47 16>79 54 05 47 31 32"),
-       std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong size."},
       {"Fundo's battery and test mode",
        [&](SerialPort& port) {
          FnxMaintenanceStrategy fundo(0x84, true);

@@ -92,16 +92,6 @@ TEST(MonitorModeTest, Streams) {
               "79 00 02 0B 01 16 79 00 02 0B 00 16");
   }
 
-  // A refused start leaves a clean port; glint is always addressed to model 54.
-  ScriptedPort port;
-  for (const char* answer : {"00 01 02 03 04", "79 22 02 07 7E 16", "79 22 02 07 7E 16"}) {
-    port.answerNextWrite(hex(answer));
-  }
-  current.startMonitorMode(port, nullptr, nullptr);
-  current.startGlint(port);
-  current.stopGlint(port);
-  EXPECT_EQ(purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
-
   PlanoMonitorModeStrategy legacy;
   EXPECT_EQ(monitor(legacy, {},
                     // noise before the synchronisation, then 02 x 0D; cursor 2 (0x2A - 40)

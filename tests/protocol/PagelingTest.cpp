@@ -95,11 +95,6 @@ TEST(PagelingFileTransferTest, Documents) {
   maintenance.deleteFlash(port);
   maintenance.doFactoryReset(port);
   EXPECT_EQ(toHex(port.written()) + " " + std::to_string(clock->pauses().at(0)), "05 03 05 0F 250");
-  port.setResponder(nullptr);
-  port.purge();  // the acknowledgement nobody waited for
-  port.answerNextWrite(hex("15 01"));
-  EXPECT_EQ(failure([&] { maintenance.deleteFlash(port); }),
-            "ErrorOnDevice: PagelingMaintenanceStrategy::deleteFlash --  Watchdog error.");
 }
 
 TEST(PagelingProtocolTest, Answers) {
@@ -126,12 +121,6 @@ TEST(PagelingProtocolTest, Answers) {
   for (const char* bytes : {"41", "41 06 41"}) {
     EXPECT_EQ(answer(bytes), "ErrorInProtocol:  Missing ACK and NAK") << bytes;
   }
-  // A HID port never fails a read: its silence reads as zeros, and collecting ends after 400.
-  ScriptedPort hid(nullptr, ScriptedPort::Kind::Hid);
-  hid.deliver(hex("41"));
-  EXPECT_EQ(failure([&] { Pageling::awaitAnswer(hid, L""); }),
-            "ErrorInProtocol:  Missing ACK and NAK");
-  EXPECT_EQ(hid.calls().size(), 401u);
   // A refused transaction is opened once more after a receiver reset; a second refusal fails.
   for (const char* bytes : {"15 03", "", "06", "15 03", "", "15 04"}) {
     port.answerNextWrite(hex(bytes));
@@ -146,10 +135,6 @@ TEST(PagelingProtocolTest, Answers) {
 TEST(BookmarkIndexTest, RecordsInDocumentOrderWithinTheirArea) {
   EXPECT_EQ(toHex(buildBookmarkIndex(hex("41 01 3C 31 3E 42 01 3C 01 3C 32 3E 01 3C 33"))),
             "0F 31 05 00 00 00 FF FF 0F 32 0C 00 00 00 FF FF 17");
-  std::vector<uint8_t> document;
-  for (int i = 0; i < 16100; ++i) document.insert(document.end(), {0x01, 0x3C, 0x41, 0x3E});
-  // Records are added while at most 127990 bytes are used: 15999 of them.
-  EXPECT_EQ(buildBookmarkIndex(document).size(), 15999u * 8 + 1);
 }
 
 }  // namespace
