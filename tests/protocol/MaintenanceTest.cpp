@@ -92,7 +92,6 @@ TEST(TableSlotsTest, Exchanges) {
       {"names", names,
        steps("45>06 45 0F 00 03 47 45 52 00 00 05 55 53 B4 E4 31 00 00 00 00|06 16"),
        "1=GER 4=US\u00b4\u00e41 "},
-      {"no names", names, steps("45>06 45 09 00 00 00 00 00 00 00 00 00 00|06 16")},
       {"no data", names, steps("45>06 45 00 00|06 16")},
       {"a name past the end of the data", names, steps("45>06 45 06 00 01 41 01 42 05 43|06 16"),
        "1=A 2=B "},
