@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
 
 #include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
-#include "qrcom/protocol/FnxMaintenanceStrategy.h"
 #include "qrcom/protocol/MonitorModeStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion103MaintenanceStrategy.h"
@@ -53,6 +53,11 @@ TEST(TableSlotsTest, Exchanges) {
     }
     return text;
   };
+  const auto used = [&](SerialPort& port) {
+    int first = 0, second = 0;
+    current.getUsedBrailleTables(port, first, second);
+    return std::to_string(first) + " " + std::to_string(second);
+  };
   const std::string prefix = "BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- ";
   const std::string range = "Slotnumber for braille table transmission is out of range.";
   play({
@@ -95,19 +100,8 @@ TEST(TableSlotsTest, Exchanges) {
       {"no data", names, steps("45>06 45 00 00|06 16")},
       {"a name past the end of the data", names, steps("45>06 45 06 00 01 41 01 42 05 43|06 16"),
        "1=A 2=B "},
-      {"used tables",
-       [&](SerialPort& port) {
-         int first = 0;
-         int second = 0;
-         current.getUsedBrailleTables(port, first, second);
-         return std::to_string(first) + " " + std::to_string(second);
-       },
-       steps("0F>06 0F 02 05 16|06 16"), "2 5"},
-      {"used tables without SYNC", doing([&](SerialPort& port) {
-         int slot = 0;
-         current.getUsedBrailleTables(port, slot, slot);
-       }),
-       steps("0F>06 0F 02 05 17"),
+      {"used tables", used, steps("0F>06 0F 02 05 16|06 16"), "2 5"},
+      {"used tables without SYNC", used, steps("0F>06 0F 02 05 17"),
        "ErrorInProtocol: BrailleSystemVersion20010MaintenanceStrategy:getUsedBrailleTables -- "
        "Missing SYNC"},
   });
@@ -125,12 +119,10 @@ TEST(MaintenancePacketsTest, Exchanges) {
       strategy.getRealTimeClock(port, &t);
       strategy.requestBatteryInfo(port, &info);
     });
-    std::string text;
-    for (int figure : std::initializer_list<int>{t.year, t.month, t.day, t.hour, t.minute, t.second,
-                                                 info.firstWord, info.secondWord, info.thirdByte,
-                                                 info.fourthByte, info.fifthByte}) {
-      text += std::to_string(figure) + " ";
-    }
+    char text[96];
+    std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d %d %d %d %d ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second, info.firstWord, info.secondWord, info.thirdByte,
+                  info.fourthByte, info.fifthByte);
     return text + failed;
   };
   // The PIN read into a buffer of `capacity` characters, or what a failure left of xxxxxxx.
@@ -177,26 +169,10 @@ TEST(MaintenancePacketsTest, Exchanges) {
        steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
        std::string("\0xxxxxx, ", 9) + pinFailure +
            "The buffer is too small for the Bluetooth PIN."},
-      {"a battery frame too short", read,
-       steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 09 42 01 02 "
-             "03 04 05"),
-       "2024 5 6 7 8 9 0 0 3 4 5 ErrorOnReceivingBatteryInfo: "
-       "QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
-       "protocol. Wrong frame size."},
       // Without the trailing SYNC nothing is acknowledged.
       {"mass storage without SYNC",
        [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
        steps("70>06 70 00 17"), "active"},
-      {"Fundo's battery and test mode",
-       [&](SerialPort& port) {
-         FnxMaintenanceStrategy fundo(0x84, true);
-         BatteryInfo info;
-         fundo.requestBatteryInfo(port, &info);
-         fundo.startBatteryTestMode(port);
-         return std::to_string(info.firstWord) + " " + std::to_string(info.fifthByte);
-       },
-       steps("79 84 01 42 16>79 84 08 42 00 10 00 20 30 40 50 16|79 84 01 43 16>79 84 02 07 7E 16"),
-       "16 80"},
   });
 }
 

@@ -57,7 +57,6 @@ TEST(PagelingFileTransferTest, Documents) {
   const Bytes header = hex("1C 44 4F 43 20 20 20 20 20 39 02 0C 1F"), end = hex("03");
   const Bytes none = hex("17");
   for (const auto& [size, blocks] : std::map<size_t, std::vector<Bytes>>{
-           {0, {header + end, none}},
            {498, {header + part(0, 498) + end, none}},
            {499, {header + part(0, 499), end, none}},
            {499 + 512 + 3, {header + part(0, 499), part(499, 512), part(1011, 3) + end, none}}}) {

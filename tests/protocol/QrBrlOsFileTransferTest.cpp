@@ -201,8 +201,6 @@ TEST(QrBrlOsDirectoryTest, Exchanges) {
       // Every refused change is a CannotChangeToDirectory; the directory is forgotten.
       {"a refused change", walk(L"/QRSYS", L"/NONE"),
        change("/QRSYS", "06 16") + change("/NONE", "15 18"), "/N, CannotChangeToDirectory: "},
-      {"a change too long", walk(L"/QRSYS", std::wstring(261, L'D')), change("/QRSYS", "06 16"),
-       "/N, CannotChangeToDirectory: "},
       {"a path of only blanks goes out empty", walk(L"/QRSYS", L" \t"),
        change("/QRSYS", "06 16") + change(""), "/N, " + invalid},
   });
