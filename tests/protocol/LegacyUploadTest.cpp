@@ -165,7 +165,6 @@ TEST(LegacyFileSystemTest, Exchanges) {
   const std::string a = ", A.TXT 0 2024-5-1 14:5:33 256";
   const std::string parsing =
       "ErrorInProtocol: " + k2000 + "sendFileList -- Error while parsing fileListBuffer. ";
-  const std::string v2005 = "BrailleSystemVersion2005FileTransferStrategy::";
   play({
       // \xC4 (an ANSI name), 1999-12-31 23:59:58, 0x01020304 bytes.
       {"records across blocks", list,
@@ -190,7 +189,8 @@ TEST(LegacyFileSystemTest, Exchanges) {
          strategy.renameFile(port, L"A", std::wstring(65535, L'N'));
        }),
        named("22", "A", "06 16") + named("22", std::string(65534, 'N'), "06 16"),
-       "InvalidArgument: " + v2005 + "renameFile -- Frame exceeds 65535 bytes."},
+       "InvalidArgument: BrailleSystemVersion2005FileTransferStrategy::renameFile -- Frame exceeds "
+       "65535 bytes."},
   });
 }
 

@@ -133,8 +133,6 @@ TEST(MaintenancePacketsTest, Exchanges) {
       return describe(std::wstring(pin, pin + 7)) + ", " + failed;
     };
   };
-  const std::string pinFailure =
-      "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- ";
   play({
       // The year goes low byte first; the PIN with its negated checksum (0x31 + ... + 0x34).
       {"set the clock, battery test mode, set the PIN, lock and release",
@@ -167,7 +165,8 @@ TEST(MaintenancePacketsTest, Exchanges) {
       // The PIN and its terminating zero need L = 5 characters; nothing beyond the buffer.
       {"a PIN longer than the buffer", getPin(4),
        steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
-       std::string("\0xxxxxx, ", 9) + pinFailure +
+       std::string("\0xxxxxx, ", 9) +
+           "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- " +
            "The buffer is too small for the Bluetooth PIN."},
       // Without the trailing SYNC nothing is acknowledged.
       {"mass storage without SYNC",

@@ -62,12 +62,6 @@ TEST(PagelingFileTransferTest, Documents) {
            {499 + 512 + 3, {header + part(0, 499), part(499, 512), part(1011, 3) + end, none}}}) {
     EXPECT_EQ(upload(document.substr(0, size), 9), pocketUpload("05 02", blocks)) << size;
   }
-  // 64 bookmarks of 8 bytes and the end byte: an index of two blocks.
-  std::string marks;
-  for (int i = 0; i < 64; ++i) marks += "\x01<A>";
-  const std::string written = upload(marks, 0);
-  EXPECT_EQ(written.substr(written.size() + 1 - 3 * 523, 23), "0F 41 00 01 00 00 FF FF");
-  EXPECT_EQ(written.substr(written.size() + 1 - 3 * 514), pocketUpload("", {none}));
   // Reported where ((size - done) / 512 + 2) is a multiple of 10: 8 blocks left.
   upload(std::string(499 + 18 * 512, 'p'), 0);
   EXPECT_EQ(progressOf(sink), "0 5619 of 9715");
@@ -118,9 +112,7 @@ TEST(PagelingProtocolTest, Answers) {
             "(no failure)ErrorOnDevice:  Too much defective blocks.ErrorInProtocol:  Missing ACK "
             "and NAKErrorInProtocol:  Missing ACK and NAK");
   // A refused transaction is opened once more after a receiver reset; a second refusal fails.
-  for (const char* bytes : {"15 03", "", "06", "15 03", "", "15 04"}) {
-    port.answerNextWrite(hex(bytes));
-  }
+  for (const char* b : {"15 03", "", "06", "15 03", "", "15 04"}) port.answerNextWrite(hex(b));
   port.clearLog();
   Pageling::openTransaction(port, 0x02, L"");
   EXPECT_EQ(failure([&] { Pageling::openTransaction(port, 0x02, L""); }),
