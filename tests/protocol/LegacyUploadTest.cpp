@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
+#include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BrailleSystemVersion20010FileTransferStrategy.h"
-#include "qrcom/protocol/LegacyFraming.h"
+#include "qrcom/protocol/BrailleSystemVersion2005FileTransferStrategy.h"
 #include "tests/protocol/ProtocolSteps.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
@@ -13,31 +13,6 @@ namespace QrCom {
 namespace {
 
 using namespace QrTest;
-
-TEST(LegacyFramingTest, EveryNakCode) {
-  // The failure of codes 0 to 29: P ErrorInProtocol, D ErrorOnDevice and so on; '-' has no
-  // description, and neither has 29 (invalid folder) to a maintenance command.
-  const std::string kinds = "-PPPPPPPPDDDDDDDDDPEPDPCN-D--F";
-  const std::map<char, std::string> classes = {{'-', "ErrorInProtocol"},
-                                               {'P', "ErrorInProtocol"},
-                                               {'D', "ErrorOnDevice"},
-                                               {'E', "FileAlreadyExistsOnDevice"},
-                                               {'C', "TransmissionCanceledByUser"},
-                                               {'N', "FileNotFoundOnDevice"},
-                                               {'F', "CannotChangeToDirectory"}};
-  for (int code = 0; code < 256; ++code) {
-    for (DeviceErrors errors : {DeviceErrors::FileTransfer, DeviceErrors::Maintenance}) {
-      const bool folder = code == 29 && errors == DeviceErrors::FileTransfer;
-      const char kind = code < 29 || folder ? kinds[code] : '-';
-      ScriptedPort port;
-      port.deliver({0x15, static_cast<uint8_t>(code)});
-      const std::string failure = QrTest::failure([&] { confirmCommand(port, 3, L"", errors); });
-      EXPECT_EQ(failure.substr(0, failure.find(':')), classes.at(kind)) << code;
-      EXPECT_EQ(failure == "ErrorInProtocol:  No detailled description available.", kind == '-')
-          << code;
-    }
-  }
-}
 
 TEST(LegacyUploadTest, Exchanges) {
   TempDir dir;
@@ -122,14 +97,6 @@ TEST(RateSwitchTest, Exchanges) {
       return rates + " " + std::to_string(port.getBaudRate()) + " " + purges(port);
     };
   };
-  const auto rate = [&](uint32_t baud) {
-    return [&, baud](SerialPort& port) {
-      static_cast<ScriptedPort&>(port).setCanChangeBaudRate(true);
-      strategy.setTransferBaudRate(port, baud, 0x74);
-      if (baud != 57600) strategy.setTransferBaudRate(port, baud * 4, 0x74);
-      return std::to_string(port.getBaudRate());
-    };
-  };
   const auto abcAsA = diskSpace("00 01 00 00 00 00 10 00") + block("05 00 1C 41 05 01 0F 16") +
                       block("03 00 61 62 63 16") + kEndOfFile;
   const std::string ask = "79 74 02 0D 11 16>79 74 02 07 ";
@@ -140,25 +107,90 @@ TEST(RateSwitchTest, Exchanges) {
        "115200 100 100 19200 FF|25|03|FF"},
       {"unanswered probe: 19200 after two seconds", up(true),
        steps(ask + "7E 16|FF") + abcAsA + back, "19200 100 2000 100 19200 FF|25|03|FF"},
-      {"wrong probe answer", up(true), steps(ask + "7E 16|FF>FE 75") + abcAsA + back,
-       "19200 100 2000 100 19200 FF|25|03|FF"},
       {"refused, then cut short: no probe", up(true),
        steps(ask + "00 16") + abcAsA + steps("79 74 02 0D 19 16>79 74 02 07"), "19200 19200 25|03"},
-      {"57600, the answer's length byte not examined", rate(57600),
-       steps("79 74 02 0D 57 16>79 74 EE 07 7E 16|FF>FE 74"), "57600"},
-      {"no other rates", rate(9600), steps(""), "19200"},
       {"a failed upload returns to 19200", up(true),
        steps(ask + "7E 16|FF>FE 74") + diskSpace("00 01 00 00 00 00 00 00") + back,
        "NotEnoughMemory: BrailleSystemVersion2000FileTransferStrategy::receiveFile -- Not enough "
        "disk space for file " +
            describe(abc) + "."},
-      {"a failed download returns to 19200", doing([&](SerialPort& port) {
-         static_cast<ScriptedPort&>(port).setCanChangeBaudRate(true);
-         strategy.sendFile(port, nullptr, L"A", dir.path(L"b"), 3, nullptr);
+  });
+}
+
+const std::string k2000 = "BrailleSystemVersion2000FileTransferStrategy::";
+
+TEST(LegacyDownloadTest, Exchanges) {
+  TempDir dir;
+  BrailleSystemVersion2000FileTransferStrategy strategy;
+  // Downloads A.TXT, cancelled after the first block: the progress and the file; a failure
+  // leaves no file.
+  const auto down = [&](bool cancel = false, const std::wstring& source = L"A.TXT") {
+    return [&, cancel, source](SerialPort& port) {
+      RecordingSink sink;
+      sink.onReport = [&](uint64_t done) {
+        if (cancel && done > 0) strategy.cancel();
+      };
+      const std::string failed =
+          failure([&] { strategy.sendFile(port, nullptr, source, dir.path(L"a"), 83, &sink); });
+      return progressOf(sink) + " " + (dir.exists(L"a") ? dir.read(L"a") : failed);
+    };
+  };
+  const auto request = named("21", "A.TXT", "06 16 03");
+  const std::string canceled = "0 3 of 83 TransmissionCanceledByUser: " + k2000 +
+                               "sendFile -- Transmission canceled by user";
+  play({
+      {"blocks of 80, 0 and 3 bytes", down(),
+       request + steps("06 03>" + frameOf(Bytes(80, 'p')) +
+                       " 03|06 16|06 03>00 00 16 03|06 16|06 03>03 00 61 62 63 16|06 16>04"),
+       "0 80 83 of 83 " + std::string(80, 'p') + "abc"},
+      {"cancel on the PC", down(true), request + steps("06 03>03 00 61 62 63 16 03|06 16|15 17"),
+       canceled + " (PC side)."},
+      {"cancel on the device", down(), request + steps("06 03>03 00 61 62 63 16 43|06 16|06 43"),
+       canceled + " (device side)."},
+  });
+}
+
+// A.TXT, 2024-05-01 14:05:33, 256 bytes; the byte after the name means nothing.
+constexpr char kATxt[] = "1C 05 41 2E 54 58 54 99 07 E8 05 01 0E 05 21 00 00 01 00 ";
+
+TEST(LegacyFileSystemTest, Exchanges) {
+  BrailleSystemVersion2005FileTransferStrategy strategy;
+  // The file list after an entry OLD, with the count returned.
+  const auto list = [&](SerialPort& port) {
+    std::vector<DirectoryEntry> list{DirectoryEntry(L"OLD", 0, EntryTime{}, 1)};
+    const uint32_t count = strategy.sendFileList(port, list);
+    return std::to_string(count) + ": " + entries(list);
+  };
+  const std::string at = kATxt;
+  const std::string a = ", A.TXT 0 2024-5-1 14:5:33 256";
+  const std::string parsing =
+      "ErrorInProtocol: " + k2000 + "sendFileList -- Error while parsing fileListBuffer. ";
+  play({
+      // \xC4 (an ANSI name), 1999-12-31 23:59:58, 0x01020304 bytes.
+      {"records across blocks", list,
+       listOf("20", at + "1C 01 C4 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", {10, 24}),
+       "3: OLD 0 0-0-0 0:0:0 1" + a + ", \u00c4 0 1999-12-31 23:59:58 16909060"},
+      {"one block of any length", list,
+       listOf("20", at + kATxt + kATxt + kATxt + kATxt + kATxt, {114}),
+       "7: OLD 0 0-0-0 0:0:0 1" + a + a + a + a + a + a},
+      {"no BEGIN_OF_FILE", list, listOf("20", at + "1D", {20}), parsing + "Missing BEGIN_OF_FILE."},
+      {"a record cut short", list, listOf("20", at + "1C 01 42 00 07", {24}),
+       parsing + "Record runs past the end."},
+      {"a name of 65", list, listOf("20", "1C 41 " + toHex(Bytes(77, 'N')), {79}),
+       parsing + "Name too long."},
+      {"delete and rename", doing([&](SerialPort& port) {
+         strategy.deleteFile(port, L"A.TXT");
+         strategy.renameFile(port, L"A.TXT", L"B");
        }),
-       steps(ask + "7E 16|FF>FE 74") + named("21", "A", "15 18") + back,
-       "FileNotFoundOnDevice: BrailleSystemVersion2000FileTransferStrategy::sendFile -- File not "
-       "found on device."},
+       named("23", "A.TXT", "06 16") + named("22", "A.TXT", "06 16") + named("22", "B", "06 16")},
+      // A frame holds 65535 bytes: the new name and the command byte.
+      {"a new name too long for a frame", doing([&](SerialPort& port) {
+         strategy.renameFile(port, L"A", std::wstring(65534, L'N'));
+         strategy.renameFile(port, L"A", std::wstring(65535, L'N'));
+       }),
+       named("22", "A", "06 16") + named("22", std::string(65534, 'N'), "06 16"),
+       "InvalidArgument: BrailleSystemVersion2005FileTransferStrategy::renameFile -- Frame exceeds "
+       "65535 bytes."},
   });
 }
 

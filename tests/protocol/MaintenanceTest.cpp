@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
 
+#include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
-#include "qrcom/protocol/FnxMaintenanceStrategy.h"
+#include "qrcom/protocol/MonitorModeStrategy.h"
+#include "qrcom/protocol/QrBrlOsVersion102FileTransferStrategy.h"
 #include "qrcom/protocol/QrBrlOsVersion103MaintenanceStrategy.h"
 #include "tests/protocol/ProtocolSteps.h"
+#include "tests/support/ScriptedPort.h"
+#include "tests/support/Services.h"
 #include "tests/support/VirtualClock.h"
 
 namespace QrCom {
@@ -48,6 +53,11 @@ TEST(TableSlotsTest, Exchanges) {
     }
     return text;
   };
+  const auto used = [&](SerialPort& port) {
+    int first = 0, second = 0;
+    current.getUsedBrailleTables(port, first, second);
+    return std::to_string(first) + " " + std::to_string(second);
+  };
   const std::string prefix = "BrailleSystemVersion2000MaintenanceStrategy:receiveBrailleTable -- ";
   const std::string range = "Slotnumber for braille table transmission is out of range.";
   play({
@@ -87,36 +97,14 @@ TEST(TableSlotsTest, Exchanges) {
       {"names", names,
        steps("45>06 45 0F 00 03 47 45 52 00 00 05 55 53 B4 E4 31 00 00 00 00|06 16"),
        "1=GER 4=US\u00b4\u00e41 "},
-      {"no names", names, steps("45>06 45 09 00 00 00 00 00 00 00 00 00 00|06 16")},
       {"no data", names, steps("45>06 45 00 00|06 16")},
       {"a name past the end of the data", names, steps("45>06 45 06 00 01 41 01 42 05 43|06 16"),
        "1=A 2=B "},
-      {"used tables",
-       [&](SerialPort& port) {
-         int first = 0;
-         int second = 0;
-         current.getUsedBrailleTables(port, first, second);
-         return std::to_string(first) + " " + std::to_string(second);
-       },
-       steps("0F>06 0F 02 05 16|06 16"), "2 5"},
-      {"used tables without SYNC", doing([&](SerialPort& port) {
-         int slot = 0;
-         current.getUsedBrailleTables(port, slot, slot);
-       }),
-       steps("0F>06 0F 02 05 17"),
+      {"used tables", used, steps("0F>06 0F 02 05 16|06 16"), "2 5"},
+      {"used tables without SYNC", used, steps("0F>06 0F 02 05 17"),
        "ErrorInProtocol: BrailleSystemVersion20010MaintenanceStrategy:getUsedBrailleTables -- "
        "Missing SYNC"},
   });
-}
-
-TEST(TableSlotsTest, NamesOfSlotsOneToNine) {
-  BrailleTablesNames names;
-  for (int slot = 0; slot <= 10; ++slot) names.setName(slot, std::wstring(slot * 30, L'T'));
-  EXPECT_EQ(names.size() * 100 + names.findSlot(L"TTT") + names.firstFreeSlot(), 900u);
-  EXPECT_EQ(names.name(9)->size(), 260u);  // names are cut to 260 characters
-  names.clear();
-  names.setName(1, L"GER");
-  EXPECT_EQ(names.firstFreeSlot() * 10 + names.findSlot(L"GER"), 21);
 }
 
 // Clock, battery, PIN and mass-storage lock: services the updater does not use.
@@ -131,12 +119,10 @@ TEST(MaintenancePacketsTest, Exchanges) {
       strategy.getRealTimeClock(port, &t);
       strategy.requestBatteryInfo(port, &info);
     });
-    std::string text;
-    for (int figure : std::initializer_list<int>{t.year, t.month, t.day, t.hour, t.minute, t.second,
-                                                 info.firstWord, info.secondWord, info.thirdByte,
-                                                 info.fourthByte, info.fifthByte}) {
-      text += std::to_string(figure) + " ";
-    }
+    char text[96];
+    std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d %d %d %d %d ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second, info.firstWord, info.secondWord, info.thirdByte,
+                  info.fourthByte, info.fifthByte);
     return text + failed;
   };
   // The PIN read into a buffer of `capacity` characters, or what a failure left of xxxxxxx.
@@ -147,8 +133,6 @@ TEST(MaintenancePacketsTest, Exchanges) {
       return describe(std::wstring(pin, pin + 7)) + ", " + failed;
     };
   };
-  const std::string pinFailure =
-      "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- ";
   play({
       // The year goes low byte first; the PIN with its negated checksum (0x31 + ... + 0x34).
       {"set the clock, battery test mode, set the PIN, lock and release",
@@ -181,33 +165,30 @@ TEST(MaintenancePacketsTest, Exchanges) {
       // The PIN and its terminating zero need L = 5 characters; nothing beyond the buffer.
       {"a PIN longer than the buffer", getPin(4),
        steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
-       std::string("\0xxxxxx, ", 9) + pinFailure +
+       std::string("\0xxxxxx, ", 9) +
+           "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- " +
            "The buffer is too small for the Bluetooth PIN."},
-      {"a battery frame too short", read,
-       steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 09 42 01 02 "
-             "03 04 05"),
-       "2024 5 6 7 8 9 0 0 3 4 5 ErrorOnReceivingBatteryInfo: "
-       "QrBrlOsMaintenanceStrategy::requestBatteryInfo -- Error in "
-       "protocol. Wrong frame size."},
-      {"a wrong PIN answer", getPin(8), steps("79 54 01 47 16>00 00 05 48"),
-       std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong answer-"},
       // Without the trailing SYNC nothing is acknowledged.
       {"mass storage without SYNC",
        [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
        steps("70>06 70 00 17"), "active"},
-      {"a PIN cut short", getPin(8), steps("79 54 01 47 16>79 54 05 47 31 32"),
-       std::string("\0xxxxxx, ", 9) + pinFailure + "Error in protocol. Wrong size."},
-      {"Fundo's battery and test mode",
-       [&](SerialPort& port) {
-         FnxMaintenanceStrategy fundo(0x84, true);
-         BatteryInfo info;
-         fundo.requestBatteryInfo(port, &info);
-         fundo.startBatteryTestMode(port);
-         return std::to_string(info.firstWord) + " " + std::to_string(info.fifthByte);
-       },
-       steps("79 84 01 42 16>79 84 08 42 00 10 00 20 30 40 50 16|79 84 01 43 16>79 84 02 07 7E 16"),
-       "16 80"},
   });
+}
+
+// The services each firmware generation adds, and what the null strategies refuse.
+TEST(ProtocolStrategiesTest, ServicesAndRefusals) {
+  EXPECT_EQ(claimedServices(BrailleSystemVersion2005FileTransferStrategy()), "4 5 6 7 8 9 10 15");
+  EXPECT_EQ(claimedServices(QrBrlOsFileTransferStrategy(0x54)), "4 5 6 7 8 9 10 15 18 20 31 32");
+  EXPECT_EQ(claimedServices(QrBrlOsVersion103MaintenanceStrategy(0x54)),
+            "14 16 19 22 23 24 25 26 27 28 34");
+  ScriptedPort port;
+  NoFileTransferStrategy files;
+  NoDeviceMaintenanceStrategy maintenance;
+  NoMonitorModeStrategy monitor;
+  EXPECT_THROW(files.makePath(port, L"/D"), WrongProtocolVersionException);
+  EXPECT_THROW(maintenance.activateBrailleTable(port, 1), WrongProtocolVersionException);
+  EXPECT_THROW(monitor.stopMonitorMode(), WrongProtocolVersionException);
+  EXPECT_EQ(claimedServices(files) + claimedServices(maintenance) + claimedServices(monitor), "");
 }
 
 }  // namespace

@@ -92,16 +92,6 @@ TEST(MonitorModeTest, Streams) {
               "79 00 02 0B 01 16 79 00 02 0B 00 16");
   }
 
-  // A refused start leaves a clean port; glint is always addressed to model 54.
-  ScriptedPort port;
-  for (const char* answer : {"00 01 02 03 04", "79 22 02 07 7E 16", "79 22 02 07 7E 16"}) {
-    port.answerNextWrite(hex(answer));
-  }
-  current.startMonitorMode(port, nullptr, nullptr);
-  current.startGlint(port);
-  current.stopGlint(port);
-  EXPECT_EQ(purges(port), "79 00 01 07 16||79 54 02 50 01 16||79 54 02 50 00 16|end");
-
   PlanoMonitorModeStrategy legacy;
   EXPECT_EQ(monitor(legacy, {},
                     // noise before the synchronisation, then 02 x 0D; cursor 2 (0x2A - 40)
@@ -113,14 +103,6 @@ TEST(MonitorModeTest, Streams) {
                         toHex(Bytes(600, 'A')) + " 0D"),
             "[HI|2|1][HI|3|0][H\nI|3|1][" + std::string(511, 'A') +
                 "|3|1] 200 0B 01 79 00 01 07 16 0B 00");
-  EXPECT_EQ(monitor(legacy, {},
-                    // a cursor move ends the line; with nothing on the line it does nothing
-                    "FE 37 48 49 FE 47 05 00 FE 47 06 00 "
-                    // clear: a new line is passed on at cursor 0, but not again after a clear
-                    "41 FE 4B FE 4B 41 FE 4B "
-                    // hello again; unknown escapes are dropped
-                    "FE 37 FE 99 42 FE 47 07 00"),
-            "[HI|5|1][A|0|1][B|7|1] 200 0B 01 79 00 01 07 16 34 34 0B 00");
 
   // The pocket reader's loop ends on a requested stop (its sink may be gone by then), and it can
   // be started again however it ended.

