@@ -4,6 +4,9 @@
 
 namespace QrCom {
 
+// Both interfaces keep their virtual functions in a fixed slot order (the destructor included):
+// do not reorder them.
+
 // A recursive, in-process lock: the thread that holds it may lock it again.
 class QrMutex {
  public:

@@ -30,6 +30,8 @@ void QuorlinDevice::enterGateway(std::wstring_view context) {
   }
   if (nestingCount_ == 0) {
     try {
+      // An operation gets the port or an exception: false would mean another operation is
+      // waiting for monitor mode's port, which the owner check above rules out.
       acquirePort(context, false);
     } catch (...) {
       gatewayOwner_ = std::thread::id();

@@ -246,24 +246,29 @@ class QuorlinDevice {
   void joinFinishedMonitorThreads();
   void endMonitorThreads();
 
+  // Replaced only under strategiesLock_ (updateDeviceProperties), which cancelTransfer takes to
+  // reach them from another thread; otherwise used by the gateway's owner or the monitor thread.
   Strategies strategies_;
-  std::unique_ptr<SerialPort> currentPort_;
-  uint32_t portState_ = kPortClosed;
+  std::unique_ptr<SerialPort> currentPort_;  // guarded by lock_
+  uint32_t portState_ = kPortClosed;         // guarded by lock_
+  // Set at construction; the HID path changes only in reopenHidPort, under lock_, by the
+  // gateway's owner.
   int comPortNumber_ = 0;
   uint8_t modelId_ = 0;
   std::wstring hidDevicePath_;
   std::atomic<bool> stopMonitorRequest_{false};
   std::atomic<MonitorSink*> monitorSink_{nullptr};
+  // Recursive: guards the port hand-over (currentPort_, portState_) and monitorThreads_.
   mutable NativeMutex lock_;
-  // Guards strategies_ against a cancel from another thread while updateDeviceProperties
-  // replaces them; never held across I/O.
+  // Never held across I/O.
   std::mutex strategiesLock_;
   NativeEvent portFree_;
   NativeEvent monitorThreadEnded_;
-  std::wstring workingDirectory_;
+  std::wstring workingDirectory_;  // the gateway's owner only
   std::atomic<int> nestingCount_{0};
   std::atomic<std::thread::id> gatewayOwner_{};
   std::atomic<bool> monitorThreadRunning_{false};
+  // Guarded by lock_; the destructor walks it without, once no sink can start another thread.
   std::list<MonitorRun> monitorThreads_;
 };
 

@@ -65,9 +65,10 @@ class HidPort : public SerialPort {
   HidCapabilities capabilities_;
   std::vector<uint8_t> outputReport_;
   std::vector<uint8_t> inputReport_;
-  uint8_t ring_[kRingSize] = {};
-  uint32_t writeIndex_ = 0;
-  uint32_t readIndex_ = 0;
+  // The reader thread fills the ring; the port's user takes from it, purges and closes it.
+  uint8_t ring_[kRingSize] = {};  // guarded by ringLock_
+  uint32_t writeIndex_ = 0;       // guarded by ringLock_
+  uint32_t readIndex_ = 0;        // guarded by ringLock_
   mutable std::unique_ptr<NativeMutex> ringLock_;
   std::unique_ptr<NativeEvent> stopEvent_;
   // Set after each input report; reset by the reader of the ring before it looks.

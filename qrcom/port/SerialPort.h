@@ -14,6 +14,7 @@ enum class PortType : int32_t {
 
 // The byte link to one display: a COM port or the display's USB-HID interface. Every protocol
 // talks to a display through this interface only. Failures are PortException leaves.
+// The virtual functions stand in the interface's fixed slot order: do not reorder them.
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
