@@ -4,6 +4,7 @@
 
 #include "app/FileSearch.h"
 #include "app/NamePattern.h"
+#include "qrcom/device/ModelTable.h"
 
 namespace QrApp {
 
@@ -61,11 +62,11 @@ void collectLegacyPackage(const std::wstring& folder, PackageFiles& package) {
 }  // namespace
 
 bool isLegacyPackageModel(uint8_t modelId) {
-  return modelId == 5 || modelId == 114 || modelId == 116 || modelId == 120;
+  return QrCom::ModelTable::isLegacyLine(modelId);
 }
 
 bool isFolderPackageModel(uint8_t modelId) {
-  return modelId == 84 || modelId == 85 || modelId == 97 || modelId == 100;
+  return QrCom::ModelTable::isQrBrlOsLine(modelId);
 }
 
 void collectPackageFiles(const std::wstring& folder, uint8_t modelId, bool braille, bool usb,

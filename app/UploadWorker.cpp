@@ -12,6 +12,7 @@
 #include "qrcom/base/DebugOutput.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
+#include "qrcom/device/ModelTable.h"
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/protocol/BrailleTablesNames.h"
 
@@ -20,8 +21,6 @@ namespace QrApp {
 namespace {
 
 constexpr int kBrailleTableService = 22;
-constexpr uint8_t kPockel = 97;
-constexpr uint8_t kOrbelle = 100;
 
 // Stages of the worker (the library's upload stages are reported through onStage).
 enum WorkerStage : uint32_t {
@@ -175,7 +174,7 @@ bool FirmwareUploadControler::sendFileList(const FileList& list, uint32_t stage,
   for (const std::wstring& name : list.names) {
     enterStage(stage, statusId);
     wait(3000);
-    if (model == kPockel || model == kOrbelle) waitUntilDeviceFree();
+    if (QrCom::ModelTable::isPocketDisplay(model)) waitUntilDeviceFree();
     const bool sent = sendFileWithRetry(joinPath(folder_, name), name);
     done_ += localFileSize(folder_, name);
     if (!sent) return false;

@@ -33,30 +33,18 @@ namespace {
 // The pocket reader's command that starts monitor mode.
 constexpr uint8_t kPocketReaderMonitor = 0x07;
 
-bool isOneOf(uint8_t modelId, std::initializer_list<int> ids) {
-  for (int id : ids) {
-    if (id == modelId) return true;
-  }
-  return false;
-}
-
 // The file system a display's firmware serves, as the host's strategy selection expects it.
 void addFileTransfer(Display& display, uint8_t modelId, uint16_t version) {
   if (isLegacyLine(modelId)) {
     display.add<FileTransfer>(Generation::Legacy);
     if (version == 2) display.add<RateSwitch>();
-  } else if ((modelId == 84 || modelId == 85) && version > 0) {
+  } else if (isQrBrlOsLine(modelId) && !isPocketDisplay(modelId) && version > 0) {
     display.add<FileTransfer>(version > 0x0100 ? Generation::Current : Generation::Legacy);
     display.add<RateSwitch>();
-  } else if ((modelId == 97 || modelId == 100) && version > 0) {
+  } else if (isPocketDisplay(modelId) && version > 0) {
     display.add<FileTransfer>(Generation::Current);
     display.add<RateSwitch>();
   }
-}
-
-// The boot loader in the EPROM of the older displays, which loads their main firmware.
-bool hasEpromBootLoader(uint8_t modelId) {
-  return isOneOf(modelId, {4, 5, 50, 53, 54, 56, 58, 114, 116, 120});
 }
 
 // Table slots, the maintenance packets and the mass-storage lock.
@@ -65,7 +53,7 @@ void addMaintenance(Display& display, uint8_t modelId, uint16_t version) {
     FileTransfer* files = display.find<FileTransfer>();
     display.add<BrailleTableSlots>(files != nullptr ? &files->files() : nullptr);
   }
-  if (isQrBrlOsLine(modelId) || isFundoLine(modelId) || modelId == 51) {
+  if (hasIapLoader(modelId)) {
     display.add<MaintenancePackets>();
   }
   if (isQrBrlOsLine(modelId) && version == 0x0103) display.add<MassStorageLock>();
@@ -115,10 +103,10 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
   }
   // The older displays with an EPROM boot loader answer INFO mode there; the Tilbry has none.
   if (modelId == 68) display->add<InfoModeSerialNumber>(serial);
-  if (current || modelId == 51) display->add<PacketSerialNumber>(serial);
+  if (hasIapLoader(modelId)) display->add<PacketSerialNumber>(serial);
   if (current) display->add<FirmwareVersion>(identity.firmwareMajor, identity.firmwareMinor);
   if (isFundoLine(modelId)) display->add<BluetoothVariant>(identity.bluetooth);
-  if (current || isLegacyLine(modelId) || isOneOf(modelId, {51, 54, 56, 58, 68})) {
+  if (isLegacyLine(modelId) || keepsServiceRecord(modelId, protocolVersion)) {
     display->add<ServiceInformation>(identity.serviceRecord);
   }
   if (hasEpromBootLoader(modelId)) {
@@ -129,7 +117,7 @@ std::unique_ptr<Display> makeDisplay(uint8_t modelId, uint16_t protocolVersion,
   }
   addMaintenance(*display, modelId, protocolVersion);
   // Main firmware by in-application programming; the further processors of the current line.
-  if (current || modelId == 51) display->add<IapLoader>();
+  if (hasIapLoader(modelId)) display->add<IapLoader>();
   if (isQrBrlOsLine(modelId)) {
     display->add<SecondaryProcessors>();
     display->add<BluetoothModule>();

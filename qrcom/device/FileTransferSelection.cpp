@@ -15,13 +15,13 @@ std::unique_ptr<FileTransferStrategy> selectFileTransfer(uint8_t modelId, uint16
       return std::make_unique<BrailleSystemVersion20010FileTransferStrategy>(modelId);
     return std::make_unique<BrailleSystemVersion2000FileTransferStrategy>();
   }
-  if (modelId == 84 || modelId == 85) {
+  if (ModelTable::isQrBrlOsLine(modelId) && !ModelTable::isPocketDisplay(modelId)) {
     if (version == 0x0102) return std::make_unique<QrBrlOsVersion102FileTransferStrategy>(modelId);
     if (version > 0x0100) return std::make_unique<QrBrlOsFileTransferStrategy>(modelId);
     if (version > 0)
       return std::make_unique<BrailleSystemVersion20010FileTransferStrategy>(modelId);
   }
-  if ((modelId == 97 || modelId == 100) && version > 0) {
+  if (ModelTable::isPocketDisplay(modelId) && version > 0) {
     return std::make_unique<QrBrlOsVersion102FileTransferStrategy>(modelId);
   }
   return std::make_unique<NoFileTransferStrategy>();

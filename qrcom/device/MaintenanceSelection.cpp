@@ -33,7 +33,7 @@ std::unique_ptr<DeviceMaintenanceStrategy> selectMaintenance(uint8_t modelId, ui
     if (version == 0x0103) return std::make_unique<QrBrlOsVersion103MaintenanceStrategy>(modelId);
     return std::make_unique<QrBrlOsMaintenanceStrategy>(modelId, legacyFlag);
   }
-  if (modelId == 51 || isFundoLine(modelId)) {
+  if (isFnxLine(modelId)) {
     return std::make_unique<FnxMaintenanceStrategy>(modelId, legacyFlag);
   }
   return std::make_unique<NoDeviceMaintenanceStrategy>();

@@ -1,5 +1,8 @@
 #include "qrcom/device/ModelTable.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace QrCom {
 namespace ModelTable {
 
@@ -48,6 +51,10 @@ constexpr Model kModels[] = {
     {148, L"Fundo Plus 40", 40},
 };
 
+bool isOneOf(uint8_t modelId, std::initializer_list<uint8_t> ids) {
+  return std::find(ids.begin(), ids.end(), modelId) != ids.end();
+}
+
 const Model* find(uint8_t modelId) {
   for (const Model& model : kModels) {
     if (model.id == modelId) return &model;
@@ -68,30 +75,40 @@ int cellCount(uint8_t modelId) {
 }
 
 bool isLegacyLine(uint8_t modelId) {
-  return modelId == 5 || modelId == 114 || modelId == 116 || modelId == 120;
+  return isOneOf(modelId, {5, 114, 116, 120});
 }
 
 bool isQrBrlOsLine(uint8_t modelId) {
-  return modelId == 84 || modelId == 85 || modelId == 97 || modelId == 100;
+  return isOneOf(modelId, {84, 85}) || isPocketDisplay(modelId);
+}
+
+bool isPocketDisplay(uint8_t modelId) {
+  return isOneOf(modelId, {97, 100});
 }
 
 bool isFundoLine(uint8_t modelId) {
-  switch (modelId) {
-    case 129:
-    case 130:
-    case 131:
-    case 132:
-    case 134:
-    case 135:
-    case 138:
-    case 139:
-    case 140:
-    case 147:
-    case 148:
-      return true;
-    default:
-      return false;
-  }
+  return isOneOf(modelId, {129, 130, 131, 132, 134, 135, 138, 139, 140, 147, 148});
+}
+
+bool isFnxLine(uint8_t modelId) {
+  return modelId == 51 || isFundoLine(modelId);
+}
+
+bool hasEpromBootLoader(uint8_t modelId) {
+  return isOneOf(modelId, {4, 50, 53, 54, 56, 58}) || isLegacyLine(modelId);
+}
+
+bool hasIapLoader(uint8_t modelId) {
+  return isFnxLine(modelId) || isQrBrlOsLine(modelId);
+}
+
+bool tellsSerialInInfoMode(uint8_t modelId) {
+  return isOneOf(modelId, {50, 54, 56, 58, 68}) || isLegacyLine(modelId);
+}
+
+bool keepsServiceRecord(uint8_t modelId, uint16_t version) {
+  if (isLegacyLine(modelId)) return version >= 2;
+  return isOneOf(modelId, {54, 56, 58, 68}) || hasIapLoader(modelId);
 }
 
 }  // namespace ModelTable

@@ -1,8 +1,5 @@
 // Which strategy of each family serves a display, by model id and protocol version. Families
 // a display lacks get their null object.
-#include <algorithm>
-#include <initializer_list>
-
 #include "qrcom/device/FileTransferSelection.h"
 #include "qrcom/device/MaintenanceSelection.h"
 #include "qrcom/device/ModelTable.h"
@@ -20,14 +17,6 @@ namespace QrCom {
 
 using namespace ModelTable;
 
-namespace {
-
-bool isOneOf(uint8_t modelId, std::initializer_list<int> ids) {
-  return std::find(ids.begin(), ids.end(), modelId) != ids.end();
-}
-
-}  // namespace
-
 QuorlinDevice::Strategies QuorlinDevice::selectStrategies(SerialPort& port, uint16_t version) {
   Strategies selected;
   selected.serviceInfo = selectServiceInfoStrategy(version);
@@ -43,11 +32,8 @@ QuorlinDevice::Strategies QuorlinDevice::selectStrategies(SerialPort& port, uint
 
 std::unique_ptr<ServiceInfoMaintenanceStrategy> QuorlinDevice::selectServiceInfoStrategy(
     uint16_t version) const {
-  const bool keepsRecord = isLegacyLine(modelId_)
-                               ? version >= 2
-                               : isOneOf(modelId_, {51, 54, 56, 58, 68}) ||
-                                     isQrBrlOsLine(modelId_) || isFundoLine(modelId_);
-  if (keepsRecord) return std::make_unique<ServiceInfoAwareDeviceMaintenanceStrategy>(modelId_);
+  if (keepsServiceRecord(modelId_, version))
+    return std::make_unique<ServiceInfoAwareDeviceMaintenanceStrategy>(modelId_);
   return std::make_unique<NoServiceInfoMaintenanceStrategy>();
 }
 
@@ -58,7 +44,7 @@ std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberSt
     strategy->readSerialNumber(port);
     return strategy;
   }
-  if (isOneOf(modelId_, {5, 50, 54, 56, 58, 68, 114, 116, 120})) {
+  if (tellsSerialInInfoMode(modelId_)) {
     auto strategy = std::make_unique<InfoModeSerialNumberRequestStrategy>();
     strategy->readSerialNumber(port);
     return strategy;
@@ -68,7 +54,7 @@ std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberSt
     strategy->readSerialNumber(port);
     return strategy;
   }
-  if (modelId_ == 51 || isFundoLine(modelId_)) {
+  if (isFnxLine(modelId_)) {
     auto strategy = std::make_unique<FnxSerialNumberRequestStrategy>(modelId_);
     strategy->readSerialNumber(port);
     return strategy;
@@ -78,11 +64,11 @@ std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberSt
 
 // Both real strategies refer to this device.
 std::unique_ptr<FirmwareUploadStrategy> QuorlinDevice::selectFirmwareUploadStrategy() {
-  if (isOneOf(modelId_, {4, 5, 50, 53, 54, 56, 58, 114, 116, 120})) {
+  if (hasEpromBootLoader(modelId_)) {
     return std::make_unique<EpromVersion11FirmwareUploadStrategy>(this, modelId_,
                                                                   cellCount(modelId_));
   }
-  if (modelId_ == 51 || isQrBrlOsLine(modelId_) || isFundoLine(modelId_)) {
+  if (hasIapLoader(modelId_)) {
     return std::make_unique<QrBrlOsFirmwareUploadStrategy>(this);
   }
   return std::make_unique<NoFirmwareUploadStrategy>();
