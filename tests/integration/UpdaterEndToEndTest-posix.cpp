@@ -1,6 +1,5 @@
 // quorlin-updater as a user runs it, against quorlin-emulator on a pty, in real time: its
-// output (not a terminal, so plain lines), its exit status and what the display received. And
-// quorlin-emulator on its own, as the Windows tests drive it: its log and its control FIFO.
+// output (not a terminal, so plain lines), its exit status and what the display received.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,13 +10,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "qrcom/port/PosixSerialPort.h"
-#include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -42,9 +38,9 @@ int exitStatusOf(pid_t pid) {
   return WEXITSTATUS(status);
 }
 
-class ToolProcessTest : public ::testing::Test {
+class UpdaterEndToEndTest : public ::testing::Test {
  protected:
-  ~ToolProcessTest() override {
+  ~UpdaterEndToEndTest() override {
     if (emulator > 0) stopEmulator(SIGTERM);
   }
 
@@ -102,9 +98,6 @@ class ToolProcessTest : public ::testing::Test {
   pid_t emulator = -1;
 };
 
-using UpdaterEndToEndTest = ToolProcessTest;
-using EmulatorToolTest = ToolProcessTest;
-
 // A Corlet with protocol version 3 (Braille-table slots).
 TEST_F(UpdaterEndToEndTest, AnOlderDisplayIsUpdatedFromThePackage) {
   startEmulator({"--contents"}, "model=114,version=3");
@@ -120,11 +113,6 @@ TEST_F(UpdaterEndToEndTest, AnOlderDisplayIsUpdatedFromThePackage) {
                     HasSubstr("  Braille table: slot 1, \"Example\" (current)\n")));
 }
 
-TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
-  EXPECT_EQ(exitStatusOf(startUpdater(root / "no-tty")), 3);
-  EXPECT_EQ(read("updater.txt"), "No Quorlin device found, which can be updated.\n");
-}
-
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
   startEmulator({}, "model=114,version=3");
   const pid_t updater = startUpdater(tty);
@@ -135,26 +123,6 @@ TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
               AllOf(HasSubstr("Cancelling…\nError during sending firmware data. File transfer "
                               "aborted. \n"),
                     Not(HasSubstr("Sending firmware data complete."))));
-}
-
-TEST_F(EmulatorToolTest, LogsAndTakesFaultsThroughTheControlFifo) {
-  const fs::path control = root / "control";
-  startEmulator({"--log", "--control", control}, "model=0x22");
-  auto command = [&control](const std::string& line) { std::ofstream(control) << line << "\n"; };
-  command("1 unplug");
-  EXPECT_TRUE(within(5, [&] { return !fs::is_symlink(tty); }));
-  command("1");  // exactly the faults named: none, so plugged in again
-  ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
-  {
-    QrCom::PosixSerialPort host(tty.wstring());
-    host.writeByte(0xFF);
-    EXPECT_EQ(host.readByte(), 0xFE);
-    EXPECT_EQ(host.readByte(), 0x22);
-  }
-  const std::string log = stopEmulator(SIGTERM);
-  EXPECT_FALSE(fs::exists(control) || fs::is_symlink(tty)) << "FIFO and link go with the tool";
-  EXPECT_THAT(log, AllOf(HasSubstr("display 1 host> FF"), HasSubstr("display 1 <dev  FE 22")));
-  EXPECT_EQ(exitStatusOf(start({QR_EMULATOR_TOOL, "--display", "colour=red"}, "refused")), 2);
 }
 
 }  // namespace
