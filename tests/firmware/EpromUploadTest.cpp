@@ -147,9 +147,6 @@ TEST_F(EpromUploadTest, EachFailureStopsTheConversationWhereItHappens) {
        "CannotSwitchFlashBanks: setAddressBit--Invalid confirmation of INFO command"},
       {toEprom() + banks(8) + kInfo + "36>00",
        "CannotSwitchFlashBanks: switchToFlashBank--Error while switching to flash bank"},
-      {toErase + "AE>00", "CannotSwitchFlashBanks: deleteFlashMemory--Cannot start INFO mode."},
-      {toErase + "AE>4F,'INFO '>'INFOX'",
-       "CannotSwitchFlashBanks: deleteFlashMemory--Invalid confirmation of INFO command"},
       // Three wrong bytes, then silence: twenty polls in all.
       {toErase + kInfo + "4C>00 4D 00",
        "CannotDeleteFlash: deleteFlashMemory--No ACK_DELETE_FLASH received | s0 s1 s2 s3 s4 | 200 "
@@ -158,7 +155,6 @@ TEST_F(EpromUploadTest, EachFailureStopsTheConversationWhereItHappens) {
        "ErrorWhileLoadingHexFile: deleteFlashMemory--Invalid response for BEGIN_UPLOAD"},
       {toEprom() + banks(2) + send(0, 2) + repeat(kEnd + ">00", 4),
        "ErrorWhileLoadingHexFile: deleteFlashMemory--Firmware block not confirmed"},
-      {toEnd + "AE>00", "CannotSwitchToFlash: switchToFlashMode--Cannot start INFO mode."},
       {toEnd + "AE>4F,'FLASHUmschaltung '>'FLASHUmschaltungX'",
        "CannotSwitchToFlash: switchToFlashMode--Invalid confirmation of FLASHUmschaltung command"},
   };

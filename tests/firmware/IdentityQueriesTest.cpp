@@ -1,4 +1,4 @@
-// The identity queries (serial number, firmware version, Bluetooth variant) and the
+// The identity queries (serial number, firmware version) and the
 // service information.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include "qrcom/firmware/PacketSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/PagelingSerialNumberRequestStrategy.h"
 #include "qrcom/firmware/QrBrlOsFirmwareVersionRequestStrategy.h"
-#include "qrcom/firmware/QrBrlOsIsBluetoothVersionRequestStrategy.h"
 #include "qrcom/firmware/ServiceInfo.h"
 #include "qrcom/firmware/ServiceInfoAwareDeviceMaintenanceStrategy.h"
 #include "tests/firmware/Golden.h"
@@ -41,7 +40,7 @@ std::function<std::string(SerialPort&)> reading(Strategy& strategy) {
   };
 }
 
-TEST(IdentityQueriesTest, SerialNumbersFirmwareVersionAndBluetoothVariant) {
+TEST(IdentityQueriesTest, SerialNumbersAndFirmwareVersion) {
   Fnx fnx(0x81);
   EXPECT_EQ(run(">55,79 81 01 41 16>79 81 0C 41 'FNX-1712345' 16", reading(fnx)), "FNX-1712345 17");
   // A port failure clears what was read and passes on.
@@ -51,7 +50,6 @@ TEST(IdentityQueriesTest, SerialNumbersFirmwareVersionAndBluetoothVariant) {
   // any case.
   const std::string ask = "79 81 01 41 16>79 81 ";
   EXPECT_EQ(run(ask + "05 41 'xXx1' 16", reading(fnx)), "xXx1 invalid -");
-  EXPECT_EQ(run(ask + "0D 41 '0000a0-13000' 16", reading(fnx)), "0000a0-13000 default 13");
   QrBrlOs ob4(0x54);
   EXPECT_EQ(run("79 54 01 41 16>79 54 0D 41 'OB4-A0-16000' 16", reading(ob4)), "OB4-A0-16000 -");
   auto set = [&](SerialPort& port) {
@@ -79,11 +77,6 @@ TEST(IdentityQueriesTest, SerialNumbersFirmwareVersionAndBluetoothVariant) {
   EXPECT_EQ(run("79 54 01 C2 16>79 54 03 C2 FF 00 16", request), "255.0");
   EXPECT_EQ(run("79 54 01 C2 16", request).substr(0, 19), "CannotReadFromPort:");
   EXPECT_THROW(version.getFirmwareVersion(), WrongProtocolVersionException);
-  QrBrlOsIsBluetoothVersionRequestStrategy variant(0x8A);
-  auto bluetooth = [&](SerialPort& p) {
-    return variant.requestBluetoothVersion(p), variant.isBluetoothVersion() ? "Bluetooth" : "USB";
-  };
-  EXPECT_EQ(run("79 8A 01 C1 16>79 8A 0C C1 0 0 0 0 0 0 0 01 0 0 0 16", bluetooth), "Bluetooth");
 }
 
 // kind 2, number 0x1234, 03/2011, A 7, 12/1995, 01/2000, 06/2089, B 9, 11/1990, flag, state 1.

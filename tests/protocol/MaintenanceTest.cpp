@@ -168,10 +168,6 @@ TEST(MaintenancePacketsTest, Exchanges) {
        std::string("\0xxxxxx, ", 9) +
            "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- " +
            "The buffer is too small for the Bluetooth PIN."},
-      // Without the trailing SYNC nothing is acknowledged.
-      {"mass storage without SYNC",
-       [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
-       steps("70>06 70 00 17"), "active"},
   });
 }
 
