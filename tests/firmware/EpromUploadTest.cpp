@@ -229,8 +229,6 @@ TEST_F(EpromUploadTest, ModelsThirtySixAndThirtyEightSwitchOverASecondTime) {
   const std::string bad = "ErrorWhileLoadingHexFile: readFirmwareFiles--Firmware file FW.H0";
   folder.write(L"FW.H00", std::string("\x00\x9C\xFF:\x01\x02", 6) + raw(kEnd));
   EXPECT_EQ(upload(""), bad + "0 holds no valid Intel HEX record at byte 0. | s0 |");
-  file(0, {kEnd});  // an empty file beside a sound one
-  EXPECT_EQ(upload(""), bad + "1 holds no valid Intel HEX record at byte 0. | s0 |");
   folder.write(L"FW.H00", std::string(QrCom::kMaxHexFileBytes + 1, ':'));
   EXPECT_EQ(upload(""),
             "ErrorWhileLoadingHexFile: countFirmwareFiles--Firmware file FW.H00 is too "
