@@ -12,13 +12,8 @@
 namespace QrCom::QrBrlOsUpload {
 namespace {
 
-using QrTest::ascii;
-using QrTest::Bytes;
-using QrTest::hex;
-using QrTest::toHex;
-using QrTest::operator+;
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
+using namespace QrTest;
+using namespace ::testing;
 
 // One record ends in LF only and the last in nothing: each keeps its last character.
 const char kFirmware[] =
@@ -28,7 +23,7 @@ const std::string kAck = "79 54 02 07 7E 16", kRefused = "79 54 02 07 00 16";
 
 // A failure without its class and operation prefix.
 std::string bare(const std::string& failure) {
-  return std::regex_replace(QrTest::OneLine::brief(failure), std::regex(": \\w+ -- "), ": ");
+  return std::regex_replace(OneLine::brief(failure), std::regex(": \\w+ -- "), ": ");
 }
 
 std::wstring instancePath(int instance) {
@@ -36,9 +31,9 @@ std::wstring instancePath(int instance) {
 }
 
 // A secondary processor's frames arrive once the host has purged after the acknowledgement.
-class SecondaryPort : public QrTest::ScriptedPort {
+class SecondaryPort : public ScriptedPort {
  public:
-  SecondaryPort(QrTest::VirtualClock* clock, const std::string& frames)
+  SecondaryPort(VirtualClock* clock, const std::string& frames)
       : ScriptedPort(clock, Kind::Hid), frames_(hex(frames)) {}
   void purge() override {
     ScriptedPort::purge();
@@ -59,7 +54,7 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
  protected:
   QrBrlOsFirmwareUploadTest() : display_(*clock_, 84, 0x0103) {
     bus_.attach(path_, display_.device());
-    display_.setHandler([this](const QrTest::ScriptedHidDisplay::Packet& packet) {
+    display_.setHandler([this](const ScriptedHidDisplay::Packet& packet) {
       if (packet.type == 0x99) {
         iap_ = packet.payload.at(0) == 1;
         bus_.detach(path_);
@@ -84,8 +79,7 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
     display_.forgetPackets();
     port_ = &device_->reopenHidPort(path_);
     trace_.clear();
-    std::string result =
-        bare(QrTest::failure([&] { strategy_->loadFirmware(*port_, firmware_, this); }));
+    std::string result = bare(failure([&] { strategy_->loadFirmware(*port_, firmware_, this); }));
     for (const auto& packet : display_.packets()) {
       result +=
           " " + toHex(packet.type == 0x4D ? Bytes{0x4D} : Bytes{packet.type} + packet.payload);
@@ -99,14 +93,7 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
     auto load = [&](SerialPort& port) {
       return strategy_->loadBtFirmware(port, file, this), "done";
     };
-    return bare(QrTest::OneLine::run(script, load, QrTest::ScriptedPort::Kind::Hid, &*clock_)) +
-           trace_;
-  }
-  // Every HID report the display got, in hex, one to a line.
-  std::string reports() const {
-    std::string all;
-    for (const auto& report : display_.device()->sent()) all += toHex(report.bytes) + "\n";
-    return all;
+    return bare(OneLine::run(script, load, ScriptedPort::Kind::Hid, &*clock_)) + trace_;
   }
   // How a Braille processor (kind 0) or USB controller (1) update ended after the display's
   // `answer` and `frames`; then the progress reported, as "kind:percent".
@@ -118,9 +105,9 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
       if (kind == 1) strategy_->executeUsbFirmwareUpdate(port, L"8051.hex", this);
       return "(no failure)";
     };
-    return bare(QrTest::OneLine::run(
-               "79 54 0A 5A 0" + std::to_string(kind + 1) + " '8051.hex' 16>" + answer, start,
-               QrTest::ScriptedPort::Kind::Hid, nullptr, &port)) +
+    return bare(
+               OneLine::run("79 54 0A 5A 0" + std::to_string(kind + 1) + " '8051.hex' 16>" + answer,
+                            start, ScriptedPort::Kind::Hid, nullptr, &port)) +
            trace_;
   }
   void onStage(QuorlinDevice*, uint32_t stage) override { trace_ += " s" + std::to_string(stage); }
@@ -136,9 +123,9 @@ class QrBrlOsFirmwareUploadTest : public ::testing::Test,
     clock_->advance(progressTakes_);
   }
 
-  QrTest::ScopedVirtualClock clock_;
-  QrTest::ScriptedHidBus bus_;
-  QrTest::ScriptedHidDisplay display_;
+  ScopedVirtualClock clock_;
+  ScriptedHidBus bus_;
+  ScriptedHidDisplay display_;
   QrTest::TempDir temp_;
   std::wstring firmware_, path_ = instancePath(1);
   std::unique_ptr<QuorlinDevice> device_;
@@ -188,34 +175,35 @@ TEST_F(QrBrlOsFirmwareUploadTest, EachRefusalHasItsFailure) {
   firmware_ = temp_.write(L"limit.txt", record + "\r\n:00000001FF\r\n");
   ASSERT_EQ(load(), "(no failure)" + kToRecords + " 4D 4D 4E 4A 01 99 00");
   // 79 54 64 4D, the record and 16: 62 bytes in the first report, the other 42 in the next.
-  EXPECT_THAT(reports(),
+  std::string reports;
+  for (const auto& report : display_.device()->sent()) reports += toHex(report.bytes) + "\n";
+  EXPECT_THAT(reports,
               HasSubstr(toHex(hex("02 3E 79 54 64 4D") + ascii(record.substr(0, 58))) + "\n" +
                         toHex(hex("02 2A") + ascii(record.substr(58)) + hex("16") + Bytes(20, 0))));
   firmware_ = temp_.write(L"long.txt", ":020000040800F2\r\n:" + std::string(99, '0') + "\r\n");
   EXPECT_EQ(load(), "ErrorWhileLoadingHexFile: Cannot upload hex file." + kToRecords + " 4D");
 
   // What cannot be flashed is refused before anything is sent.
-  QrTest::ScriptedPort com;
-  EXPECT_EQ(bare(QrTest::failure([&] { strategy_->loadBtFirmware(com, firmware_, nullptr); })),
+  ScriptedPort com;
+  EXPECT_EQ(bare(failure([&] { strategy_->loadBtFirmware(com, firmware_, nullptr); })),
             "NoDeviceFound: No USB-HID port used.");
   for (const auto& [text, failure] :
        {std::pair<std::string, std::string>{"\r\n\r\n", " holds no Intel HEX record."},
         {std::string(kMaxHexFileBytes + 1, ':'), " is too large."}}) {
     firmware_ = temp_.write(L"bad.hex", text);
-    EXPECT_EQ(load(),
-              "ErrorWhileLoadingHexFile: Firmware file " + QrTest::describe(firmware_) + failure);
+    EXPECT_EQ(load(), "ErrorWhileLoadingHexFile: Firmware file " + describe(firmware_) + failure);
   }
 }
 
 TEST_F(QrBrlOsFirmwareUploadTest, RestartsTakeOnlyTheDisplaysOwnInterfaceWhenItComesBack) {
   // A display on COM restarts without taking a USB interface.
-  QrTest::ScriptedPort com(&*clock_);
+  ScriptedPort com(&*clock_);
   com.answerNextWrite(display_.acknowledgement());
   const int listings = bus_.listings();
   EXPECT_TRUE(strategy_->restartSystem(com, true));
   EXPECT_EQ(bus_.listings(), listings);
   // With two displays only the old path will do.
-  bus_.attach(instancePath(100), std::make_shared<QrTest::ScriptedHid>(*clock_));
+  bus_.attach(instancePath(100), std::make_shared<ScriptedHid>(*clock_));
   keepPath_ = true;
   EXPECT_TRUE(strategy_->restartSystem(device_->reopenHidPort(path_), false));
   keepPath_ = false;

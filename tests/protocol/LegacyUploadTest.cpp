@@ -173,11 +173,8 @@ TEST(LegacyFileSystemTest, Exchanges) {
       {"one block of any length", list,
        listOf("20", at + kATxt + kATxt + kATxt + kATxt + kATxt, {114}),
        "7: OLD 0 0-0-0 0:0:0 1" + a + a + a + a + a + a},
-      {"no BEGIN_OF_FILE", list, listOf("20", at + "1D", {20}), parsing + "Missing BEGIN_OF_FILE."},
       {"a record cut short", list, listOf("20", at + "1C 01 42 00 07", {24}),
        parsing + "Record runs past the end."},
-      {"a name of 65", list, listOf("20", "1C 41 " + toHex(Bytes(77, 'N')), {79}),
-       parsing + "Name too long."},
       {"delete and rename", doing([&](SerialPort& port) {
          strategy.deleteFile(port, L"A.TXT");
          strategy.renameFile(port, L"A.TXT", L"B");

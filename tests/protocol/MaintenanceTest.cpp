@@ -65,7 +65,6 @@ TEST(TableSlotsTest, Exchanges) {
       {"slot 3 searched backwards", upload(v2005, 3, true),
        block("07 00 1C 47 45 52 05 C3 0F 16") + blocks, "03"},
       {"slot 0", upload(v2005, 0, false), steps(""), "InvalidArgument: " + prefix + range},
-      {"slot 10", upload(v2005, 10, false), steps(""), "InvalidArgument: " + prefix + range},
       {"backwards on the oldest", upload(v2000, 3, true), steps(""),
        "WrongProtocolVersion: " + prefix +
            "Backward search in braille tables is not implemented in the target device's firmware "
@@ -168,10 +167,6 @@ TEST(MaintenancePacketsTest, Exchanges) {
        std::string("\0xxxxxx, ", 9) +
            "ErrorOnReceivingBluetoothPin: QrBrlOsMaintenanceStrategy::getBluetoothPin -- " +
            "The buffer is too small for the Bluetooth PIN."},
-      // Without the trailing SYNC nothing is acknowledged.
-      {"mass storage without SYNC",
-       [&](SerialPort& port) { return strategy.isMassStorageProtocolActive(port) ? "active" : ""; },
-       steps("70>06 70 00 17"), "active"},
   });
 }
 
