@@ -13,7 +13,6 @@
 //   rect CAPTION               "X Y WIDTH HEIGHT" of the window on the screen
 //   styles CAPTION [ID]        style and extended style of the window (or of its control ID),
 //                              in hexadecimal
-//   controls CAPTION           one line per control: id, class, text (tab-separated)
 //   text CAPTION ID            the text of control ID
 //   wait-text CAPTION ID TEXT  waits until control ID shows TEXT
 //   watch CAPTION ID           prints each text control ID shows, one a line, until the window
@@ -147,12 +146,6 @@ HWND waitForWindow(const std::wstring& caption, const Options& options) {
   return window;
 }
 
-BOOL CALLBACK listControl(HWND control, LPARAM) {
-  print(std::to_wstring(static_cast<int>(GetDlgCtrlID(control))) + L"\t" + className(control) +
-        L"\t" + windowText(control));
-  return TRUE;
-}
-
 std::wstring comboItem(HWND combo, LRESULT index) {
   const LRESULT length = ask(combo, CB_GETLBTEXTLEN, index);
   if (length < 0) return {};
@@ -192,10 +185,6 @@ int run(const std::wstring& command, const std::wstring& caption,
     wsprintfW(styles, L"%08lx %08lx", static_cast<unsigned long>(GetWindowLongW(target, GWL_STYLE)),
               static_cast<unsigned long>(GetWindowLongW(target, GWL_EXSTYLE)));
     print(styles);
-    return 0;
-  }
-  if (command == L"controls") {
-    EnumChildWindows(window, listControl, 0);
     return 0;
   }
   if (command == L"close") {
