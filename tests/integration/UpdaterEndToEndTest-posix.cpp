@@ -113,6 +113,11 @@ TEST_F(UpdaterEndToEndTest, AnOlderDisplayIsUpdatedFromThePackage) {
                     HasSubstr("  Braille table: slot 1, \"Example\" (current)\n")));
 }
 
+TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
+  EXPECT_EQ(exitStatusOf(startUpdater(root / "no-tty")), 3);
+  EXPECT_EQ(read("updater.txt"), "No Quorlin device found, which can be updated.\n");
+}
+
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
   startEmulator({}, "model=114,version=3");
   const pid_t updater = startUpdater(tty);
