@@ -34,8 +34,6 @@ TEST(DeviceDescriptionTest, ListsNameModelSerialAndPort) {
   EXPECT_EQ(
       deviceDescription(label(116, L"SEL1", comPortText(3, kLanguageGerman)), kLanguageGerman),
       L"Selvar 40 (SEL1) an COM3");
-  EXPECT_EQ(confirmationQuestion(label(255, std::nullopt, L""), kLanguageEnglish),
-            L"Do you want to update Firmware Quorlin device?");
 }
 
 }  // namespace
