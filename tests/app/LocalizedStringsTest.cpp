@@ -1,7 +1,6 @@
 // The texts: their lookup, the buffers they are read with, and the texts built from them.
 #include <gtest/gtest.h>
 
-#include "app/DeviceDescription.h"
 #include "app/LocalizedStrings.h"
 #include "app/TextFormat.h"
 #include "app/UiLanguage.h"
@@ -22,18 +21,6 @@ TEST(TextFormatTest, PlaceholdersTakeTheArgumentsInOrder) {
   EXPECT_EQ(formatText(L"%s and %s", {L"one"}), L"one and ");
   EXPECT_EQ(formatText(L"[%s]", {L"%s%d%%"}), L"[%s%d%%]");
   EXPECT_EQ(formatText(L"50%", {}), L"50%");
-}
-
-TEST(DeviceDescriptionTest, ListsNameModelSerialAndPort) {
-  const auto label = [](uint8_t model, std::optional<std::wstring> serial, std::wstring port) {
-    return DeviceLabel{model, std::move(serial), std::move(port)};
-  };
-  // A model without a name of its own (85) is Unknown.
-  EXPECT_EQ(deviceDescription(label(85, std::nullopt, L"at COM2"), kLanguageEnglish),
-            L"Unknown at COM2");
-  EXPECT_EQ(
-      deviceDescription(label(116, L"SEL1", comPortText(3, kLanguageGerman)), kLanguageGerman),
-      L"Selvar 40 (SEL1) an COM3");
 }
 
 }  // namespace
