@@ -37,12 +37,7 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
   }
 }
 
-TEST(LocaleTest, TheFirstVariableSetDecides) {
-  EXPECT_EQ(languageForLocale("", nullptr, "de_CH.UTF-8"), kLanguageGerman);  // empty is unset
-  EXPECT_EQ(languageForLocale(nullptr, "en_GB", "de_DE"), kLanguageEnglish);
-  EXPECT_EQ(languageForLocale("d", nullptr, nullptr), kLanguageEnglish);
-}
-
+// Where the Linux program keeps the last folder: its own line in its own folder.
 TEST(SettingsFileTest, StoresTheLastFolderInItsOwnLineAndFolder) {
   QrTest::TempDir dir;
   const std::string file = QrCom::toUtf8(dir.path(L"config/quorlin/updater.conf"));
@@ -53,26 +48,6 @@ TEST(SettingsFileTest, StoresTheLastFolderInItsOwnLineAndFolder) {
   EXPECT_FALSE(dir.exists(L"config"));
   settings.writeLastFolder(L"/home/anna/\u00dcbung");
   EXPECT_EQ(SettingsFile(file).readLastFolder(), L"/home/anna/\u00dcbung");
-  EXPECT_FALSE(dir.exists(L"config/quorlin/updater.conf.tmp"));
-  // Other lines stay; a second folder line goes.
-  dir.write(L"config/quorlin/updater.conf",
-            "# mine\nlastUpdaterPath=\nlastUpdaterPath=/old\n"
-            "other=1\nlastUpdaterPath=/older\n");
-  EXPECT_EQ(settings.readLastFolder(), L"/old");
-  settings.writeLastFolder(L"/new");
-  EXPECT_EQ(dir.read(L"config/quorlin/updater.conf"), "# mine\nlastUpdaterPath=/new\nother=1\n");
-
-  dir.write(L"blocker", "a file where a folder should be");
-  SettingsFile blocked(QrCom::toUtf8(dir.path(L"blocker/quorlin/updater.conf")));
-  blocked.writeLastFolder(L"/fw");
-  EXPECT_EQ(blocked.readLastFolder(), std::nullopt);
-}
-
-TEST(SettingsFileTest, XdgConfigHomeWhenAbsoluteElseTheHomeFolder) {
-  EXPECT_EQ(settingsPath("/cfg", "/home/anna"), "/cfg/quorlin/updater.conf");
-  EXPECT_EQ(settingsPath("relative", "/home/anna"), "/home/anna/.config/quorlin/updater.conf");
-  EXPECT_EQ(settingsPath(nullptr, ""), "");
-  EXPECT_EQ(settingsPath("", nullptr), "");
 }
 
 }  // namespace

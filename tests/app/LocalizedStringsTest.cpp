@@ -1,7 +1,6 @@
 // The texts: their lookup, the buffers they are read with, and the texts built from them.
 #include <gtest/gtest.h>
 
-#include "app/DeviceDescription.h"
 #include "app/LocalizedStrings.h"
 #include "app/TextFormat.h"
 #include "app/UiLanguage.h"
@@ -13,11 +12,6 @@ TEST(LocalizedStringsTest, OneTextPerLanguageCutToTheBuffer) {
   EXPECT_EQ(loadLocalizedString(kStrCaption, 0x0807), L"");  // only the exact language counts
   EXPECT_EQ(loadLocalizedString(186, kLanguageGerman), L"");
   EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 15), L"Update Firmwar");
-  EXPECT_EQ(loadLocalizedString(kStrCaption, kLanguageEnglish, 1), L"");
-  for (uint16_t id = 0x0007; id <= 0x1407; id += 0x0400) {
-    EXPECT_EQ(languageForSystemLanguageId(id), kLanguageGerman) << id;
-    EXPECT_EQ(languageForSystemLanguageId(id + 2), kLanguageEnglish) << id;
-  }
 }
 
 TEST(TextFormatTest, PlaceholdersTakeTheArgumentsInOrder) {
@@ -27,22 +21,6 @@ TEST(TextFormatTest, PlaceholdersTakeTheArgumentsInOrder) {
   EXPECT_EQ(formatText(L"%s and %s", {L"one"}), L"one and ");
   EXPECT_EQ(formatText(L"[%s]", {L"%s%d%%"}), L"[%s%d%%]");
   EXPECT_EQ(formatText(L"50%", {}), L"50%");
-}
-
-TEST(DeviceDescriptionTest, ListsNameModelSerialAndPortQuestionsThePossessiveName) {
-  const auto label = [](uint8_t model, std::optional<std::wstring> serial, std::wstring port) {
-    return DeviceLabel{model, std::move(serial), std::move(port)};
-  };
-  // A model without a name of its own (85) is Unknown.
-  EXPECT_EQ(deviceDescription(label(85, std::nullopt, L"at COM2"), kLanguageEnglish),
-            L"Unknown at COM2");
-  EXPECT_EQ(
-      deviceDescription(label(116, L"SEL1", comPortText(3, kLanguageGerman)), kLanguageGerman),
-      L"Selvar 40 (SEL1) an COM3");
-  EXPECT_EQ(confirmationQuestion(label(255, std::nullopt, L""), kLanguageEnglish),
-            L"Do you want to update Firmware Quorlin device?");
-  EXPECT_EQ(confirmationQuestion(label(114, L"COR77", L"at COM1"), kLanguageEnglish),
-            L"Do you want to update the firmware of Corlet with serial number COR77?");
 }
 
 }  // namespace

@@ -81,11 +81,9 @@ TEST_F(UploadWorkerTest, FilesAreRetriedTwentyTimesThenFiveAfterEachRetryAnswere
   } cases[] = {
       // Retry, then Cancel; or Cancel during the question.
       {"receiveFile", 1000, false, false, {{L"receiveFile MSG", 25}, {L"receiveFile KBD", 0}}},
-      {"receiveFile", 22, false, true, {{L"receiveFile MSG", 23}}},
       {"receiveFile", 1000, true, false, {{L"receiveFile", 20}, {L"cancelTransfer", 1}}},
       {"loadBrailleFirmware", 5, false, false, {{L"loadBraille", 5}, {L"loadUsb", 0}}},
       {"loadUsbFirmware", 1, false, true, {{L"loadUsb", 2}, {L"loadBt", 1}}},
-      {"loadUsbFirmware", 2, false, false, {{L"loadUsb", 2}, {L"loadBt", 0}}},
       {"getBrailleTablesNames", 10, false, false, {{L"getBraille", 10}, {L"receiveFile H", 0}}},
   };
   for (const auto& row : cases) {
