@@ -22,13 +22,13 @@ shot() {
     +repage "$SHOTS/$name.png"
 }
 
-# run_case NAME FUNCTION: one case in a subshell of its own, cleaned up however it ends.
+# run_case FUNCTION: one case in a subshell of its own, cleaned up however it ends.
 run_case() {
   local name=$1
   local output
   if output=$(
     trap "$CASE_CLEANUP" EXIT
-    "$2" 2>&1
+    "$name" 2>&1
   ); then
     echo "PASS $name"
     passed=$((passed + 1))

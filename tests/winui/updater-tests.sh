@@ -226,9 +226,8 @@ german_update_cancelled() {
   finish_updater
 }
 
-run_case one_display_is_updated one_display_is_updated
-run_case two_displays_the_selected_one_is_taken_and_cancel_aborts \
-  two_displays_the_selected_one_is_taken_and_cancel_aborts
-run_case german_update_cancelled german_update_cancelled
+run_case one_display_is_updated
+run_case two_displays_the_selected_one_is_taken_and_cancel_aborts
+run_case german_update_cancelled
 
 summary
