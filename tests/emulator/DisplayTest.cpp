@@ -28,12 +28,6 @@ TEST(DisplayTest, FaultsScheduledForAWriteStartWithIt) {
   EXPECT_EQ(display.hostWrites(), 3u);
   display.setFaults({});
   EXPECT_EQ(exchange(), QrTest::hex("FE 54")) << "a schedule fires once";
-
-  Faults unplugged;
-  unplugged.unplugged = true;
-  display.setFaultsAtWrite(5, unplugged);
-  EXPECT_TRUE(exchange().empty());
-  EXPECT_TRUE(display.faults().unplugged);
 }
 
 }  // namespace

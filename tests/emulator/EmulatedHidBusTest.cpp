@@ -17,15 +17,11 @@ TEST(EmulatedHidBusTest, ARestartLeavesTheBusAndReturnsUnderANewPath) {
   EmulatedHidBus bus(&*clock);
   bus.attach(*display);
   const std::wstring before = bus.pathOf(*display);
-  EXPECT_EQ(bus.interfacePaths(), std::vector<std::wstring>{before});
   auto opened = bus.open(before);
   // Report 2 carrying the packet "restart into the loader".
   Bytes report = QrTest::hex("02 06 79 54 02 99 01 16");
   report.resize(64, 0);
   opened.device->writeReport(report.data(), 64);
-  uint8_t input[64];
-  ASSERT_EQ(opened.device->readReport(input, 64), 64);
-  EXPECT_EQ(Bytes(input + 2, input + 8), QrTest::hex("79 54 02 07 7E 16")) << "acknowledged";
   EXPECT_EQ(opened.device->writeReport(report.data(), 64), QrCom::HidDevice::WriteOutcome::Failed);
   EXPECT_TRUE(bus.interfacePaths().empty());
   EXPECT_EQ(display->mode(), Mode::Iap);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "qrcom/device/QuorlinDevice.h"
 
@@ -13,9 +14,8 @@ class DeviceInspector {
  public:
   explicit DeviceInspector(QrCom::QuorlinDevice& device) : device_(device) {}
 
-  QrCom::ServiceInfoMaintenanceStrategy& serviceInfo() const;
-  QrCom::SerialNumberRequestStrategy& serialNumber() const;
-  QrCom::DeviceMaintenanceStrategy& maintenance() const;
+  QrCom::ServiceInfoMaintenanceStrategy& serviceInfo() const { return *slots().serviceInfo; }
+  QrCom::SerialNumberRequestStrategy& serialNumber() const { return *slots().serialNumber; }
 
   void replace(std::unique_ptr<QrCom::SerialNumberRequestStrategy> strategy);
   void replace(std::unique_ptr<QrCom::FirmwareUploadStrategy> strategy);
@@ -26,14 +26,22 @@ class DeviceInspector {
 
   // 0 no port, 1 ordinary operation, 2 waiting for monitor mode, 3 holding monitor mode's port,
   // 4 monitor mode may resume, 5 monitor mode has the port.
-  uint32_t portState() const;
-  QrCom::SerialPort* currentPort() const;
-  int nestingCount() const;
+  uint32_t portState() const {
+    std::lock_guard<QrCom::NativeMutex> guard(device_.lock_);
+    return device_.portState_;
+  }
+  QrCom::SerialPort* currentPort() const {
+    std::lock_guard<QrCom::NativeMutex> guard(device_.lock_);
+    return device_.currentPort_.get();
+  }
+  int nestingCount() const { return device_.nestingCount_; }
   // Holds the device lock (recursive) between the two calls, on the calling thread.
-  void lockDevice();
-  void unlockDevice();
+  void lockDevice() { device_.lock_.lock(); }
+  void unlockDevice() { device_.lock_.unlock(); }
 
  private:
+  QrCom::QuorlinDevice::Strategies& slots() const { return device_.strategies_; }
+
   QrCom::QuorlinDevice& device_;
 };
 

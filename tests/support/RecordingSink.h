@@ -14,24 +14,17 @@ namespace QrTest {
 class RecordingSink : public QrCom::FileTransferSink {
  public:
   struct Report {
-    std::wstring fileName;
     uint64_t totalBytes;
     uint64_t doneBytes;
   };
 
-  void onTransferProgress(QrCom::QuorlinDevice*, const std::wstring& fileName, uint32_t fileCount,
+  void onTransferProgress(QrCom::QuorlinDevice*, const std::wstring&, uint32_t fileCount,
                           uint32_t fileIndex, uint64_t totalBytes, uint64_t fileBytes,
                           uint64_t doneBytes, uint64_t doneInFile) override {
     consistent = consistent && fileCount == 1 && fileIndex == 1 && fileBytes == totalBytes &&
                  doneInFile == doneBytes;
-    reports.push_back({fileName, totalBytes, doneBytes});
+    reports.push_back({totalBytes, doneBytes});
     if (onReport) onReport(doneBytes);
-  }
-
-  std::vector<uint64_t> done() const {
-    std::vector<uint64_t> values;
-    for (const Report& report : reports) values.push_back(report.doneBytes);
-    return values;
   }
 
   std::vector<Report> reports;
