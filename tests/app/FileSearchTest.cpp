@@ -50,10 +50,5 @@ TEST(FileSearchTest, PackagePatternsFindTheirFilesWithoutCase) {
   EXPECT_FALSE(findFirstFile(dir.path(), L"HELP.QSF"));
 }
 
-TEST(NamePatternTest, NamesThatDifferOnlyInCaseHaveAFixedOrder) {
-  EXPECT_LT(compareNames(L"A.QSF", L"a.QSF"), 0);
-  EXPECT_LT(compareNames(L"a.qsf", L"B.QSF"), 0);
-}
-
 }  // namespace
 }  // namespace QrApp

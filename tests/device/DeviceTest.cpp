@@ -310,16 +310,6 @@ TEST_F(GatewayTest, AFailingClockClosesThePortOnceAndADisplayWithoutClockIsNotAs
   EXPECT_EQ(opened, 2);
 }
 
-TEST_F(GatewayTest, VantrasWithFP3OrFP4SerialNumbersHaveNoClock) {
-  const std::pair<const wchar_t*, bool> serials[] = {
-      {L"FP3-17-0001", false}, {L"FP4-17-0001", false}, {L"FP5-17-0001", true}, {L"", true}};
-  for (const auto& [serial, hasClock] : serials) {
-    install<SerialNumberRequestStrategy>({}, serial);
-    EXPECT_EQ(device->isServiceSupported(27), hasClock) << toUtf8(serial);
-    EXPECT_EQ(device->isServiceSupported(28), hasClock) << toUtf8(serial);
-  }
-}
-
 TEST_F(GatewayTest, ASecondThreadIsRefused) {
   std::promise<void> entered, release;
   calls.during = [&] {

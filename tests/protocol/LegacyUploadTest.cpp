@@ -170,9 +170,6 @@ TEST(LegacyFileSystemTest, Exchanges) {
       {"records across blocks", list,
        listOf("20", at + "1C 01 C4 00 07 CF 0C 1F 17 3B 3A 01 02 03 04", {10, 24}),
        "3: OLD 0 0-0-0 0:0:0 1" + a + ", \u00c4 0 1999-12-31 23:59:58 16909060"},
-      {"one block of any length", list,
-       listOf("20", at + kATxt + kATxt + kATxt + kATxt + kATxt, {114}),
-       "7: OLD 0 0-0-0 0:0:0 1" + a + a + a + a + a + a},
       {"a record cut short", list, listOf("20", at + "1C 01 42 00 07", {24}),
        parsing + "Record runs past the end."},
       {"delete and rename", doing([&](SerialPort& port) {

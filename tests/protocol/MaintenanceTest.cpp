@@ -155,10 +155,6 @@ TEST(MaintenancePacketsTest, Exchanges) {
        steps("79 54 01 45 16>00 00 00 45 07 E8 05 06 07 08 09 16|79 54 01 42 16>79 54 1E 42 01 02 "
              "03 04 05 06 07 00 00 00 00 00 00 00 00 00 16"),
        "2024 5 6 7 8 9 258 772 5 6 7 (no failure)"},
-      {"a wrong clock answer", read, steps("79 54 01 45 16>00 00 00 46 07 E8 05 06 07 08 09 16"),
-       "0 0 0 4 5 6 1 2 3 4 5 ErrorOnReceivingDateTime: "
-       "QrBrlOsMaintenanceStrategy::getRealTimeClock -- Error in "
-       "protocol. Invalid answer."},
       {"get the PIN", getPin(5), steps("79 54 01 47 16>79 54 05 47 31 32 33 34 16"),
        std::string("1234\0xx, (no failure)", 21)},
       // The PIN and its terminating zero need L = 5 characters; nothing beyond the buffer.

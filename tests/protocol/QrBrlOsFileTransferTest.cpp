@@ -214,7 +214,6 @@ constexpr EntryTime kTime = {2024, 5, 1, 14, 5, 33};
 // path.
 TEST(DirectoryEntryTest, PathsAndNames) {
   for (const auto& [path, directory, name] : {std::tuple{L"A\\B/C\\D.TXT", L"A\\B/", L"C\\D.TXT"},
-                                              {L"A\\B\\C.TXT", L"A\\B\\", L"C.TXT"},
                                               {L"A.TXT", L"", L"A.TXT"},
                                               {L"/QRSYS/Demo.LnK", L"/QRSYS/", L"Demo.LnK"}}) {
     const DirectoryEntry entry(path, 0, kTime, 10);

@@ -56,11 +56,6 @@ std::vector<ScriptedHid::Report> ScriptedHid::sent() const {
   return sent_;
 }
 
-int ScriptedHid::flushes() const {
-  std::lock_guard<std::mutex> guard(mutex_);
-  return flushes_;
-}
-
 int ScriptedHid::readReport(uint8_t* buffer, uint32_t capacity) {
   std::unique_lock<std::mutex> guard(mutex_);
   readerWaiting_ = true;
@@ -106,11 +101,6 @@ bool ScriptedHid::setOutputReport(const uint8_t* report, uint32_t length) {
   return !refuseOutputReports;
 }
 
-void ScriptedHid::flush() {
-  std::lock_guard<std::mutex> guard(mutex_);
-  ++flushes_;
-}
-
 bool ScriptedHid::waitForInput(QrCom::QrEvent& arrived, uint32_t milliseconds) {
   {
     // Every scripted report must have reached the port before silence may count.
@@ -148,16 +138,6 @@ void ScriptedHidBus::deny(const std::wstring& path, int times) {
 void ScriptedHidBus::scriptListings(std::vector<std::vector<std::wstring>> listings) {
   std::lock_guard<std::mutex> guard(mutex_);
   scripted_.assign(listings.begin(), listings.end());
-}
-
-int ScriptedHidBus::listings() const {
-  std::lock_guard<std::mutex> guard(mutex_);
-  return listings_;
-}
-
-int ScriptedHidBus::opens() const {
-  std::lock_guard<std::mutex> guard(mutex_);
-  return opens_;
 }
 
 std::vector<std::wstring> ScriptedHidBus::interfacePaths() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -34,7 +35,7 @@ class ScriptedHid {
   // Called with every interrupt output report.
   void setResponder(Responder responder);
   std::vector<Report> sent() const;
-  int flushes() const;
+  int flushes() const { return flushes_; }
 
   // Knobs.
   std::optional<QrCom::HidCapabilities> capabilities;
@@ -47,7 +48,7 @@ class ScriptedHid {
   void cancelRead();
   QrCom::HidDevice::WriteOutcome writeReport(const uint8_t* report, uint32_t length);
   bool setOutputReport(const uint8_t* report, uint32_t length);
-  void flush();
+  void flush() { ++flushes_; }
   bool waitForInput(QrCom::QrEvent& arrived, uint32_t milliseconds);
 
  private:
@@ -58,7 +59,7 @@ class ScriptedHid {
   bool readerWaiting_ = false;
   bool cancelled_ = false;
   std::vector<Report> sent_;
-  int flushes_ = 0;
+  std::atomic<int> flushes_{0};
   Responder responder_;
 };
 
@@ -76,8 +77,8 @@ class ScriptedHidBus : public QrCom::HidBus {
   // Enumeration answers these lists in turn (the last one repeats) instead of the attached
   // paths.
   void scriptListings(std::vector<std::vector<std::wstring>> listings);
-  int listings() const;
-  int opens() const;
+  int listings() const { return listings_; }
+  int opens() const { return opens_; }
 
   std::vector<std::wstring> interfacePaths() override;
   Opened open(const std::wstring& path) override;
@@ -87,8 +88,8 @@ class ScriptedHidBus : public QrCom::HidBus {
   std::vector<std::pair<std::wstring, std::shared_ptr<ScriptedHid>>> devices_;
   std::map<std::wstring, int> denials_;
   std::deque<std::vector<std::wstring>> scripted_;
-  int listings_ = 0;
-  int opens_ = 0;
+  std::atomic<int> listings_{0};
+  std::atomic<int> opens_{0};
   QrCom::HidBus* previous_;
 };
 

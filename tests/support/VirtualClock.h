@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -13,17 +14,17 @@ namespace QrTest {
 class VirtualClock : public QrCom::Clock {
  public:
   void sleep(uint32_t milliseconds) override;
-  uint32_t tick() override;
+  uint32_t tick() override { return static_cast<uint32_t>(now_); }
   QrCom::CalendarTime localTime() override;
 
-  void advance(uint32_t milliseconds);
+  void advance(uint32_t milliseconds) { now_ += milliseconds; }
   void setLocalTime(const QrCom::CalendarTime& time);
   std::vector<uint32_t> pauses() const;
-  uint64_t now() const;
+  uint64_t now() const { return now_; }
 
  private:
   mutable std::mutex mutex_;
-  uint64_t now_ = 0;
+  std::atomic<uint64_t> now_{0};
   std::vector<uint32_t> pauses_;
   QrCom::CalendarTime localTime_{2024, 5, 1, 6, 7, 8, 9, 0};
 };
