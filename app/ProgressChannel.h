@@ -58,6 +58,7 @@ class ProgressChannel : public UploadProgress {
   void update(Change change);
 
   const std::function<void()> wake_;
+  // Guards everything below; the worker and the user-interface thread both come here.
   mutable std::mutex mutex_;
   std::condition_variable answered_;
   State state_;

@@ -51,7 +51,9 @@ class UploadProcessDialog : public UploadProgress {
   template <typename Record>
   HWND windowFor(Record record);
 
-  std::mutex mutex_;  // orders the worker's changes against the dialog's opening and closing
+  // Orders the worker's changes against the dialog's opening and closing; guards the three
+  // members below.
+  std::mutex mutex_;
   HWND window_ = nullptr;
   bool closed_ = false;
   Pending pending_;

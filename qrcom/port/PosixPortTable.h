@@ -31,8 +31,8 @@ class PosixPortTable {
   const std::string devices_;
   const std::string ttyClass_;
   mutable std::mutex mutex_;
-  bool explicit_ = false;
-  std::map<int, std::string> paths_;
+  bool explicit_ = false;             // guarded by mutex_
+  std::map<int, std::string> paths_;  // guarded by mutex_
 };
 
 // The process-wide table behind enumerateComPorts and openComPort.
