@@ -2,6 +2,7 @@
 
 #include "qrcom/base/Packet.h"
 #include "qrcom/base/QrException.h"
+#include "qrcom/device/ModelTable.h"
 #include "qrcom/firmware/SerialNumberRules.h"
 
 namespace QrCom {
@@ -74,23 +75,7 @@ std::unique_ptr<SerialNumberRequestStrategy> FnxSerialNumberRequestStrategy::clo
 }
 
 const wchar_t* FnxSerialNumberRequestStrategy::defaultSerialNumber() const {
-  switch (modelId_) {
-    case 51:
-    case 129:
-    case 130:
-    case 131:
-    case 132:
-    case 134:
-    case 135:
-    case 138:
-    case 139:
-    case 140:
-    case 147:
-    case 148:
-      return L"A0-13000";
-    default:
-      return nullptr;
-  }
+  return ModelTable::isFnxLine(modelId_) ? L"A0-13000" : nullptr;
 }
 
 QrBrlOsSerialNumberRequestStrategy::QrBrlOsSerialNumberRequestStrategy(uint8_t modelId)
