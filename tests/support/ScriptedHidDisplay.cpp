@@ -24,14 +24,6 @@ void ScriptedHidDisplay::forgetPackets() {
   packets_.clear();
 }
 
-Bytes ScriptedHidDisplay::acknowledgement() const {
-  return {0x79, modelId_, 0x02, 0x07, 0x7E, 0x16};
-}
-
-Bytes ScriptedHidDisplay::refusal() const {
-  return {0x79, modelId_, 0x02, 0x07, 0x00, 0x16};
-}
-
 void ScriptedHidDisplay::answer(const Bytes& bytes) {
   for (size_t at = 0; at < bytes.size(); at += 62) {
     const size_t count = std::min<size_t>(62, bytes.size() - at);

@@ -31,8 +31,8 @@ class ScriptedHidDisplay {
   // Starts the record afresh (after the queries a device makes when it is constructed).
   void forgetPackets();
   // The acknowledgement 79 id 02 07 7E 16 and a refusal.
-  Bytes acknowledgement() const;
-  Bytes refusal() const;
+  Bytes acknowledgement() const { return {0x79, modelId_, 0x02, 0x07, 0x7E, 0x16}; }
+  Bytes refusal() const { return {0x79, modelId_, 0x02, 0x07, 0x00, 0x16}; }
 
  private:
   void onReport(const Bytes& report);

@@ -33,11 +33,8 @@ std::string drain(int descriptor) {
 
 }  // namespace
 
-TerminalEnds::TerminalEnds(bool pty) : isPty_(pty) {
-  int errors[2];
-  if (pipe2(errors, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  errorsRead_ = errors[0];
-  errorsWrite_ = errors[1];
+TerminalEnds::TerminalEnds(bool pty)
+    : isPty_(pty), errors_(open("/dev/null", O_WRONLY | O_CLOEXEC)) {
   if (!pty) {
     int in[2];
     int out[2];
@@ -62,8 +59,7 @@ TerminalEnds::~TerminalEnds() {
   if (screen_ != keyboard_) closeIfOpen(screen_);
   closeIfOpen(input_);
   if (output_ != input_) closeIfOpen(output_);
-  closeIfOpen(errorsRead_);
-  closeIfOpen(errorsWrite_);
+  closeIfOpen(errors_);
 }
 
 void TerminalEnds::type(const std::string& keys) const {
@@ -81,17 +77,13 @@ void TerminalEnds::endInput() {
   }
 }
 
-void TerminalEnds::collect(int timeoutMs) {
-  pollfd polled{screen_, POLLIN, 0};
-  if (poll(&polled, 1, timeoutMs) > 0) collected_ += drain(screen_);
-}
-
 std::string TerminalEnds::waitForOutput(const std::string& text) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   collected_ += drain(screen_);
   while (collected_.find(text) == std::string::npos &&
          std::chrono::steady_clock::now() < deadline) {
-    collect(100);
+    pollfd polled{screen_, POLLIN, 0};
+    if (poll(&polled, 1, 100) > 0) collected_ += drain(screen_);
   }
   return collected_;
 }

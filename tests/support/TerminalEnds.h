@@ -8,7 +8,7 @@ namespace QrTest {
 // and reads what the UI wrote from `screen()`; the UI gets input(), output() and errors().
 class TerminalEnds {
  public:
-  // A pseudo-terminal (input and output both the slave, errors a pipe) or three pipes.
+  // A pseudo-terminal (input and output both the slave) or two pipes; errors go nowhere.
   static TerminalEnds pty() { return TerminalEnds(true); }
   static TerminalEnds pipes() { return TerminalEnds(false); }
   TerminalEnds(const TerminalEnds&) = delete;
@@ -16,7 +16,7 @@ class TerminalEnds {
 
   int uiInput() const { return input_; }
   int uiOutput() const { return output_; }
-  int uiErrors() const { return errorsWrite_; }
+  int uiErrors() const { return errors_; }
 
   void type(const std::string& keys) const;
   // Ends the input: end of file on a pipe, Ctrl+D on a terminal.
@@ -30,15 +30,13 @@ class TerminalEnds {
 
  private:
   explicit TerminalEnds(bool pty);
-  void collect(int timeoutMs);
 
   bool isPty_ = false;
   int keyboard_ = -1;  // write end of the UI's input
   int screen_ = -1;    // read end of the UI's output
   int input_ = -1;
   int output_ = -1;
-  int errorsRead_ = -1;
-  int errorsWrite_ = -1;
+  int errors_ = -1;
   std::string collected_;
 };
 
