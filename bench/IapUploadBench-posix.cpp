@@ -3,7 +3,8 @@
 // USB-HID bus, on the real clock, through every restart, the erase and the record exchange.
 // Floor per record: the purge's 50 ms pause, then one 64-byte report each way (the bus: no delay).
 //
-//   iap_bench [records]   (data records of 16 bytes, default 300)
+//   iap_bench [--trace FILE] [records]   (data records of 16 bytes, default 300; --trace writes
+//                                         the port trace of the upload into FILE)
 
 #include <chrono>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/QuorlinDevice.h"
 #include "qrcom/firmware/ProgressSinks.h"
+#include "qrcom/port/PortTrace.h"
 #include "tests/support/HexText.h"
 #include "tests/support/TempDir.h"
 
@@ -58,6 +60,8 @@ class RecordPhase : public QrCom::FirmwareUploadProgressSink {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string trace = argc > 2 && std::string(argv[1]) == "--trace" ? argv[2] : "";
+  if (!trace.empty()) argv += 2, argc -= 2;
   const int dataRecords = argc > 1 ? std::atoi(argv[1]) : 300;
   const std::vector<std::string> records = QrTest::hexRecords(dataRecords, 0);
   const std::string text = QrTest::hexText(records);
@@ -67,6 +71,7 @@ int main(int argc, char** argv) {
   // Installed before the bus and the display, which read the clock too.
   PauseCountingClock clock;
   QrCom::installClock(&clock);
+  if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
   int status = 0;
   {
     QrCom::RealClock real;
@@ -111,6 +116,7 @@ int main(int argc, char** argv) {
     std::printf("flash        %s\n", flashed ? "matches the file" : "DIFFERS from the file");
     status = flashed ? 0 : 1;
   }
+  QrCom::stopPortTrace();
   QrCom::installClock(nullptr);
   return status;
 }

@@ -5,7 +5,9 @@
 # block sizes, both directions), discovery time for 1/8/32/64 silent candidates over one silent
 # probe, the peak memory of an upload of a 4 MiB firmware file, and the in-application upload
 # over the emulated USB-HID bus (record rate over the protocol's rate, host CPU over wall
-# time). Real ptys, real time: it takes several minutes. BENCH_KIB sets the file-transfer size
+# time), the cost of a port trace on that upload, and from the traces of both uploads the host's
+# turnaround (answer to next command, less the protocol's pauses). Real ptys, real time: it
+# takes several minutes. BENCH_KIB sets the file-transfer size
 # (default 256 KiB). Each bench's own output is kept beside the CSV (build/results/bench-*.txt).
 #
 #   bench/run.sh
@@ -19,7 +21,7 @@ kib=${BENCH_KIB:-256}
 configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 log "building the benchmarks"
 cmake --build "$BUILD/linux" --target eprom_bench file_transfer_bench discovery_bench \
-  firmware_memory_bench iap_bench >"$BUILD/bench.build.log" 2>&1 || {
+  firmware_memory_bench iap_bench trace_turnaround >"$BUILD/bench.build.log" 2>&1 || {
   tail -n 40 "$BUILD/bench.build.log" >&2
   exit 1
 }
@@ -32,7 +34,7 @@ row() { echo "$1,$2,$3,$4" >>"$csv"; }
 field() { sed -n "s/^$2 *\([0-9.]*\).*/\1/p" <<<"$1" | head -n 1; }
 
 log "EPROM upload at 19200 baud (5 banks of 64 KiB)"
-eprom=$("$bin/eprom_bench") || { echo "$eprom" >&2; exit 1; }
+eprom=$("$bin/eprom_bench" --trace "$BUILD/results/bench-eprom.trace") || { echo "$eprom" >&2; exit 1; }
 echo "$eprom" >"$BUILD/results/bench-eprom.txt"
 row "EPROM upload time / protocol floor at 19200 baud" "$(field "$eprom" measured) s" \
   "$(field "$eprom" floor) s" "$(field "$eprom" ratio)"
@@ -74,4 +76,22 @@ row "IAP record rate over emulated HID / protocol rate" \
   "$(field "$iap" floor) records/s" "$(field "$iap" ratio)"
 row "host CPU time / wall time during the IAP upload" "$(field "$iap" 'host cpu') s" \
   "$(field "$iap" upload) s" "$(sed -n 's/^host cpu.*, \([0-9.]*\) of.*/\1/p' <<<"$iap")"
+log "IAP upload with a port trace"
+traced=$("$bin/iap_bench" --trace "$BUILD/results/bench-iap.trace") || { echo "$traced" >&2; exit 1; }
+echo "$traced" >"$BUILD/results/bench-iap-traced.txt"
+row "IAP record rate with a port trace / without" "$(field "$traced" measured) records/s" \
+  "$(field "$iap" measured) records/s" \
+  "$(awk -v a="$(field "$traced" measured)" -v b="$(field "$iap" measured)" \
+    'BEGIN { printf "%.3f", a / b }')"
+
+# turnaround NAME TRACE: the host's reaction times in TRACE as one row.
+turnaround() {
+  local out
+  out=$("$bin/trace_turnaround" "$2") || { echo "$out" >&2; exit 1; }
+  row "host turnaround p50 / p99 / max over the $1 ($(field "$out" gaps) answers)" \
+    "$(field "$out" p50) / $(field "$out" p99) / $(field "$out" max) ms" "p99 goal 1 ms" \
+    "$(awk -v p="$(field "$out" p99)" 'BEGIN { printf "%.3f", p / 1 }')"
+}
+turnaround "EPROM upload" "$BUILD/results/bench-eprom.trace"
+turnaround "IAP upload" "$BUILD/results/bench-iap.trace"
 awk -F, '{ printf "%-72s %-22s %-26s %s\n", $1, $2, $3, $4 }' "$csv"

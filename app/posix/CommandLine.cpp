@@ -11,7 +11,7 @@ namespace {
 bool applyOption(const std::string& name, const std::optional<std::string>& inlineValue,
                  const std::vector<std::string>& arguments, std::size_t& index, Options& options,
                  std::string& error) {
-  const bool takesValue = name == "--port" || name == "--lang";
+  const bool takesValue = name == "--port" || name == "--lang" || name == "--trace";
   if (!takesValue && inlineValue) {
     error = "option " + name + " takes no value";
     return false;
@@ -42,6 +42,12 @@ bool applyOption(const std::string& name, const std::optional<std::string>& inli
       error = "option --lang takes de or en, not '" + value + "'";
       return false;
     }
+  } else if (name == "--trace") {
+    if (value.empty()) {
+      error = "option --trace needs a file";
+      return false;
+    }
+    options.trace = value;
   } else if (name == "--no-usb") {
     options.noUsb = true;
   } else if (name == "--list") {
@@ -109,6 +115,8 @@ Options:
   --yes          answer the confirmation with Yes (with several displays the
                  updater still asks which one)
   --verbose      print the library's failure texts and debug lines on stderr
+  --trace FILE   write every byte exchanged with the displays into FILE, for
+                 support (the variable QUORLIN_TRACE names the file too)
   --help         print this help and exit
   --version      print the version and exit
 
@@ -120,6 +128,9 @@ Exit status:
   4  declined: No to the confirmation, or a question cancelled
   5  the firmware does not fit the display (other model, firmware too old,
      emulation active)
+
+Environment:
+  QUORLIN_TRACE  as --trace FILE, when --trace is not given
 
 The last folder is stored in $XDG_CONFIG_HOME/quorlin/updater.conf
 (default ~/.config/quorlin/updater.conf).

@@ -25,6 +25,7 @@ struct Options {
   bool list = false;                   // --list
   bool yes = false;                    // --yes
   bool verbose = false;                // --verbose
+  std::optional<std::string> trace;    // --trace FILE, else $QUORLIN_TRACE when set
   bool help = false;                   // --help
   bool version = false;                // --version
   std::optional<std::wstring> folder;  // FOLDER: no folder question, nothing stored

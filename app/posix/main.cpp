@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/DeviceList.h"
+#include "qrcom/port/PortTrace.h"
 #include "qrcom/port/PosixPortTable.h"
 
 namespace QrApp {
@@ -102,6 +104,9 @@ int updaterMain(const std::vector<std::string>& arguments) {
   uiLanguage().languageId = language;
   QrCom::setVerboseDebugOutput(options.verbose);
   if (!options.ports.empty()) QrCom::portTable().setPaths(options.ports);
+  const char* traceVariable = std::getenv("QUORLIN_TRACE");
+  const std::string trace = options.trace.value_or(traceVariable != nullptr ? traceVariable : "");
+  if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
   if (options.list) return listDisplays(!options.noUsb, language);
 
   std::fflush(stdout);
@@ -119,7 +124,9 @@ int updaterMain(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
   try {
-    return QrApp::updaterMain(std::vector<std::string>(argv + 1, argv + argc));
+    const int status = QrApp::updaterMain(std::vector<std::string>(argv + 1, argv + argc));
+    QrCom::stopPortTrace();
+    return status;
   } catch (const QrCom::QrException& failure) {
     std::fprintf(stderr, "quorlin-updater: %s\n", QrCom::toUtf8(failure.getMessage()).c_str());
   } catch (const std::exception& failure) {

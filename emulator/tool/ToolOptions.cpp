@@ -119,6 +119,8 @@ DisplaySettings parseDisplay(const std::string& text) {
       settings.protocolVersion = static_cast<uint16_t>(number(key, value, 0xFFFF));
     } else if (key == "link" && !word && !value.empty()) {
       settings.link = value;
+    } else if (key == "replay" && !word && !value.empty()) {
+      settings.replay = value;
     } else if (!applyIdentity(key, value, word, settings.identity) &&
                !applyFault(key, value, word, settings.faults)) {
       unknown(key, value, word);

@@ -14,6 +14,7 @@ struct DisplaySettings {
   uint8_t modelId = 84;
   uint16_t protocolVersion = 0x0103;
   std::string link;
+  std::string replay;  // a port trace the display answers as; its other settings are unused
   Faults faults;
   DisplayIdentity identity;
 };

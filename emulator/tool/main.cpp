@@ -11,6 +11,7 @@
 
 #include "emulator/Catalog.h"
 #include "emulator/pty/PtyServer.h"
+#include "emulator/replay/Replay.h"
 #include "emulator/tool/Contents.h"
 #include "emulator/tool/ControlFifo.h"
 #include "emulator/tool/ToolOptions.h"
@@ -50,16 +51,40 @@ void obey(const std::string& line, std::vector<std::unique_ptr<QrEmu::Display>>&
   }
 }
 
+// The display `settings` describe, or the replay of a trace; a replay's divergence stops the
+// tool.
+std::unique_ptr<QrEmu::Display> makeDisplay(const QrEmu::DisplaySettings& settings,
+                                            std::vector<QrEmu::Replay*>& replays) {
+  if (settings.replay.empty()) {
+    return QrEmu::makeDisplay(settings.modelId, settings.protocolVersion, settings.identity);
+  }
+  QrEmu::Replay* replay = nullptr;
+  auto display = QrEmu::makeReplayDisplay(QrEmu::readTraceFile(settings.replay), &replay);
+  replay->setOnDivergence([] { onSignal(SIGTERM); });
+  replays.push_back(replay);
+  return display;
+}
+
+// Says how each replay went; false when one did not match the host to the end.
+bool reportReplays(const std::vector<QrEmu::Replay*>& replays) {
+  bool matched = true;
+  for (size_t number = 1; number <= replays.size(); ++number) {
+    std::printf("replay %zu: %s\n", number, replays[number - 1]->report().c_str());
+    matched = matched && replays[number - 1]->complete();
+  }
+  return matched;
+}
+
 int serve(const QrEmu::ToolOptions& options) {
   std::vector<std::unique_ptr<QrEmu::Display>> displays;  // outlive the server
+  std::vector<QrEmu::Replay*> replays;
   std::optional<QrEmu::ControlFifo> control;
   QrEmu::PtyServer server;
   const uint32_t start = QrCom::clock().tick();
   // Before the links: a link that exists means that the FIFO does too.
   if (!options.control.empty()) control.emplace(options.control);
   for (const QrEmu::DisplaySettings& settings : options.displays) {
-    displays.push_back(
-        QrEmu::makeDisplay(settings.modelId, settings.protocolVersion, settings.identity));
+    displays.push_back(makeDisplay(settings, replays));
     QrEmu::Display& display = *displays.back();
     const size_t number = displays.size();
     display.setFaults(settings.faults);
@@ -69,8 +94,14 @@ int serve(const QrEmu::ToolOptions& options) {
     }
     const QrEmu::PtyLink& link =
         server.add(display, {settings.link, options.lineRate, options.resetParity});
-    std::printf("display %zu: %s (model %u, protocol version 0x%04X)%s%s\n", number,
-                link.path().c_str(), settings.modelId, settings.protocolVersion,
+    char kind[160];
+    if (settings.replay.empty()) {
+      std::snprintf(kind, sizeof kind, "model %u, protocol version 0x%04X", settings.modelId,
+                    settings.protocolVersion);
+    } else {
+      std::snprintf(kind, sizeof kind, "replay of %s", settings.replay.c_str());
+    }
+    std::printf("display %zu: %s (%s)%s%s\n", number, link.path().c_str(), kind,
                 settings.link.empty() ? "" : " linked as ", settings.link.c_str());
   }
   if (control) {
@@ -94,7 +125,7 @@ int serve(const QrEmu::ToolOptions& options) {
                   QrEmu::describeContents(*displays[number - 1]).c_str());
     }
   }
-  return 0;
+  return reportReplays(replays) ? 0 : 1;
 }
 
 }  // namespace
@@ -114,6 +145,9 @@ int main(int argc, char** argv) {
   }
   try {
     return serve(options);
+  } catch (const std::invalid_argument& error) {  // a trace that cannot be read
+    std::fprintf(stderr, "quorlin-emulator: %s\n", error.what());
+    return 1;
   } catch (const std::system_error& error) {
     std::fprintf(stderr, "quorlin-emulator: %s\n", error.what());
     return 1;

@@ -30,8 +30,9 @@ class RealClock : public Clock {
 // The installed clock (the real one unless a test installed another).
 Clock& clock();
 
-// Installs `replacement` (nullptr restores the real clock) and returns the previous one. Only
-// tests call this, before any thread that uses the clock starts.
+// Installs `replacement` (nullptr restores the real clock) and returns the previous one. Tests
+// and a port trace (which notes the pauses) call this, before any thread that uses the clock
+// starts.
 Clock* installClock(Clock* replacement);
 
 }  // namespace QrCom

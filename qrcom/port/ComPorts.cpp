@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "qrcom/port/HidPort.h"
+#include "qrcom/port/PortTrace.h"
 
 namespace QrCom {
 
@@ -18,7 +19,8 @@ std::unique_ptr<SerialPort> openComPort(int number) {
     std::lock_guard<std::mutex> guard(openerMutex);
     opener = installedOpener;
   }
-  return opener ? opener(number) : openSystemComPort(number);
+  return openTraced([&] { return opener ? opener(number) : openSystemComPort(number); },
+                    [number] { return comPortName(number); });
 }
 
 ComPortOpener installComPortOpener(ComPortOpener opener) {
@@ -33,8 +35,12 @@ std::unique_ptr<SerialPort> openHidPort(const std::wstring& path) {
     std::lock_guard<std::mutex> guard(openerMutex);
     opener = installedHidOpener;
   }
-  if (opener) return opener(path);
-  return std::make_unique<HidPort>(path);
+  return openTraced(
+      [&]() -> std::unique_ptr<SerialPort> {
+        if (opener) return opener(path);
+        return std::make_unique<HidPort>(path);
+      },
+      [&path] { return path; });
 }
 
 HidPortOpener installHidPortOpener(HidPortOpener opener) {
