@@ -3,8 +3,7 @@
 // on the real clock. The floor is the sum of the pauses the protocol prescribes plus the time
 // every byte of the dialogue needs on the line; the ratio shows what the host adds.
 //
-//   eprom_bench [--trace FILE] [folder]   (without a folder the firmware is generated into a
-//                                         temporary one; --trace writes the upload's port trace)
+//   eprom_bench [folder]   (without a folder the firmware is generated into a temporary one)
 
 #include <atomic>
 #include <chrono>
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 
 #include "bench/BenchClock.h"
@@ -25,7 +23,6 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
 #include "qrcom/firmware/EpromVersion11FirmwareUploadStrategy.h"
-#include "qrcom/port/PortTrace.h"
 #include "qrcom/port/PosixSerialPort.h"
 
 namespace {
@@ -62,8 +59,6 @@ fs::path generateFirmware() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string trace = argc > 2 && std::string(argv[1]) == "--trace" ? argv[2] : "";
-  if (!trace.empty()) argv += 2, argc -= 2;
   const fs::path folder = argc > 1 ? fs::path(argv[1]) : generateFirmware();
   const fs::path first = folder / "BENCH.H00";
   uintmax_t hexBytes = 0;
@@ -72,7 +67,6 @@ int main(int argc, char** argv) {
   // Installed before the emulator's thread starts, which reads the clock too.
   PauseCountingClock clock;
   QrCom::installClock(&clock);
-  if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
 
   QrEmu::Display display(116, 3);
   display.add<QrEmu::Identification>();
@@ -88,9 +82,7 @@ int main(int argc, char** argv) {
   const std::string tty = server.add(display, link).path();
   server.start();
 
-  const std::unique_ptr<QrCom::SerialPort> port = QrCom::openTraced(
-      [&tty] { return std::make_unique<QrCom::PosixSerialPort>(QrCom::fromUtf8(tty)); },
-      [&tty] { return QrCom::fromUtf8(tty); });
+  QrCom::PosixSerialPort port(QrCom::fromUtf8(tty));
   const uint64_t pausedBefore = clock.paused();
   const uint64_t bytesBefore = lineBytes;
 
@@ -98,7 +90,7 @@ int main(int argc, char** argv) {
   const double cpuBefore = QrBench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   const auto start = std::chrono::steady_clock::now();
   try {
-    strategy.loadFirmware(*port, QrCom::fromUtf8(first.string()), nullptr);
+    strategy.loadFirmware(port, QrCom::fromUtf8(first.string()), nullptr);
   } catch (const QrCom::QrException& error) {
     std::fprintf(stderr, "upload failed: %s\n", QrCom::toUtf8(error.getMessage()).c_str());
     return 1;
@@ -132,7 +124,6 @@ int main(int argc, char** argv) {
   std::printf("host cpu     %.2f s, %.4f of the wall time\n", cpu, cpu / measured);
   std::printf("flash        %s\n", wrong == 0 ? "matches the files" : "DIFFERS from the files");
   server.stop();
-  QrCom::stopPortTrace();
   QrCom::installClock(nullptr);
   return wrong == 0 ? 0 : 1;
 }

@@ -5,9 +5,10 @@
 # block sizes, both directions), discovery time for 1/8/32/64 silent candidates over one silent
 # probe, the peak memory of an upload of a 4 MiB firmware file, and the in-application upload
 # over the emulated USB-HID bus (record rate over the protocol's rate, host CPU over wall
-# time), the cost of a port trace on that upload, and from the traces of both uploads the host's
-# turnaround (answer to next command, less the protocol's pauses). Real ptys, real time: it
-# takes several minutes. BENCH_KIB sets the file-transfer size
+# time), the cost of a port trace on that upload, and the host's turnaround (answer to next
+# command, less the protocol's pauses) in the traces of two whole updates: a Corlet's over a pty
+# at the line rate, a Vantra's on the emulated USB-HID bus. Real ptys, real time: it takes
+# about a quarter of an hour. BENCH_KIB sets the file-transfer size
 # (default 256 KiB). Each bench's own output is kept beside the CSV (build/results/bench-*.txt).
 #
 #   bench/run.sh
@@ -21,7 +22,8 @@ kib=${BENCH_KIB:-256}
 configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 log "building the benchmarks"
 cmake --build "$BUILD/linux" --target eprom_bench file_transfer_bench discovery_bench \
-  firmware_memory_bench iap_bench trace_turnaround >"$BUILD/bench.build.log" 2>&1 || {
+  firmware_memory_bench iap_bench hid_update_bench trace_turnaround quorlin-updater \
+  quorlin-emulator >"$BUILD/bench.build.log" 2>&1 || {
   tail -n 40 "$BUILD/bench.build.log" >&2
   exit 1
 }
@@ -34,7 +36,7 @@ row() { echo "$1,$2,$3,$4" >>"$csv"; }
 field() { sed -n "s/^$2 *\([0-9.]*\).*/\1/p" <<<"$1" | head -n 1; }
 
 log "EPROM upload at 19200 baud (5 banks of 64 KiB)"
-eprom=$("$bin/eprom_bench" --trace "$BUILD/results/bench-eprom.trace") || { echo "$eprom" >&2; exit 1; }
+eprom=$("$bin/eprom_bench") || { echo "$eprom" >&2; exit 1; }
 echo "$eprom" >"$BUILD/results/bench-eprom.txt"
 row "EPROM upload time / protocol floor at 19200 baud" "$(field "$eprom" measured) s" \
   "$(field "$eprom" floor) s" "$(field "$eprom" ratio)"
@@ -88,10 +90,34 @@ row "IAP record rate with a port trace / without" "$(field "$traced" measured) r
 turnaround() {
   local out
   out=$("$bin/trace_turnaround" "$2") || { echo "$out" >&2; exit 1; }
-  row "host turnaround p50 / p99 / max over the $1 ($(field "$out" gaps) answers)" \
+  row "host turnaround p50 / p99 / max over $1 ($(field "$out" gaps) answers)" \
     "$(field "$out" p50) / $(field "$out" p99) / $(field "$out" max) ms" "p99 goal 1 ms" \
-    "$(awk -v p="$(field "$out" p99)" 'BEGIN { printf "%.3f", p / 1 }')"
+    "$(field "$out" p99)"
 }
-turnaround "EPROM upload" "$BUILD/results/bench-eprom.trace"
-turnaround "IAP upload" "$BUILD/results/bench-iap.trace"
+work=$(mktemp -d)
+emulator=
+cleanup() {
+  [ -n "$emulator" ] && kill "$emulator" 2>/dev/null && wait "$emulator" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+log "a whole update of a Corlet over a pty at the line rate, traced"
+"$BUILD/linux/emulator/quorlin-emulator" --line-rate --display "model=114,version=3,link=$work/tty" \
+  >"$work/emulator.txt" 2>&1 &
+emulator=$!
+for _ in $(seq 100); do [ -L "$work/tty" ] && break; sleep 0.1; done
+LANG=C XDG_CONFIG_HOME=$work "$BUILD/linux/app/quorlin-updater" --port "$work/tty" --no-usb \
+  --yes --trace "$BUILD/results/bench-corlet.trace" examples/corlet >"$work/corlet.txt" 2>&1 ||
+  { cat "$work/corlet.txt" >&2; exit 1; }
+turnaround "a Corlet's whole update (EPROM and files)" "$BUILD/results/bench-corlet.trace"
+
+log "a whole update of a Vantra on the emulated USB-HID bus, traced"
+mkdir -p "$work/vantra"
+python3 scripts/make-sample-firmware.py --out "$work/vantra" --name VAN --files 1 --bytes 4800 \
+  >/dev/null
+printf 'language=de\r\n' >"$work/vantra/de.QSF"
+"$bin/hid_update_bench" "$work/vantra" "$BUILD/results/bench-vantra.trace" \
+  >"$BUILD/results/bench-vantra.txt" 2>&1 || { cat "$BUILD/results/bench-vantra.txt" >&2; exit 1; }
+turnaround "a Vantra's whole update (IAP and a file)" "$BUILD/results/bench-vantra.trace"
 awk -F, '{ printf "%-72s %-22s %-26s %s\n", $1, $2, $3, $4 }' "$csv"

@@ -10,8 +10,8 @@ cd "$ROOT"
 out=$ROOT/tests/data/traces
 
 configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
-log "building quorlin-updater, quorlin-emulator and record_hid_update"
-cmake --build "$BUILD/linux" --target quorlin-updater quorlin-emulator record_hid_update \
+log "building quorlin-updater, quorlin-emulator and hid_update_bench"
+cmake --build "$BUILD/linux" --target quorlin-updater quorlin-emulator hid_update_bench \
   >"$BUILD/traces.build.log" 2>&1 || {
   tail -n 60 "$BUILD/traces.build.log" >&2
   exit 1
@@ -41,7 +41,7 @@ LANG=C XDG_CONFIG_HOME=$work "$BUILD/linux/app/quorlin-updater" --port "$work/tt
 log "recording a Vantra's update on the emulated USB-HID bus"
 python3 scripts/make-sample-firmware.py --out "$out/vantra" --name VAN --files 1 --bytes 512
 printf 'language=de\r\n' >"$out/vantra/de.QSF"
-"$BUILD/linux/tests/record_hid_update" "$out/vantra" "$out/vantra-hid.trace" \
+"$BUILD/linux/bench/hid_update_bench" "$out/vantra" "$out/vantra-hid.trace" \
   >"$work/vantra.txt" 2>&1 || {
   cat "$work/vantra.txt" >&2
   exit 1

@@ -64,11 +64,11 @@ class UpdaterEndToEndTest : public ::testing::Test {
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
   }
-  // The emulator serving `settings` (and more of its options) on a pty behind `tty`.
-  void startEmulator(std::vector<std::string> options, const std::string& settings) {
-    options.insert(options.begin(), QR_EMULATOR_TOOL);
-    options.insert(options.end(), {"--display", settings + ",link=" + tty.string()});
-    ASSERT_GT(emulator = start(options, "emulator.txt"), 0);
+  // The emulator serving `settings` on a pty behind `tty`.
+  void startEmulator(const std::string& settings) {
+    emulator =
+        start({QR_EMULATOR_TOOL, "--display", settings + ",link=" + tty.string()}, "emulator.txt");
+    ASSERT_GT(emulator, 0);
     ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
   }
   // Ends the emulator; what it printed.
@@ -101,22 +101,12 @@ class UpdaterEndToEndTest : public ::testing::Test {
   pid_t emulator = -1;
 };
 
-// Every byte of a trace, by direction, however the reads were cut.
-std::map<std::string, QrEmu::Bytes> bytesOf(const std::string& trace) {
-  std::map<std::string, QrEmu::Bytes> bytes;
-  for (const QrEmu::TracedEvent& event : QrEmu::readTraceFile(trace)) {
-    QrEmu::Bytes& all = bytes[event.event];
-    all.insert(all.end(), event.bytes.begin(), event.bytes.end());
-  }
-  return bytes;
-}
-
 // The stored trace of a whole update of a Corlet (protocol version 3, with Braille-table slots;
 // scripts/make-traces.sh) replays into the same update, and the trace of that replay holds the
 // same bytes both ways.
 TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
   const std::string stored = QR_TEST_DATA "/traces/corlet-com.trace";
-  startEmulator({}, "replay=" + stored);
+  startEmulator("replay=" + stored);
   EXPECT_EQ(exitStatusOf(startUpdater(tty, {"--trace", root / "again.trace"})), 0);
   EXPECT_THAT(read("updater.txt"),
               AllOf(HasSubstr("Do you want to update the firmware of Corlet with serial number "
@@ -124,10 +114,15 @@ TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
                     HasSubstr("Sending firmware data complete.\n"),
                     Not(HasSubstr("\r"))));  // plain lines when not on a terminal
   EXPECT_THAT(stopEmulator(SIGINT), HasSubstr("bytes the host wrote match the trace\n"));
-  const auto recorded = bytesOf(stored);
-  const auto replayed = bytesOf(root / "again.trace");
-  EXPECT_EQ(replayed.at("write"), recorded.at("write"));
-  EXPECT_EQ(replayed.at("read"), recorded.at("read"));
+  // Every byte of each trace, by direction, however its reads were cut.
+  const auto bytesOf = [](const std::string& trace) {
+    std::map<std::string, QrEmu::Bytes> bytes;
+    for (const QrEmu::TracedEvent& event : QrEmu::readTraceFile(trace)) {
+      bytes[event.event].insert(bytes[event.event].end(), event.bytes.begin(), event.bytes.end());
+    }
+    return std::make_pair(bytes["write"], bytes["read"]);
+  };
+  EXPECT_EQ(bytesOf(root / "again.trace"), bytesOf(stored));
 }
 
 TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
@@ -136,7 +131,7 @@ TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
 }
 
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
-  startEmulator({}, "model=114,version=3");
+  startEmulator("model=114,version=3");
   const pid_t updater = startUpdater(tty);
   ASSERT_TRUE(within(20, [&] { return read("updater.txt").find("Erasing") != std::string::npos; }));
   kill(updater, SIGINT);

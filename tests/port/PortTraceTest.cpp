@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 #include "qrcom/base/Clock.h"
 #include "qrcom/base/QrException.h"
-#include "qrcom/base/Utf8.h"
-#include "qrcom/port/ComPorts.h"
+#include "tests/support/ScopedHidLink.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -16,45 +16,22 @@ namespace {
 
 using QrTest::ScriptedPort;
 
-// The trace's lines without their time stamps, which must not go backwards.
-std::vector<std::string> eventsOf(const std::string& trace) {
-  std::vector<std::string> events;
-  std::istringstream lines(trace);
-  std::string line;
-  long long last = 0;
-  while (std::getline(lines, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    long long micros = -1;
-    fields >> micros >> std::ws;
-    EXPECT_GE(micros, last) << line;
-    last = micros;
-    std::string rest;
-    std::getline(fields, rest);
-    events.push_back(rest);
-  }
-  return events;
-}
-
-TEST(PortTraceTest, EveryPortEventIsOneLineAndTheTraceEndsWithStop) {
+// Every port comes through openHidPort here: the trace names it and asks it for its kind.
+TEST(PortTraceTest, EveryPortEventIsOneLineUntilTheTraceStops) {
   QrTest::ScopedVirtualClock virtualClock;
   ScriptedPort* com = nullptr;
-  const ComPortOpener previousCom = installComPortOpener([&](int) {
-    auto port = std::make_unique<ScriptedPort>(&*virtualClock);
-    com = port.get();
-    return port;
-  });
-  const HidPortOpener previousHid =
-      installHidPortOpener([&](const std::wstring& path) -> std::unique_ptr<SerialPort> {
+  QrTest::ScopedHidLink link{
+      nullptr, [&](const std::wstring& path) -> std::unique_ptr<SerialPort> {
         if (path == L"held") throw UnableToOpenPortException(L"in use");
-        return std::make_unique<ScriptedPort>(&*virtualClock, ScriptedPort::Kind::Hid);
-      });
+        auto port = std::make_unique<ScriptedPort>(
+            &*virtualClock, path == L"COM7" ? ScriptedPort::Kind::Com : ScriptedPort::Kind::Hid);
+        com = port.get();
+        return port;
+      }};
   QrTest::TempDir dir;
-  const std::wstring file = dir.path(L"trace.txt");
-
-  startPortTrace(file);
+  startPortTrace(dir.path(L"trace.txt"));
   {
-    auto port = openComPort(7);
+    auto port = openHidPort(L"COM7");
     com->answerNextWrite({0xFE, 0x72});
     port->writeByte(0xFF);
     uint8_t answer[3];
@@ -67,29 +44,26 @@ TEST(PortTraceTest, EveryPortEventIsOneLineAndTheTraceEndsWithStop) {
   }
   EXPECT_THROW(openHidPort(L"held"), UnableToOpenPortException);
   stopPortTrace();
-  clock().sleep(20);  // not noted any more
-  openComPort(7)->writeByte(0x00);
-  installComPortOpener(previousCom);
-  installHidPortOpener(previousHid);
+  clock().sleep(20);
+  openHidPort(L"COM7")->writeByte(0x00);
 
-  std::string com7 = toUtf8(comPortName(7));
-  if (com7.empty()) com7 = "-";
+  const std::string hid = "hid#pid_0054%2050%25";
   const std::vector<std::string> expected = {
-      com7 + " open serial 19200",
-      com7 + " write ff",
-      com7 + " read fe 72",
-      com7 + " timeout 1",
-      com7 + " timeout 1",
-      com7 + " purge",
-      com7 + " rate 57600",
-      com7 + " pause 500",
-      "hid#pid_0054%2050%25 open hid 19200",
-      "hid#pid_0054%2050%25 timeout 1",
-      "hid#pid_0054%2050%25 close",
-      com7 + " close",
-      "held refused in use",
-  };
-  EXPECT_EQ(eventsOf(dir.read(L"trace.txt")), expected);
+      "COM7 open serial 19200", "COM7 write ff",    "COM7 read fe 72", "COM7 timeout 1",
+      "COM7 timeout 1",         "COM7 purge",       "COM7 rate 57600", "COM7 pause 500",
+      hid + " open hid 19200",  hid + " timeout 1", hid + " close",    "COM7 close",
+      "held refused in use"};
+  std::istringstream lines(dir.read(L"trace.txt"));
+  std::vector<std::string> events;
+  long long last = 0, micros = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line[0] == '#') continue;
+    std::istringstream fields(line);
+    fields >> micros >> std::ws;
+    EXPECT_GE(micros, std::exchange(last, micros)) << line;  // a monotonic clock
+    std::getline(fields, events.emplace_back());
+  }
+  EXPECT_EQ(events, expected);
 }
 
 }  // namespace
