@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the Linux program (plain, under ASan +
 # UBSan and under TSan) and the Windows program (MinGW-w64), runs every test (the Windows ones
-# under Wine, the dialog tests under Wine and Xvfb) and a short run of every fuzz target (clang
-# build in build/fuzz), and ends with one line "N passed, N failed".
+# under Wine, the dialog tests under Wine and Xvfb), the packages (installed, run, checked with
+# lintian and removed) and a short run of every fuzz target (clang build in build/fuzz), and
+# ends with one line "N passed, N failed".
 # Exits non-zero when anything fails.
 set -u
 source "$(dirname "$0")/lib/setup.sh"
@@ -145,6 +146,18 @@ if [ -d "$BUILD/win/tests" ]; then
     run_screen_tests win-updater "$ROOT/tests/winui/updater-tests.sh" "$BUILD/win" \
       "$BUILD/linux/emulator/quorlin-emulator" "$ROOT/examples/corlet" "$BUILD/results/screenshots"
   fi
+fi
+
+# The packages a user installs (scripts/package.sh): the .deb installed, run and removed again,
+# the Windows zip's program started under Wine.
+log "building the packages"
+if "$ROOT/scripts/package.sh" >"$BUILD/results/package.log" 2>&1; then
+  wine_env
+  run_screen_tests packages "$ROOT/scripts/lib/package-tests.sh" "$BUILD/packages"
+else
+  log "packages: not built"
+  tail -n 20 "$BUILD/results/package.log" >&2
+  failed=$((failed + 1))
 fi
 
 run_fuzz_targets

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "app/DevicePort.h"
 #include "app/FirmwareUploadControler.h"
 #include "app/LocalizedStrings.h"
@@ -25,7 +26,7 @@
 namespace QrApp {
 namespace {
 
-constexpr const char* kVersion = "quorlin-updater 1.0\n";
+constexpr const char* kVersion = "quorlin-updater " QR_VERSION_TEXT "\n";
 
 // --yes: the confirmation is shown and answered Yes; every other question is asked.
 class ConfirmingUi : public TerminalUi {

@@ -5,7 +5,8 @@ BUILD=$ROOT/build
 
 # Debian packages the builds and tests need.
 REQUIRED_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest
-  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool imagemagick x11-utils)
+  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool imagemagick x11-utils
+  dpkg-dev lintian man-db)
 
 log() { printf "== %s %s\n" "$(date +%H:%M:%S)" "$*" >&2; }
 
