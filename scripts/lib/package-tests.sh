@@ -66,4 +66,5 @@ started() {
 }
 check "the zipped program runs under Wine" started
 wineserver -k 2>/dev/null
-wait "$wine"
+wait "$wine"  # ended by the kill: its status says nothing about the cases
+exit 0
