@@ -14,14 +14,17 @@
 #include "app/UiLanguage.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/Locale.h"
+#include "app/posix/PortHolders.h"
 #include "app/posix/SettingsFile.h"
 #include "app/posix/TerminalUi.h"
 #include "qrcom/base/DebugOutput.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/DeviceList.h"
+#include "qrcom/port/HidEnumeration.h"
 #include "qrcom/port/PortTrace.h"
 #include "qrcom/port/PosixPortTable.h"
+#include "qrcom/port/PosixSerialPort.h"
 
 namespace QrApp {
 namespace {
@@ -52,9 +55,32 @@ std::wstring tryRead(const std::function<std::wstring()>& query) {
   }
 }
 
+// The program's search. Afterwards the programs are named that keep a candidate tty busy (the
+// search could not use it) or share a display's hidraw node (they talk to the display too):
+// the user may not know who has it.
+DeviceSearch searchNamingHolders(bool usb, uint16_t language) {
+  return [usb, language](QrCom::DeviceList& devices) {
+    parallelSearch(usb)(devices);
+    std::vector<std::string> candidates;
+    for (const int number : QrCom::portTable().numbers()) {
+      const std::string path = QrCom::portTable().path(number);
+      if (QrCom::PosixSerialPort::isBusy(path)) candidates.push_back(path);
+    }
+    QrCom::HidInterfaceList interfaces;
+    if (usb) QrCom::enumerateHidInterfaces(interfaces);
+    for (const QrCom::HidInterface& hid : interfaces) {
+      const std::string path = QrCom::toUtf8(hid.path);
+      candidates.push_back(path.substr(path.rfind('#') + 1));
+    }
+    for (const PortHolder& holder : findPortHolders(candidates)) {
+      print(portHolderText(holder, language));
+    }
+  };
+}
+
 int listDisplays(bool usb, uint16_t language) {
   QrCom::DeviceList devices;
-  parallelSearch(usb)(devices);
+  searchNamingHolders(usb, language)(devices);
   if (devices.count() == 0) {
     print(loadLocalizedString(kStrNoDevice, language, kCaptionLength));
     return kExitNoDevice;
@@ -116,7 +142,7 @@ int updaterMain(const std::vector<std::string>& arguments) {
       options.yes
           ? std::make_unique<ConfirmingUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language)
           : std::make_unique<TerminalUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language);
-  FirmwareUploadControler controller(*ui, settings, parallelSearch(!options.noUsb));
+  FirmwareUploadControler controller(*ui, settings, searchNamingHolders(!options.noUsb, language));
   return exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
 }
 

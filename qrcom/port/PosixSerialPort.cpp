@@ -95,6 +95,24 @@ bool await(int descriptor, short events, int milliseconds) {
   return (polled.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
 }
 
+// Opens `path` for this process alone; `denied` tells a port that another process holds (or
+// that this user may not open) from one that is not there.
+int openExclusively(const std::string& path, bool& denied) {
+  const int descriptor = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) {
+    denied = errno == EACCES || errno == EBUSY || errno == EPERM;
+    return -1;
+  }
+  // TIOCEXCL keeps other users out; the lock also keeps out root and anyone who asks first.
+  if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+    close(descriptor);
+    denied = true;
+    return -1;
+  }
+  ioctl(descriptor, TIOCEXCL);
+  return descriptor;
+}
+
 }  // namespace
 
 PosixSerialPort::PosixSerialPort(const std::wstring& path, int portNumber) : portName_(path) {
@@ -130,20 +148,14 @@ PosixSerialPort::~PosixSerialPort() {
 }
 
 int PosixSerialPort::tryOpen(bool& denied) const {
-  const std::string path = toUtf8(portName_);
-  const int descriptor = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) {
-    denied = errno == EACCES || errno == EBUSY || errno == EPERM;
-    return -1;
-  }
-  // TIOCEXCL keeps other users out; the lock also keeps out root and anyone who asks first.
-  if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-    close(descriptor);
-    denied = true;
-    return -1;
-  }
-  ioctl(descriptor, TIOCEXCL);
-  return descriptor;
+  return openExclusively(toUtf8(portName_), denied);
+}
+
+bool PosixSerialPort::isBusy(const std::string& path) {
+  bool denied = false;
+  const int descriptor = openExclusively(path, denied);
+  if (descriptor >= 0) close(descriptor);
+  return denied;
 }
 
 int PosixSerialPort::openPort(int portNumber) {

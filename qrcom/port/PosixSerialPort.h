@@ -33,6 +33,10 @@ class PosixSerialPort : public SerialPort {
   PortType getPortType() const override { return portType_; }
   uint32_t readBuffer(uint8_t* data, uint32_t length, bool retry) override;
 
+  // Whether another process keeps the tty `path` from being opened for a display, as it keeps
+  // the port's own opening out; false when it opens, or fails for another reason.
+  static bool isBusy(const std::string& path);
+
  protected:
   virtual int openPort(int portNumber);
   // Line settings. parity: 0 odd, 1 even, 2 none, 3 mark, 4 space; stopBits: 0 one, 1 two,

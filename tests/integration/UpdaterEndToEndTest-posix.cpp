@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "emulator/replay/TraceFile.h"
+#include "qrcom/port/PosixSerialPort.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -123,6 +124,20 @@ TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
     return std::make_pair(bytes["write"], bytes["read"]);
   };
   EXPECT_EQ(bytesOf(root / "again.trace"), bytesOf(stored));
+}
+
+// Another program holding the tty (locked, as a screen reader's daemon does) is named, in the
+// user's language, with its process id.
+TEST_F(UpdaterEndToEndTest, TheProgramHoldingThePortIsNamed) {
+  startEmulator("model=114");
+  const pid_t holder = start(
+      {"/bin/sh", "-c", "exec 3<>" + tty.string() + "; flock 3; exec sleep 60"}, "holder.txt");
+  ASSERT_TRUE(within(5, [&] { return QrCom::PosixSerialPort::isBusy(tty); }));
+  EXPECT_EQ(exitStatusOf(startUpdater(tty, {"--lang", "de"})), 3);
+  EXPECT_THAT(read("updater.txt"), HasSubstr(tty.string() + " wird von sleep (Prozess " +
+                                             std::to_string(holder) + ") benutzt.\n"));
+  kill(holder, SIGTERM);
+  exitStatusOf(holder);
 }
 
 TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
