@@ -52,6 +52,8 @@ bool applyOption(const std::string& name, const std::optional<std::string>& inli
     options.noUsb = true;
   } else if (name == "--list") {
     options.list = true;
+  } else if (name == "--json") {
+    options.json = true;
   } else if (name == "--yes") {
     options.yes = true;
   } else if (name == "--verbose") {
@@ -94,6 +96,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
       parsed.options.folder = QrCom::fromUtf8(argument);
     }
   }
+  if (parsed.options.json && !parsed.options.list) parsed.error = "option --json needs --list";
   return parsed;
 }
 
@@ -112,6 +115,9 @@ Options:
                  LC_MESSAGES or LANG, the first one set, begins with "de")
   --list         list the displays found (model name, serial number, firmware
                  version, link) and exit
+  --json         with --list: one JSON array, an object per display with
+                 "modelId", "model", "serial", "firmware" (null when the display
+                 cannot tell), "link" ("serial" or "usb-hid") and "path"
   --yes          answer the confirmation with Yes (with several displays the
                  updater still asks which one)
   --verbose      print the library's failure texts and debug lines on stderr

@@ -23,6 +23,7 @@ struct Options {
   bool noUsb = false;                  // --no-usb
   std::optional<uint16_t> language;    // --lang de|en
   bool list = false;                   // --list
+  bool json = false;                   // --json, with --list
   bool yes = false;                    // --yes
   bool verbose = false;                // --verbose
   std::optional<std::string> trace;    // --trace FILE, else $QUORLIN_TRACE when set

@@ -13,6 +13,7 @@
 #include "app/LocalizedStrings.h"
 #include "app/UiLanguage.h"
 #include "app/posix/CommandLine.h"
+#include "app/posix/DisplayListing.h"
 #include "app/posix/Locale.h"
 #include "app/posix/PortHolders.h"
 #include "app/posix/SettingsFile.h"
@@ -45,21 +46,11 @@ void print(const std::wstring& line) {
   std::fputs((QrCom::toUtf8(line) + "\n").c_str(), stdout);
 }
 
-// Reads what a display tells about itself; a display that cannot tell it gets no entry.
-std::wstring tryRead(const std::function<std::wstring()>& query) {
-  try {
-    return query();
-  } catch (const QrCom::QrException& failure) {
-    QrCom::debugOutput(std::wstring(failure.getMessage()) + L"\n");
-    return {};
-  }
-}
-
 // The program's search. Afterwards the programs are named that keep a candidate tty busy (the
 // search could not use it) or share a display's hidraw node (they talk to the display too):
 // the user may not know who has it.
-DeviceSearch searchNamingHolders(bool usb, uint16_t language) {
-  return [usb, language](QrCom::DeviceList& devices) {
+DeviceSearch searchNamingHolders(bool usb, uint16_t language, std::FILE* notes) {
+  return [usb, language, notes](QrCom::DeviceList& devices) {
     parallelSearch(usb)(devices);
     std::vector<std::string> candidates;
     for (const int number : QrCom::portTable().numbers()) {
@@ -73,26 +64,26 @@ DeviceSearch searchNamingHolders(bool usb, uint16_t language) {
       candidates.push_back(path.substr(path.rfind('#') + 1));
     }
     for (const PortHolder& holder : findPortHolders(candidates)) {
-      print(portHolderText(holder, language));
+      std::fputs((QrCom::toUtf8(portHolderText(holder, language)) + "\n").c_str(), notes);
     }
   };
 }
 
-int listDisplays(bool usb, uint16_t language) {
+// --list: lines for people, or with --json one JSON array for programs (the notes then go to
+// stderr, and no display is an empty array).
+int listDisplays(bool usb, bool json, uint16_t language) {
   QrCom::DeviceList devices;
-  searchNamingHolders(usb, language)(devices);
-  if (devices.count() == 0) {
-    print(loadLocalizedString(kStrNoDevice, language, kCaptionLength));
-    return kExitNoDevice;
-  }
+  searchNamingHolders(usb, language, json ? stderr : stdout)(devices);
+  std::vector<ListedDisplay> listed;
   for (uint32_t index = 0; index < devices.count(); ++index) {
-    QrCom::QuorlinDevice& device = devices.at(static_cast<int>(index));
-    const std::wstring serial = tryRead([&] { return device.getSerialNumber(); });
-    const std::wstring version = tryRead([&] { return device.getFirmwareVersion(); });
-    print(device.getModelName(nullptr) + L"\t" + (serial.empty() ? L"-" : serial) + L"\t" +
-          (version.empty() ? L"-" : version) + L"\t" + devicePortText(device, language));
+    listed.push_back(listedDisplay(devices.at(static_cast<int>(index)), language));
   }
-  return kExitSuccess;
+  if (listed.empty() && !json) {
+    print(loadLocalizedString(kStrNoDevice, language, kCaptionLength));
+  } else {
+    std::fputs((json ? displaysAsJson(listed) : displaysAsLines(listed)).c_str(), stdout);
+  }
+  return listed.empty() ? kExitNoDevice : kExitSuccess;
 }
 
 int exitStatus(UpdateOutcome outcome) {
@@ -134,7 +125,7 @@ int updaterMain(const std::vector<std::string>& arguments) {
   const char* traceVariable = std::getenv("QUORLIN_TRACE");
   const std::string trace = options.trace.value_or(traceVariable != nullptr ? traceVariable : "");
   if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
-  if (options.list) return listDisplays(!options.noUsb, language);
+  if (options.list) return listDisplays(!options.noUsb, options.json, language);
 
   std::fflush(stdout);
   SettingsFile settings(defaultSettingsPath());
@@ -142,7 +133,8 @@ int updaterMain(const std::vector<std::string>& arguments) {
       options.yes
           ? std::make_unique<ConfirmingUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language)
           : std::make_unique<TerminalUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language);
-  FirmwareUploadControler controller(*ui, settings, searchNamingHolders(!options.noUsb, language));
+  FirmwareUploadControler controller(*ui, settings,
+                                     searchNamingHolders(!options.noUsb, language, stdout));
   return exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
 }
 

@@ -144,6 +144,11 @@ bool QuorlinDevice::isUsbHid() const {
   return comPortNumber_ == 0;
 }
 
+std::wstring QuorlinDevice::hidDevicePath() const {
+  std::lock_guard<NativeMutex> guard(lock_);
+  return hidDevicePath_;
+}
+
 std::wstring QuorlinDevice::getFirmwareVersion() const {
   return strategies_.firmwareVersion->getFirmwareVersion();
 }

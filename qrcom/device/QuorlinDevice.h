@@ -157,6 +157,8 @@ class QuorlinDevice {
                                                                    std::wstring& versionText);
 
   virtual bool isUsbHid() const;
+  // The USB-HID path the device reaches the display by; empty for a COM port.
+  std::wstring hidDevicePath() const;
 
   void changeDirectory(const std::wstring& path);
   void makePath(const std::wstring& path);

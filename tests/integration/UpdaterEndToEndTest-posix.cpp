@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 #include <vector>
@@ -138,6 +139,18 @@ TEST_F(UpdaterEndToEndTest, TheProgramHoldingThePortIsNamed) {
                                              std::to_string(holder) + ") benutzt.\n"));
   kill(holder, SIGTERM);
   exitStatusOf(holder);
+}
+
+// --list --json: one array that parses, null for what the display cannot tell.
+TEST_F(UpdaterEndToEndTest, TheListAsJson) {
+  startEmulator("model=114,version=3");
+  const std::vector<std::string> list = {QR_UPDATER_TOOL, "--list", "--json",
+                                         "--no-usb",      "--port", tty.string()};
+  EXPECT_EQ(exitStatusOf(start(list, "list.json")), 0);
+  EXPECT_EQ(nlohmann::json::parse(read("list.json")),
+            nlohmann::json::parse(R"([{"modelId": 114, "model": "Corlet", "serial":
+                "COR-22-00417", "firmware": null, "link": "serial", "path": ")" +
+                                  tty.string() + "\"}]"));
 }
 
 TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {

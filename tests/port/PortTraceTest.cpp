@@ -19,40 +19,49 @@ using QrTest::ScriptedPort;
 // Every port comes through openHidPort here: the trace names it and asks it for its kind.
 TEST(PortTraceTest, EveryPortEventIsOneLineUntilTheTraceStops) {
   QrTest::ScopedVirtualClock virtualClock;
-  ScriptedPort* com = nullptr;
+  ScriptedPort* opened = nullptr;  // the port opened last
   QrTest::ScopedHidLink link{
       nullptr, [&](const std::wstring& path) -> std::unique_ptr<SerialPort> {
         if (path == L"held") throw UnableToOpenPortException(L"in use");
         auto port = std::make_unique<ScriptedPort>(
             &*virtualClock, path == L"COM7" ? ScriptedPort::Kind::Com : ScriptedPort::Kind::Hid);
-        com = port.get();
+        opened = port.get();
         return port;
       }};
   QrTest::TempDir dir;
   startPortTrace(dir.path(L"trace.txt"));
   {
     auto port = openHidPort(L"COM7");
-    com->answerNextWrite({0xFE, 0x72});
+    opened->answerNextWrite({0xFE, 0x72, 0x54});
     port->writeByte(0xFF);
     uint8_t answer[3];
-    EXPECT_EQ(port->readBuffer(answer, 3, false), 2u);
+    EXPECT_EQ(port->readBuffer(answer, 2, false), 2u);
+    EXPECT_EQ(port->readBuffer(answer, 3), 1u);
+    opened->deliver({0x4F});
+    EXPECT_EQ(port->readByte(), 0x4F);
     EXPECT_THROW(port->readByte(), CannotReadFromPortException);
     port->purge();
     port->setBaudRate(57600);
+    EXPECT_EQ(port->getBaudRate(), 57600u);
     clock().sleep(500);
-    EXPECT_EQ(openHidPort(L"hid#pid_0054 50%")->readByte(), 0);  // silence, not a 0 byte
+    auto hid = openHidPort(L"hid#pid_0054 50%");
+    opened->deliver({0x00, 0x01});
+    EXPECT_EQ(hid->readByte() + hid->readByte() + hid->readByte(), 1);  // the last: silence
   }
   EXPECT_THROW(openHidPort(L"held"), UnableToOpenPortException);
+  auto late = openHidPort(L"late");
   stopPortTrace();
   clock().sleep(20);
+  late->writeByte(0x00);  // neither this nor its closing is noted any more
   openHidPort(L"COM7")->writeByte(0x00);
 
   const std::string hid = "hid#pid_0054%2050%25";
   const std::vector<std::string> expected = {
-      "COM7 open serial 19200", "COM7 write ff",    "COM7 read fe 72", "COM7 timeout 1",
-      "COM7 timeout 1",         "COM7 purge",       "COM7 rate 57600", "COM7 pause 500",
-      hid + " open hid 19200",  hid + " timeout 1", hid + " close",    "COM7 close",
-      "held refused in use"};
+      "COM7 open serial 19200", "COM7 write ff",      "COM7 read fe 72",       "COM7 read 54",
+      "COM7 timeout 2",         "COM7 read 4f",       "COM7 timeout 1",        "COM7 purge",
+      "COM7 rate 57600",        "COM7 pause 500",     hid + " open hid 19200", hid + " read 00",
+      hid + " read 01",         hid + " timeout 1",   hid + " close",          "COM7 close",
+      "held refused in use",    "late open hid 19200"};
   std::istringstream lines(dir.read(L"trace.txt"));
   std::vector<std::string> events;
   long long last = 0, micros = 0;

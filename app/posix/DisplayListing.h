@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace QrCom {
+class QuorlinDevice;
+}
+
+namespace QrApp {
+
+// What --list tells of a display found; a text the display cannot tell is empty.
+struct ListedDisplay {
+  uint8_t modelId = 0;
+  std::wstring model;
+  std::wstring serial;
+  std::wstring firmware;
+  bool usbHid = false;
+  std::wstring path;  // the tty, or the USB-HID path
+  std::wstring link;  // as the terminal names it: "at /dev/ttyUSB0"
+};
+
+// Asks the display; a query it cannot answer leaves its text empty (--verbose tells why).
+ListedDisplay listedDisplay(const QrCom::QuorlinDevice& device, uint16_t language);
+
+// One line per display, its fields separated by tabs: model, serial number, firmware version
+// and link, "-" for what it cannot tell.
+std::string displaysAsLines(const std::vector<ListedDisplay>& displays);
+
+// One JSON array of objects {"modelId", "model", "serial", "firmware", "link", "path"}; "link"
+// is "serial" or "usb-hid", and what a display cannot tell is null.
+std::string displaysAsJson(const std::vector<ListedDisplay>& displays);
+
+}  // namespace QrApp
