@@ -11,7 +11,8 @@ namespace {
 bool applyOption(const std::string& name, const std::optional<std::string>& inlineValue,
                  const std::vector<std::string>& arguments, std::size_t& index, Options& options,
                  std::string& error) {
-  const bool takesValue = name == "--port" || name == "--lang" || name == "--trace";
+  const bool takesValue =
+      name == "--port" || name == "--lang" || name == "--trace" || name == "--serial";
   if (!takesValue && inlineValue) {
     error = "option " + name + " takes no value";
     return false;
@@ -42,6 +43,12 @@ bool applyOption(const std::string& name, const std::optional<std::string>& inli
       error = "option --lang takes de or en, not '" + value + "'";
       return false;
     }
+  } else if (name == "--serial") {
+    if (value.empty()) {
+      error = "option --serial needs a serial number";
+      return false;
+    }
+    options.serials.push_back(QrCom::fromUtf8(value));
   } else if (name == "--trace") {
     if (value.empty()) {
       error = "option --trace needs a file";
@@ -120,6 +127,11 @@ Options:
                  cannot tell), "link" ("serial" or "usb-hid") and "path"
   --yes          answer the confirmation with Yes (with several displays the
                  updater still asks which one)
+  --serial SERIAL
+                 update the display with this serial number (any case) without
+                 asking which; may be repeated: one update after the other, exit
+                 status 0 only when every one succeeded. With --list: list only
+                 that display. Not found: exit status 3
   --verbose      print the library's failure texts and debug lines on stderr
   --trace FILE   write every byte exchanged with the displays into FILE, for
                  support (the variable QUORLIN_TRACE names the file too)

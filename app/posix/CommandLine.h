@@ -25,6 +25,7 @@ struct Options {
   bool list = false;                   // --list
   bool json = false;                   // --json, with --list
   bool yes = false;                    // --yes
+  std::vector<std::wstring> serials;   // --serial SERIAL: these displays, one after the other
   bool verbose = false;                // --verbose
   std::optional<std::string> trace;    // --trace FILE, else $QUORLIN_TRACE when set
   bool help = false;                   // --help

@@ -1,8 +1,10 @@
 // quorlin-updater: updates a Quorlin Braille display from a firmware package, in a terminal.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,12 +13,14 @@
 #include "app/DevicePort.h"
 #include "app/FirmwareUploadControler.h"
 #include "app/LocalizedStrings.h"
+#include "app/TextFormat.h"
 #include "app/UiLanguage.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/DisplayListing.h"
 #include "app/posix/Locale.h"
 #include "app/posix/PortHolders.h"
 #include "app/posix/SettingsFile.h"
+#include "app/posix/TerminalTexts.h"
 #include "app/posix/TerminalUi.h"
 #include "qrcom/base/DebugOutput.h"
 #include "qrcom/base/QrException.h"
@@ -69,11 +73,42 @@ DeviceSearch searchNamingHolders(bool usb, uint16_t language, std::FILE* notes) 
   };
 }
 
+bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
+}
+
+// --serial: only the display with that serial number (in any case) is kept, so there is nothing
+// to choose; when there is none, a note names the serial number.
+DeviceSearch keepingSerial(DeviceSearch search, const std::wstring& serial, uint16_t language,
+                           std::FILE* notes) {
+  return [search, serial, language, notes](QrCom::DeviceList& devices) {
+    search(devices);
+    for (uint32_t index = devices.count(); index-- > 0;) {
+      QrCom::QuorlinDevice& device = devices.at(static_cast<int>(index));
+      if (!equalIgnoringCase(listedDisplay(device, language).serial, serial)) {
+        devices.remove(&device);
+      }
+    }
+    if (devices.count() == 0) {
+      const std::wstring note =
+          formatText(terminalText(TerminalText::kTxtSerialNotFound, language), {serial});
+      std::fputs((QrCom::toUtf8(note) + "\n").c_str(), notes);
+    }
+  };
+}
+
+// The search of this run: every display, or the one with `serial` when it is not empty.
+DeviceSearch searchFor(bool usb, const std::wstring& serial, uint16_t language, std::FILE* notes) {
+  DeviceSearch search = searchNamingHolders(usb, language, notes);
+  return serial.empty() ? search : keepingSerial(search, serial, language, notes);
+}
+
 // --list: lines for people, or with --json one JSON array for programs (the notes then go to
 // stderr, and no display is an empty array).
-int listDisplays(bool usb, bool json, uint16_t language) {
+int listDisplays(bool usb, bool json, const std::wstring& serial, uint16_t language) {
   QrCom::DeviceList devices;
-  searchNamingHolders(usb, language, json ? stderr : stdout)(devices);
+  searchFor(usb, serial, language, json ? stderr : stdout)(devices);
   std::vector<ListedDisplay> listed;
   for (uint32_t index = 0; index < devices.count(); ++index) {
     listed.push_back(listedDisplay(devices.at(static_cast<int>(index)), language));
@@ -125,7 +160,10 @@ int updaterMain(const std::vector<std::string>& arguments) {
   const char* traceVariable = std::getenv("QUORLIN_TRACE");
   const std::string trace = options.trace.value_or(traceVariable != nullptr ? traceVariable : "");
   if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
-  if (options.list) return listDisplays(!options.noUsb, options.json, language);
+  if (options.list) {
+    return listDisplays(!options.noUsb, options.json,
+                        options.serials.empty() ? L"" : options.serials.front(), language);
+  }
 
   std::fflush(stdout);
   SettingsFile settings(defaultSettingsPath());
@@ -133,9 +171,18 @@ int updaterMain(const std::vector<std::string>& arguments) {
       options.yes
           ? std::make_unique<ConfirmingUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language)
           : std::make_unique<TerminalUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language);
-  FirmwareUploadControler controller(*ui, settings,
-                                     searchNamingHolders(!options.noUsb, language, stdout));
-  return exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
+  // One update per --serial, one after the other; 0 only when every one succeeded, else the
+  // status of the first that did not.
+  std::vector<std::wstring> serials = options.serials;
+  if (serials.empty()) serials.emplace_back();
+  int status = kExitSuccess;
+  for (const std::wstring& serial : serials) {
+    FirmwareUploadControler controller(*ui, settings,
+                                       searchFor(!options.noUsb, serial, language, stdout));
+    const int result = exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
+    if (status == kExitSuccess) status = result;
+  }
+  return status;
 }
 
 }  // namespace

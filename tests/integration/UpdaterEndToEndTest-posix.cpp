@@ -36,6 +36,11 @@ bool within(int seconds, Check check) {
   return check();
 }
 
+std::vector<std::string> operator+(std::vector<std::string> words, const std::string& word) {
+  words.push_back(word);
+  return words;
+}
+
 int exitStatusOf(pid_t pid) {
   int status = 0;
   if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
@@ -141,16 +146,19 @@ TEST_F(UpdaterEndToEndTest, TheProgramHoldingThePortIsNamed) {
   exitStatusOf(holder);
 }
 
-// --list --json: one array that parses, null for what the display cannot tell.
-TEST_F(UpdaterEndToEndTest, TheListAsJson) {
+// --list --json: one array that parses, null for what the display cannot tell; --serial keeps
+// the display of that serial number (in any case) or says that there is none.
+TEST_F(UpdaterEndToEndTest, TheListAsJsonAndBySerialNumber) {
   startEmulator("model=114,version=3");
-  const std::vector<std::string> list = {QR_UPDATER_TOOL, "--list", "--json",
-                                         "--no-usb",      "--port", tty.string()};
-  EXPECT_EQ(exitStatusOf(start(list, "list.json")), 0);
+  const std::vector<std::string> list = {QR_UPDATER_TOOL, "--list", "--no-usb", "--port",
+                                         tty.string(),    "--json", "--serial"};
+  EXPECT_EQ(exitStatusOf(start(list + "cor-22-00417", "list.json")), 0);
   EXPECT_EQ(nlohmann::json::parse(read("list.json")),
             nlohmann::json::parse(R"([{"modelId": 114, "model": "Corlet", "serial":
                 "COR-22-00417", "firmware": null, "link": "serial", "path": ")" +
                                   tty.string() + "\"}]"));
+  EXPECT_EQ(exitStatusOf(start(list + "COR-22-00418", "list.json")), 3);
+  EXPECT_EQ(read("list.json"), "No display with the serial number COR-22-00418 was found.\n[]\n");
 }
 
 TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {

@@ -39,8 +39,9 @@ TEST(PortTraceTest, EveryPortEventIsOneLineUntilTheTraceStops) {
     EXPECT_EQ(port->readBuffer(answer, 3), 1u);
     opened->deliver({0x4F});
     EXPECT_EQ(port->readByte(), 0x4F);
+    opened->deliver({0x99});
+    port->purge();  // the 0x99 is gone
     EXPECT_THROW(port->readByte(), CannotReadFromPortException);
-    port->purge();
     port->setBaudRate(57600);
     EXPECT_EQ(port->getBaudRate(), 57600u);
     clock().sleep(500);
@@ -56,12 +57,24 @@ TEST(PortTraceTest, EveryPortEventIsOneLineUntilTheTraceStops) {
   openHidPort(L"COM7")->writeByte(0x00);
 
   const std::string hid = "hid#pid_0054%2050%25";
-  const std::vector<std::string> expected = {
-      "COM7 open serial 19200", "COM7 write ff",      "COM7 read fe 72",       "COM7 read 54",
-      "COM7 timeout 2",         "COM7 read 4f",       "COM7 timeout 1",        "COM7 purge",
-      "COM7 rate 57600",        "COM7 pause 500",     hid + " open hid 19200", hid + " read 00",
-      hid + " read 01",         hid + " timeout 1",   hid + " close",          "COM7 close",
-      "held refused in use",    "late open hid 19200"};
+  const std::vector<std::string> expected = {"COM7 open serial 19200",
+                                             "COM7 write ff",
+                                             "COM7 read fe 72",
+                                             "COM7 read 54",
+                                             "COM7 timeout 2",
+                                             "COM7 read 4f",
+                                             "COM7 purge",
+                                             "COM7 timeout 1",
+                                             "COM7 rate 57600",
+                                             "COM7 pause 500",
+                                             hid + " open hid 19200",
+                                             hid + " read 00",
+                                             hid + " read 01",
+                                             hid + " timeout 1",
+                                             hid + " close",
+                                             "COM7 close",
+                                             "held refused in use",
+                                             "late open hid 19200"};
   std::istringstream lines(dir.read(L"trace.txt"));
   std::vector<std::string> events;
   long long last = 0, micros = 0;
