@@ -44,6 +44,10 @@ TEST(PortTraceTest, EveryPortEventIsOneLineUntilTheTraceStops) {
     EXPECT_THROW(port->readByte(), CannotReadFromPortException);
     port->setBaudRate(57600);
     EXPECT_EQ(port->getBaudRate(), 57600u);
+    opened->setResponder([](const QrTest::Bytes&, ScriptedPort&) {
+      throw CannotWriteToPortException(L"unplugged");
+    });
+    EXPECT_THROW(port->writeByte(0x01), CannotWriteToPortException);
     clock().sleep(500);
     auto hid = openHidPort(L"hid#pid_0054 50%");
     opened->deliver({0x00, 0x01});
@@ -56,34 +60,25 @@ TEST(PortTraceTest, EveryPortEventIsOneLineUntilTheTraceStops) {
   late->writeByte(0x00);  // neither this nor its closing is noted any more
   openHidPort(L"COM7")->writeByte(0x00);
 
-  const std::string hid = "hid#pid_0054%2050%25";
-  const std::vector<std::string> expected = {"COM7 open serial 19200",
-                                             "COM7 write ff",
-                                             "COM7 read fe 72",
-                                             "COM7 read 54",
-                                             "COM7 timeout 2",
-                                             "COM7 read 4f",
-                                             "COM7 purge",
-                                             "COM7 timeout 1",
-                                             "COM7 rate 57600",
-                                             "COM7 pause 500",
-                                             hid + " open hid 19200",
-                                             hid + " read 00",
-                                             hid + " read 01",
-                                             hid + " timeout 1",
-                                             hid + " close",
-                                             "COM7 close",
-                                             "held refused in use",
-                                             "late open hid 19200"};
+  // Without their time stamps, one after the other.
+  const std::string expected =
+      "COM7 open serial 19200|COM7 write ff|COM7 read fe 72|COM7 read 54|COM7 timeout 2|"
+      "COM7 read 4f|COM7 purge|COM7 timeout 1|COM7 rate 57600|COM7 write 01|"
+      "COM7 failed unplugged|COM7 pause 500|"
+      "hid#pid_0054%2050%25 open hid 19200|hid#pid_0054%2050%25 read 00|"
+      "hid#pid_0054%2050%25 read 01|hid#pid_0054%2050%25 timeout 1|hid#pid_0054%2050%25 close|"
+      "COM7 close|held refused in use|late open hid 19200|";
   std::istringstream lines(dir.read(L"trace.txt"));
-  std::vector<std::string> events;
+  std::string events;
   long long last = 0, micros = 0;
   for (std::string line; std::getline(lines, line);) {
     if (line[0] == '#') continue;
     std::istringstream fields(line);
     fields >> micros >> std::ws;
     EXPECT_GE(micros, std::exchange(last, micros)) << line;  // a monotonic clock
-    std::getline(fields, events.emplace_back());
+    std::string event;
+    std::getline(fields, event);
+    events += event + "|";
   }
   EXPECT_EQ(events, expected);
 }
