@@ -131,7 +131,8 @@ Options:
                  update the display with this serial number (any case) without
                  asking which; may be repeated: one update after the other, exit
                  status 0 only when every one succeeded. With --list: list only
-                 that display. Not found: exit status 3
+                 those displays. A serial number not found is named; with none
+                 found, exit status 3
   --verbose      print the library's failure texts and debug lines on stderr
   --trace FILE   write every byte exchanged with the displays into FILE, for
                  support (the variable QUORLIN_TRACE names the file too)

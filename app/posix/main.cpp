@@ -78,37 +78,43 @@ bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
                     [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
-// --serial: only the display with that serial number (in any case) is kept, so there is nothing
-// to choose; when there is none, a note names the serial number.
-DeviceSearch keepingSerial(DeviceSearch search, const std::wstring& serial, uint16_t language,
-                           std::FILE* notes) {
-  return [search, serial, language, notes](QrCom::DeviceList& devices) {
+// --serial: only the displays with these serial numbers (in any case) are kept, so there is
+// nothing to choose; a note names each serial number no display has.
+DeviceSearch keepingSerials(DeviceSearch search, const std::vector<std::wstring>& serials,
+                            uint16_t language, std::FILE* notes) {
+  return [search, serials, language, notes](QrCom::DeviceList& devices) {
     search(devices);
+    std::vector<bool> found(serials.size());
     for (uint32_t index = devices.count(); index-- > 0;) {
       QrCom::QuorlinDevice& device = devices.at(static_cast<int>(index));
-      if (!equalIgnoringCase(listedDisplay(device, language).serial, serial)) {
-        devices.remove(&device);
+      const std::wstring serial = listedDisplay(device, language).serial;
+      bool wanted = false;
+      for (size_t i = 0; i < serials.size(); ++i) {
+        if (equalIgnoringCase(serial, serials[i])) wanted = found[i] = true;
       }
+      if (!wanted) devices.remove(&device);
     }
-    if (devices.count() == 0) {
+    for (size_t i = 0; i < serials.size(); ++i) {
+      if (found[i]) continue;
       const std::wstring note =
-          formatText(terminalText(TerminalText::kTxtSerialNotFound, language), {serial});
+          formatText(terminalText(TerminalText::kTxtSerialNotFound, language), {serials[i]});
       std::fputs((QrCom::toUtf8(note) + "\n").c_str(), notes);
     }
   };
 }
 
-// The search of this run: every display, or the one with `serial` when it is not empty.
-DeviceSearch searchFor(bool usb, const std::wstring& serial, uint16_t language, std::FILE* notes) {
+// The search of a run: every display, or those with the serial numbers given.
+DeviceSearch searchFor(bool usb, const std::vector<std::wstring>& serials, uint16_t language,
+                       std::FILE* notes) {
   DeviceSearch search = searchNamingHolders(usb, language, notes);
-  return serial.empty() ? search : keepingSerial(search, serial, language, notes);
+  return serials.empty() ? search : keepingSerials(search, serials, language, notes);
 }
 
 // --list: lines for people, or with --json one JSON array for programs (the notes then go to
 // stderr, and no display is an empty array).
-int listDisplays(bool usb, bool json, const std::wstring& serial, uint16_t language) {
+int listDisplays(bool usb, bool json, const std::vector<std::wstring>& serials, uint16_t language) {
   QrCom::DeviceList devices;
-  searchFor(usb, serial, language, json ? stderr : stdout)(devices);
+  searchFor(usb, serials, language, json ? stderr : stdout)(devices);
   std::vector<ListedDisplay> listed;
   for (uint32_t index = 0; index < devices.count(); ++index) {
     listed.push_back(listedDisplay(devices.at(static_cast<int>(index)), language));
@@ -161,8 +167,7 @@ int updaterMain(const std::vector<std::string>& arguments) {
   const std::string trace = options.trace.value_or(traceVariable != nullptr ? traceVariable : "");
   if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
   if (options.list) {
-    return listDisplays(!options.noUsb, options.json,
-                        options.serials.empty() ? L"" : options.serials.front(), language);
+    return listDisplays(!options.noUsb, options.json, options.serials, language);
   }
 
   std::fflush(stdout);
@@ -173,12 +178,13 @@ int updaterMain(const std::vector<std::string>& arguments) {
           : std::make_unique<TerminalUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language);
   // One update per --serial, one after the other; 0 only when every one succeeded, else the
   // status of the first that did not.
-  std::vector<std::wstring> serials = options.serials;
-  if (serials.empty()) serials.emplace_back();
+  std::vector<std::vector<std::wstring>> runs;
+  for (const std::wstring& serial : options.serials) runs.push_back({serial});
+  if (runs.empty()) runs.emplace_back();
   int status = kExitSuccess;
-  for (const std::wstring& serial : serials) {
+  for (const std::vector<std::wstring>& serials : runs) {
     FirmwareUploadControler controller(*ui, settings,
-                                       searchFor(!options.noUsb, serial, language, stdout));
+                                       searchFor(!options.noUsb, serials, language, stdout));
     const int result = exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
     if (status == kExitSuccess) status = result;
   }
