@@ -94,30 +94,22 @@ turnaround() {
     "$(field "$out" p50) / $(field "$out" p99) / $(field "$out" max) ms" "p99 goal 1 ms" \
     "$(field "$out" p99)"
 }
-work=$(mktemp -d)
-emulator=
-cleanup() {
-  [ -n "$emulator" ] && kill "$emulator" 2>/dev/null && wait "$emulator" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+
+make_work_folder
 
 log "a whole update of a Corlet over a pty at the line rate, traced"
-"$BUILD/linux/emulator/quorlin-emulator" --line-rate --display "model=114,version=3,link=$work/tty" \
-  >"$work/emulator.txt" 2>&1 &
-emulator=$!
-for _ in $(seq 100); do [ -L "$work/tty" ] && break; sleep 0.1; done
-LANG=C XDG_CONFIG_HOME=$work "$BUILD/linux/app/quorlin-updater" --port "$work/tty" --no-usb \
-  --yes --trace "$BUILD/results/bench-corlet.trace" examples/corlet >"$work/corlet.txt" 2>&1 ||
-  { cat "$work/corlet.txt" >&2; exit 1; }
+start_emulator "$WORK/tty" --line-rate --display "model=114,version=3,link=$WORK/tty" || exit 1
+LANG=C XDG_CONFIG_HOME=$WORK "$BUILD/linux/app/quorlin-updater" --port "$WORK/tty" --no-usb \
+  --yes --trace "$BUILD/results/bench-corlet.trace" examples/corlet >"$WORK/corlet.txt" 2>&1 ||
+  { cat "$WORK/corlet.txt" >&2; exit 1; }
 turnaround "a Corlet's whole update (EPROM and files)" "$BUILD/results/bench-corlet.trace"
 
 log "a whole update of a Vantra on the emulated USB-HID bus, traced"
-mkdir -p "$work/vantra"
-python3 scripts/make-sample-firmware.py --out "$work/vantra" --name VAN --files 1 --bytes 4800 \
+mkdir -p "$WORK/vantra"
+python3 scripts/make-sample-firmware.py --out "$WORK/vantra" --name VAN --files 1 --bytes 4800 \
   >/dev/null
-printf 'language=de\r\n' >"$work/vantra/de.QSF"
-"$bin/hid_update_bench" "$work/vantra" "$BUILD/results/bench-vantra.trace" \
+printf 'language=de\r\n' >"$WORK/vantra/de.QSF"
+"$bin/hid_update_bench" "$WORK/vantra" "$BUILD/results/bench-vantra.trace" \
   >"$BUILD/results/bench-vantra.txt" 2>&1 || { cat "$BUILD/results/bench-vantra.txt" >&2; exit 1; }
 turnaround "a Vantra's whole update (IAP and a file)" "$BUILD/results/bench-vantra.trace"
 awk -F, '{ printf "%-72s %-22s %-26s %s\n", $1, $2, $3, $4 }' "$csv"

@@ -17,38 +17,21 @@ cmake --build "$BUILD/linux" --target quorlin-updater quorlin-emulator \
   exit 1
 }
 
-work=$(mktemp -d)
-emulator=
-cleanup() {
-  [ -n "$emulator" ] && kill "$emulator" 2>/dev/null && wait "$emulator" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-tty=$work/corlet
-"$BUILD/linux/emulator/quorlin-emulator" --contents \
-  --display "model=114,version=3,link=$tty" >"$work/emulator.txt" 2>&1 &
-emulator=$!
-tries=0
-while [ ! -L "$tty" ] && [ $tries -lt 100 ]; do
-  sleep 0.1
-  tries=$((tries + 1))
-done
-[ -L "$tty" ] || { log "quorlin-emulator did not start"; cat "$work/emulator.txt" >&2; exit 1; }
+make_work_folder
+tty=$WORK/corlet
+start_emulator "$tty" --contents --display "model=114,version=3,link=$tty" || exit 1
 log "an emulated Corlet is attached at $tty"
 
 # The folder on the command line: no folder question, and the user's stored folder stays as it
 # is. --yes answers the confirmation; without it the updater asks.
 echo "\$ quorlin-updater --port $tty --no-usb --yes examples/corlet"
-XDG_CONFIG_HOME=$work "$BUILD/linux/app/quorlin-updater" --port "$tty" --no-usb --yes \
+XDG_CONFIG_HOME=$WORK "$BUILD/linux/app/quorlin-updater" --port "$tty" --no-usb --yes \
   examples/corlet
 status=$?
 echo "(exit status $status)"
 
-kill -INT "$emulator"
-wait "$emulator"
-emulator=
+stop_emulator INT
 echo
 echo "What the emulated display received:"
-sed -n '/ holds:$/,$p' "$work/emulator.txt"
+sed -n '/ holds:$/,$p' "$tty.out"
 exit $status

@@ -17,24 +17,15 @@ cmake --build "$BUILD/linux" --target quorlin-updater quorlin-emulator hid_updat
   exit 1
 }
 
-work=$(mktemp -d)
-emulator=
-cleanup() {
-  [ -n "$emulator" ] && kill "$emulator" 2>/dev/null && wait "$emulator" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$out" "$work/corlet"
-for name in COR.H00 MSG.QSF Example.jbt; do cp "examples/corlet/$name" "$work/corlet/"; done
+make_work_folder
+mkdir -p "$out" "$WORK/corlet"
+for name in COR.H00 MSG.QSF Example.jbt; do cp "examples/corlet/$name" "$WORK/corlet/"; done
 
 log "recording a Corlet's update over a pty"
-"$BUILD/linux/emulator/quorlin-emulator" --display "model=114,version=3,link=$work/tty" \
-  >"$work/emulator.txt" 2>&1 &
-emulator=$!
-for _ in $(seq 100); do [ -L "$work/tty" ] && break; sleep 0.1; done
-LANG=C XDG_CONFIG_HOME=$work "$BUILD/linux/app/quorlin-updater" --port "$work/tty" --no-usb \
-  --yes --trace "$out/corlet-com.trace" "$work/corlet" >"$work/corlet.txt" 2>&1 || {
-  cat "$work/corlet.txt" >&2
+start_emulator "$WORK/tty" --display "model=114,version=3,link=$WORK/tty" || exit 1
+LANG=C XDG_CONFIG_HOME=$WORK "$BUILD/linux/app/quorlin-updater" --port "$WORK/tty" --no-usb \
+  --yes --trace "$out/corlet-com.trace" "$WORK/corlet" >"$WORK/corlet.txt" 2>&1 || {
+  cat "$WORK/corlet.txt" >&2
   exit 1
 }
 
@@ -44,8 +35,8 @@ log "recording a Vantra's update on the emulated USB-HID bus"
 rm -rf "$out/vantra"
 python3 scripts/make-sample-firmware.py --out "$out/vantra" --name VAN --files 1 --bytes 512
 "$BUILD/linux/bench/hid_update_bench" "$out/vantra" "$out/vantra-hid.trace" \
-  >"$work/vantra.txt" 2>&1 || {
-  cat "$work/vantra.txt" >&2
+  >"$WORK/vantra.txt" 2>&1 || {
+  cat "$WORK/vantra.txt" >&2
   exit 1
 }
 log "recorded: $(ls "$out"/*.trace | tr '\n' ' ')"

@@ -113,3 +113,34 @@ stop_wine_fixtures() {
     unset DISPLAY
   fi
 }
+
+# A scratch folder ($WORK) for a script, removed when the script ends, together with the
+# emulator that start_emulator started.
+make_work_folder() {
+  WORK=$(mktemp -d)
+  trap 'stop_emulator TERM; rm -rf "$WORK"' EXIT
+}
+
+# start_emulator LINK OPTIONS...: quorlin-emulator with OPTIONS in the background, what it prints
+# in LINK.out; returns once LINK, the tty of its display, exists.
+start_emulator() {
+  local link=$1
+  shift
+  "$BUILD/linux/emulator/quorlin-emulator" "$@" >"$link.out" 2>&1 &
+  SCRIPT_EMULATOR=$!
+  for _ in $(seq 100); do
+    [ -L "$link" ] && return 0
+    sleep 0.1
+  done
+  log "quorlin-emulator did not start"
+  cat "$link.out" >&2
+  return 1
+}
+
+# stop_emulator SIGNAL: ends that emulator (on SIGINT it prints what its displays hold first).
+stop_emulator() {
+  [ -n "${SCRIPT_EMULATOR:-}" ] || return 0
+  kill -"$1" "$SCRIPT_EMULATOR" 2>/dev/null
+  wait "$SCRIPT_EMULATOR" 2>/dev/null
+  SCRIPT_EMULATOR=
+}
