@@ -62,6 +62,9 @@ void TraceLog::close() {
 }
 
 void TraceLog::writeEvent(const std::string& port, const char* event, const std::string& detail) {
+  // The time is taken under the lock, so the lines of several threads stay in time order.
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (!file_) return;
   const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
                           std::chrono::steady_clock::now() - start_)
                           .count();
@@ -71,7 +74,6 @@ void TraceLog::writeEvent(const std::string& port, const char* event, const std:
 }
 
 void TraceLog::write(const std::string& line) {
-  std::lock_guard<std::mutex> guard(mutex_);
   if (!file_) return;
   try {
     file_->writeBuffer(reinterpret_cast<const uint8_t*>(line.data()),

@@ -25,6 +25,7 @@ class TraceLog {
 
  private:
   void writeEvent(const std::string& port, const char* event, const std::string& detail);
+  // Under mutex_.
   void write(const std::string& line);
 
   std::mutex mutex_;
