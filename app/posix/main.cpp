@@ -30,6 +30,7 @@
 #include "qrcom/port/PortTrace.h"
 #include "qrcom/port/PosixPortTable.h"
 #include "qrcom/port/PosixSerialPort.h"
+#include "qrcom/port/ScreenReaderDriver.h"
 
 namespace QrApp {
 namespace {
@@ -166,6 +167,8 @@ int updaterMain(const std::vector<std::string>& arguments) {
   const char* traceVariable = std::getenv("QUORLIN_TRACE");
   const std::string trace = options.trace.value_or(traceVariable != nullptr ? traceVariable : "");
   if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
+  // A display the screen reader holds is borrowed from its daemon, as on Windows.
+  QrCom::useScreenReaderDaemon(std::string());
   if (options.list) {
     return listDisplays(!options.noUsb, options.json, options.serials, language);
   }

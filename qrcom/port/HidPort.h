@@ -10,6 +10,9 @@
 #include "qrcom/base/NativeSync.h"
 #include "qrcom/port/HidDevice.h"
 #include "qrcom/port/SerialPort.h"
+#ifndef _WIN32
+#include "qrcom/port/ScreenReaderDriver.h"
+#endif
 
 namespace QrCom {
 
@@ -77,6 +80,9 @@ class HidPort : public SerialPort {
   std::thread reader_;
   bool bridge_ = false;
   bool driverReleased_ = false;
+#ifndef _WIN32
+  ScreenReaderDriverHold screenReader_;  // the screen reader's daemon is the resident driver
+#endif
   std::wstring devicePath_;
 };
 

@@ -2,12 +2,24 @@
 
 namespace QrCom {
 
-// Linux has no resident display driver that would hold a hidraw device and answer a request to
-// let go: a held device stays refused.
-void HidPort::releaseResidentDriver() {}
+namespace {
 
-void HidPort::resumeResidentDriver() {}
+// As long as the Windows driver gets to let go of the USB link, and to wait before resuming.
+constexpr uint32_t kReleasePause = 1500;
+constexpr uint32_t kResumePause = 750;
 
-void HidPort::resumeResidentDriverWithoutPause() {}
+}  // namespace
+
+void HidPort::releaseResidentDriver() {
+  screenReader_.suspend(kReleasePause);
+}
+
+void HidPort::resumeResidentDriver() {
+  screenReader_.resume(kResumePause);
+}
+
+void HidPort::resumeResidentDriverWithoutPause() {
+  screenReader_.resume(0);
+}
 
 }  // namespace QrCom

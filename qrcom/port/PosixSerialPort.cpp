@@ -29,6 +29,9 @@ using std::chrono::steady_clock;
 constexpr int kOpenRounds = 10;
 constexpr uint32_t kPurgePause = 50;
 constexpr uint32_t kSettlePause = 500;  // after opening and closing a Bluetooth or unknown port
+// For the screen reader's driver to let go of the tty, and before it is asked to take it again.
+constexpr uint32_t kReleasePause = 750;
+constexpr uint32_t kResumePause = 750;
 constexpr uint32_t kNativeReadMultiplier = 100;
 constexpr uint32_t kOtherReadMultiplier = 300;
 constexpr uint32_t kReadConstant = 1000;
@@ -127,9 +130,10 @@ void PosixSerialPort::initializePort(int portNumber) {
     setPortParameters(descriptor_, 19200, 0, 8, 0);
     setPortParameters(descriptor_, portType_);
   } catch (const PortException&) {
-    // No object results, so nothing else would ever close it.
+    // No object results, so nothing else would ever close it or give it back.
     if (descriptor_ >= 0) close(descriptor_);
     descriptor_ = -1;
+    resumeResidentDriver();
     throw;
   }
   purge();
@@ -180,9 +184,13 @@ void PosixSerialPort::throwUnableToOpenPort(const wchar_t* context, const wchar_
   throw UnableToOpenPortException(compose(context, ComPortText::cannotBeOpened(portName)));
 }
 
-void PosixSerialPort::releaseResidentDriver(int) {}
+void PosixSerialPort::releaseResidentDriver(int) {
+  screenReader_.suspend(kReleasePause);
+}
 
-void PosixSerialPort::resumeResidentDriver() {}
+void PosixSerialPort::resumeResidentDriver() {
+  screenReader_.resume(kResumePause);
+}
 
 void PosixSerialPort::setPortParameters(int descriptor, uint32_t baud, int parity, int byteSize,
                                         int stopBits) {

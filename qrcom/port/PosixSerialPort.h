@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "qrcom/port/ScreenReaderDriver.h"
 #include "qrcom/port/SerialPort.h"
 
 namespace QrCom {
@@ -12,8 +13,9 @@ namespace QrCom {
 // RTS off; a read of n bytes gives up after 100·n + 1000 ms on a native port and 300·n + 1000
 // ms on any other; the same texts, with this class's name and the tty's path. The tty is held
 // exclusively (TIOCEXCL and flock), so a second program is refused as on Windows. A line that
-// cannot carry parity (a pty) is taken as it is when everything else was set. No resident
-// display driver exists here: the hooks for it do nothing.
+// cannot carry parity (a pty) is taken as it is when everything else was set. The resident
+// driver here is the screen reader's daemon: a held tty has its Braille driver suspended for
+// the port's lifetime (see ScreenReaderDriver.h).
 class PosixSerialPort : public SerialPort {
  public:
   // `portNumber` is the COM number the port table gives the tty. Throws a PortException when
@@ -66,6 +68,7 @@ class PosixSerialPort : public SerialPort {
   std::wstring portName_;
   uint32_t baudRate_ = 19200;
   bool driverReleased_ = false;
+  ScreenReaderDriverHold screenReader_;
   uint32_t readMultiplier_ = 300;
   LineCounts counted_;
 };

@@ -6,7 +6,7 @@ BUILD=$ROOT/build
 # Debian packages the builds and tests need.
 REQUIRED_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool imagemagick x11-utils
-  dpkg-dev lintian man-db nlohmann-json3-dev)
+  dpkg-dev lintian man-db nlohmann-json3-dev libbrlapi-dev)
 
 log() { printf "== %s %s\n" "$(date +%H:%M:%S)" "$*" >&2; }
 

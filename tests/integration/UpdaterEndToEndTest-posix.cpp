@@ -18,6 +18,8 @@
 
 #include "emulator/replay/TraceFile.h"
 #include "qrcom/port/PosixSerialPort.h"
+#include "tests/support/BrlapiTestServer.h"
+#include "tests/support/LockedTty.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -54,10 +56,13 @@ class UpdaterEndToEndTest : public ::testing::Test {
   }
 
   // Starts the program `words` name with its arguments: stdin from /dev/null, stdout and stderr
-  // into the file `output`, in English and with no settings file of the user's touched.
+  // into the file `output`, in English, with no settings file and no screen reader of the
+  // user's touched.
   pid_t start(std::vector<std::string> words, const std::string& output) {
-    std::string variables[] = {"LANG=C", "XDG_CONFIG_HOME=" + root.string()};
-    std::vector<char*> argv, envp{variables[0].data(), variables[1].data(), nullptr};
+    std::string variables[] = {"LANG=C", "XDG_CONFIG_HOME=" + root.string(),
+                               "BRLAPI_HOST=" + daemon->host()};
+    std::vector<char*> argv,
+        envp{variables[0].data(), variables[1].data(), variables[2].data(), nullptr};
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
@@ -102,18 +107,39 @@ class UpdaterEndToEndTest : public ::testing::Test {
     return dir.read(std::wstring(name.begin(), name.end()));
   }
 
+  // The screen reader's daemon holds the display's tty, as it does where one runs.
+  void holdTheTtyLikeAScreenReader() {
+    ASSERT_TRUE(screenReader.take());
+    daemon = std::make_unique<QrTest::BrlapiTestServer>(
+        [this](bool run) { return screenReader.driverRuns(run); });
+  }
+  // Each opening of the tty borrowed it from the daemon and gave it back once closed.
+  void expectTheTtyLentAndGivenBack() {
+    const std::vector<std::string> requests = daemon->requests();
+    EXPECT_GE(requests.size(), 6u);
+    for (size_t i = 0; i < requests.size(); ++i) {
+      EXPECT_EQ(requests[i],
+                (std::vector<std::string>{"name", "suspend TestDriver", "resume"}[i % 3]))
+          << i;
+    }
+    EXPECT_EQ(requests.size() % 3, 0u);
+  }
+
   QrTest::TempDir dir;
   const fs::path root = QrTest::toFsPath(dir.path());
   const fs::path tty = root / "tty";
   pid_t emulator = -1;
+  QrTest::LockedTty screenReader{tty};
+  std::unique_ptr<QrTest::BrlapiTestServer> daemon = std::make_unique<QrTest::BrlapiTestServer>();
 };
 
 // The stored trace of a whole update of a Corlet (protocol version 3, with Braille-table slots;
 // scripts/make-traces.sh) replays into the same update, and the trace of that replay holds the
-// same bytes both ways.
+// same bytes both ways. The screen reader lends the tty for it.
 TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
   const std::string stored = QR_TEST_DATA "/traces/corlet-com.trace";
   startEmulator("replay=" + stored);
+  if (QR_WITH_BRLAPI) holdTheTtyLikeAScreenReader();
   EXPECT_EQ(exitStatusOf(startUpdater(tty, {"--trace", root / "again.trace"})), 0);
   EXPECT_THAT(read("updater.txt"),
               AllOf(HasSubstr("Do you want to update the firmware of Corlet with serial number "
@@ -130,6 +156,7 @@ TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
     return std::make_pair(bytes["write"], bytes["read"]);
   };
   EXPECT_EQ(bytesOf(root / "again.trace"), bytesOf(stored));
+  if (QR_WITH_BRLAPI) expectTheTtyLentAndGivenBack();
 }
 
 // Another program holding the tty (locked, as a screen reader's daemon does) is named, in the
@@ -166,16 +193,19 @@ TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
   EXPECT_EQ(read("updater.txt"), "No Quorlin device found, which can be updated.\n");
 }
 
+// The screen reader gets the tty back after the cancel too.
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
   startEmulator("model=114,version=3");
+  if (QR_WITH_BRLAPI) holdTheTtyLikeAScreenReader();
   const pid_t updater = startUpdater(tty);
-  ASSERT_TRUE(within(20, [&] { return read("updater.txt").find("Erasing") != std::string::npos; }));
+  ASSERT_TRUE(within(30, [&] { return read("updater.txt").find("Erasing") != std::string::npos; }));
   kill(updater, SIGINT);
   EXPECT_EQ(exitStatusOf(updater), 1);
   EXPECT_THAT(read("updater.txt"),
               AllOf(HasSubstr("Cancelling…\nError during sending firmware data. File transfer "
                               "aborted. \n"),
                     Not(HasSubstr("Sending firmware data complete."))));
+  if (QR_WITH_BRLAPI) expectTheTtyLentAndGivenBack();
 }
 
 }  // namespace
