@@ -7,9 +7,10 @@
 # over the emulated USB-HID bus (record rate over the protocol's rate, host CPU over wall
 # time), the cost of a port trace on that upload, and the host's turnaround (answer to next
 # command, less the protocol's pauses) in the traces of two whole updates: a Corlet's over a pty
-# at the line rate, a Vantra's on the emulated USB-HID bus. Real ptys, real time: it takes
-# about a quarter of an hour. BENCH_KIB sets the file-transfer size
-# (default 256 KiB). Each bench's own output is kept beside the CSV (build/results/bench-*.txt).
+# at the line rate, a Vantra's on the emulated USB-HID bus; and 1, 2 and 4 Corlets updated at
+# once (--all) over the time of one. Real ptys, real time: it takes about 20 minutes. BENCH_KIB
+# sets the file-transfer size (default 256 KiB). Each bench's own output is kept beside the CSV
+# (build/results/bench-*.txt).
 #
 #   bench/run.sh
 set -u
@@ -112,4 +113,24 @@ printf 'language=de\r\n' >"$WORK/vantra/de.QSF"
 "$bin/hid_update_bench" "$WORK/vantra" "$BUILD/results/bench-vantra.trace" \
   >"$BUILD/results/bench-vantra.txt" 2>&1 || { cat "$BUILD/results/bench-vantra.txt" >&2; exit 1; }
 turnaround "a Vantra's whole update (IAP and a file)" "$BUILD/results/bench-vantra.trace"
+stop_emulator TERM
+log "several Corlets updated at once (--all), each on its own pty"
+mkdir -p "$WORK/fleet"
+cp examples/corlet/COR.H00 examples/corlet/MSG.QSF examples/corlet/Example.jbt "$WORK/fleet/"
+for count in 1 2 4; do
+  displays=() ports=()
+  for i in $(seq "$count"); do
+    displays+=(--display "model=114,version=3,serial=COR-22-0041$i,link=$WORK/fleet-$i")
+    ports+=(--port "$WORK/fleet-$i")
+  done
+  start_emulator "$WORK/fleet-$count" "${displays[@]}" || exit 1
+  begin=$(date +%s.%N)
+  LANG=C XDG_CONFIG_HOME=$WORK "$BUILD/linux/app/quorlin-updater" --all --no-usb "${ports[@]}" \
+    "$WORK/fleet" >"$WORK/fleet-$count.txt" 2>&1 || { cat "$WORK/fleet-$count.txt" >&2; exit 1; }
+  seconds=$(awk -v b="$begin" -v e="$(date +%s.%N)" 'BEGIN { printf "%.2f", e - b }')
+  stop_emulator TERM
+  [ "$count" = 1 ] && single=$seconds
+  row "$count Corlets updated at once / one (--all with a pty each)" "$seconds s" "$single s" \
+    "$(awk -v a="$seconds" -v b="$single" 'BEGIN { printf "%.3f", a / b }')"
+done
 awk -F, '{ printf "%-72s %-22s %-26s %s\n", $1, $2, $3, $4 }' "$csv"

@@ -63,6 +63,8 @@ bool applyOption(const std::string& name, const std::optional<std::string>& inli
     options.json = true;
   } else if (name == "--yes") {
     options.yes = true;
+  } else if (name == "--all") {
+    options.all = true;
   } else if (name == "--verbose") {
     options.verbose = true;
   } else if (name == "--help") {
@@ -103,7 +105,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
       parsed.options.folder = QrCom::fromUtf8(argument);
     }
   }
-  if (parsed.options.json && !parsed.options.list) parsed.error = "option --json needs --list";
+  const Options& options = parsed.options;
+  if (options.json && !options.list) parsed.error = "option --json needs --list";
+  if (options.all && !options.folder) parsed.error = "option --all needs FOLDER";
+  if (options.all && (options.list || !options.serials.empty())) {
+    parsed.error = "option --all goes with neither --list nor --serial";
+  }
   return parsed;
 }
 
@@ -133,6 +140,12 @@ Options:
                  status 0 only when every one succeeded. With --list: list only
                  those displays. A serial number not found is named; with none
                  found, exit status 3
+  --all          update every display found whose model the package fits, all
+                 at the same time, without asking (FOLDER is needed): one line
+                 per display while they run, Ctrl+C cancels them all, then one
+                 line per display with its result. Displays the package does not
+                 fit are left alone. Exit status 0 only when every display that
+                 fits was updated, 1 when one failed, 5 when none fits
   --verbose      print the library's failure texts and debug lines on stderr
   --trace FILE   write every byte exchanged with the displays into FILE, for
                  support (the variable QUORLIN_TRACE names the file too)

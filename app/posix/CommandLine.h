@@ -26,6 +26,7 @@ struct Options {
   bool json = false;                   // --json, with --list
   bool yes = false;                    // --yes
   std::vector<std::wstring> serials;   // --serial SERIAL: these displays, one after the other
+  bool all = false;                    // --all: every display found, at the same time
   bool verbose = false;                // --verbose
   std::optional<std::string> trace;    // --trace FILE, else $QUORLIN_TRACE when set
   bool help = false;                   // --help

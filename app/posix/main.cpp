@@ -17,6 +17,7 @@
 #include "app/UiLanguage.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/DisplayListing.h"
+#include "app/posix/FleetUpdate.h"
 #include "app/posix/Locale.h"
 #include "app/posix/PortHolders.h"
 #include "app/posix/SettingsFile.h"
@@ -171,6 +172,10 @@ int updaterMain(const std::vector<std::string>& arguments) {
   QrCom::useScreenReaderDaemon(std::string());
   if (options.list) {
     return listDisplays(!options.noUsb, options.json, options.serials, language);
+  }
+  if (options.all) {
+    return updateAll(searchNamingHolders(!options.noUsb, language, stdout), *options.folder,
+                     language, STDOUT_FILENO);
   }
 
   std::fflush(stdout);

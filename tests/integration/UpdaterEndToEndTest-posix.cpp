@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -91,16 +92,39 @@ class UpdaterEndToEndTest : public ::testing::Test {
     return read("emulator.txt");
   }
 
-  pid_t startUpdater(const std::string& port, std::vector<std::string> options = {}) {
-    // The first firmware bank of the example, its message file and its table: the waits of
-    // the update, not the bytes, take the time.
-    fs::create_directory(root / "package");
-    for (const char* name : {"COR.H00", "MSG.QSF", "Example.jbt"}) {
-      fs::copy_file(fs::path(QR_EXAMPLES "/corlet") / name, root / "package" / name);
+  // The first firmware bank of the example, its message file and its table: the waits of the
+  // update, not the bytes, take the time.
+  std::string package() {
+    if (fs::create_directory(root / "package")) {
+      for (const char* name : {"COR.H00", "MSG.QSF", "Example.jbt"}) {
+        fs::copy_file(fs::path(QR_EXAMPLES "/corlet") / name, root / "package" / name);
+      }
     }
+    return root / "package";
+  }
+  pid_t startUpdater(const std::string& port, std::vector<std::string> options = {}) {
     options.insert(options.begin(), {QR_UPDATER_TOOL, "--port", port, "--no-usb", "--yes"});
-    options.push_back(root / "package");
-    return start(options, "updater.txt");
+    return start(options + package(), "updater.txt");
+  }
+  // --all on the ttys `links` (the emulator's displays, in order).
+  pid_t startUpdatingAll(const std::vector<std::string>& links) {
+    std::vector<std::string> words = {QR_UPDATER_TOOL, "--all", "--no-usb"};
+    for (const std::string& link : links) words = words + "--port" + link;
+    return start(words + package(), "updater.txt");
+  }
+  // The emulator with displays of these `settings`, each on its own tty `link`; faults can be
+  // given to them through the file `control`.
+  void startEmulators(const std::vector<std::string>& settings,
+                      const std::vector<std::string>& links) {
+    std::vector<std::string> words = {QR_EMULATOR_TOOL, "--control", control};
+    for (size_t i = 0; i < settings.size(); ++i) {
+      words = words + "--display" + (settings[i] + ",link=" + links[i]);
+    }
+    emulator = start(words, "emulator.txt");
+    ASSERT_TRUE(within(5, [&] { return fs::is_symlink(links.back()) && fs::exists(control); }));
+  }
+  bool shows(const std::string& text) const {
+    return read("updater.txt").find(text) != std::string::npos;
   }
 
   std::string read(const std::string& name) const {
@@ -128,6 +152,7 @@ class UpdaterEndToEndTest : public ::testing::Test {
   QrTest::TempDir dir;
   const fs::path root = QrTest::toFsPath(dir.path());
   const fs::path tty = root / "tty";
+  const std::string control = root / "control";
   pid_t emulator = -1;
   QrTest::LockedTty screenReader{tty};
   std::unique_ptr<QrTest::BrlapiTestServer> daemon = std::make_unique<QrTest::BrlapiTestServer>();
@@ -206,6 +231,39 @@ TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
                               "aborted. \n"),
                     Not(HasSubstr("Sending firmware data complete."))));
   if (QR_WITH_BRLAPI) expectTheTtyLentAndGivenBack();
+}
+
+// --all: every display at once, nothing asked. A display the package does not fit is left
+// alone; one unplugged halfway fails while the other one is updated; the summary says so.
+TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
+  const std::vector<std::string> links = {root / "a", root / "b", root / "c"};
+  startEmulators({"model=114,version=3", "model=114,version=3,serial=COR-22-00999", "model=116"},
+                 links);
+  const pid_t updater = startUpdatingAll(links);
+  ASSERT_TRUE(within(30, [&] { return shows("00999) at " + links[1] + ": Sending firmware"); }));
+  std::ofstream(control) << "2 unplug\n";
+  EXPECT_EQ(exitStatusOf(updater), 1);
+  EXPECT_THAT(read("updater.txt"),
+              AllOf(HasSubstr("Corlet (COR-22-00417) at " + links[0] +
+                              ": updated. Sending firmware data complete.\n"),
+                    HasSubstr("Corlet (COR-22-00999) at " + links[1] + ": failed. "),
+                    HasSubstr("Selvar 40 at " + links[2] +
+                              ": left alone, the firmware does not fit. This firmware cannot")));
+}
+
+// Ctrl+C during --all cancels every update.
+TEST_F(UpdaterEndToEndTest, CtrlCCancelsEveryUpdateOfAll) {
+  const std::vector<std::string> links = {root / "a", root / "b"};
+  startEmulators({"model=114,version=3", "model=114,version=3,serial=COR-22-00999"}, links);
+  const pid_t updater = startUpdatingAll(links);
+  ASSERT_TRUE(
+      within(30, [&] { return shows(links[0] + ": Erasing") && shows(links[1] + ": Erasing"); }));
+  kill(updater, SIGINT);
+  EXPECT_EQ(exitStatusOf(updater), 1);
+  for (const std::string& link : links) {
+    EXPECT_THAT(read("updater.txt"),
+                HasSubstr(") at " + link + ": failed. Error during sending firmware data."));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/FirmwareUploadControler.h"
+#include "app/posix/TerminalProgress.h"
+
+namespace QrApp {
+
+// The state of several updates at once, one row per display: the updates' threads change it,
+// the program's main thread shows it. On a terminal the rows are rewritten in place; otherwise
+// a row writes a plain line, starting with its display, for each new status text and each
+// further 10 %. Each change wakes the main thread through descriptor().
+class FleetBoard {
+ public:
+  FleetBoard(bool inPlace, uint16_t language);
+  ~FleetBoard();
+  FleetBoard(const FleetBoard&) = delete;
+  FleetBoard& operator=(const FleetBoard&) = delete;
+
+  // A row for a display named `label`; its index.
+  std::size_t addRow(const std::wstring& label);
+
+  // --- from the updates' threads
+  void relabel(std::size_t row, const std::wstring& label);
+  void show(std::size_t row, const std::wstring& status, unsigned percent);
+  // The last message a row got is its result's explanation.
+  void note(std::size_t row, const std::wstring& message);
+  void finish(std::size_t row, UpdateOutcome outcome);
+  // Waits until `generation` is not the board's (it is set to the board's) or all are cancelled;
+  // true when cancelled.
+  bool waitForChange(uint64_t& generation);
+  // Wakes the rows' waits and the main thread.
+  void wake();
+
+  // --- on the main thread
+  int descriptor() const { return wake_; }
+  // Empties descriptor(); the output for the rows' changes since the last call.
+  std::string render();
+  void cancelAll();
+  bool allFinished() const;
+  // One line per display with its result; then the exit status of the whole run.
+  std::string summary() const;
+  int exitStatus() const;
+
+ private:
+  struct Row {
+    std::wstring label;
+    std::wstring status;
+    unsigned percent = 0;
+    std::wstring message;
+    std::optional<UpdateOutcome> outcome;
+    ProgressRenderer plain{false};
+  };
+  std::string line(const Row& row) const;
+
+  const bool inPlace_;
+  const uint16_t language_;
+  const int wake_;            // an eventfd
+  mutable std::mutex mutex_;  // guards all below
+  std::condition_variable changed_;
+  std::vector<Row> rows_;
+  uint64_t generation_ = 0;
+  bool cancelled_ = false;
+  std::size_t drawn_ = 0;  // rows on the screen, in place
+};
+
+}  // namespace QrApp

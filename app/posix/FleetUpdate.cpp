@@ -1,0 +1,90 @@
+#include "app/posix/FleetUpdate.h"
+
+#include <unistd.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "app/DevicePort.h"
+#include "app/LocalizedStrings.h"
+#include "app/posix/CommandLine.h"
+#include "app/posix/FleetBoard.h"
+#include "app/posix/FleetUi.h"
+#include "app/posix/Interrupt.h"
+#include "app/posix/TerminalInput.h"
+#include "app/posix/TerminalTexts.h"
+#include "qrcom/base/Utf8.h"
+
+namespace QrApp {
+
+namespace {
+
+// The settings of a run with a folder given: never read or written.
+class NoSettings : public FolderSettings {
+ public:
+  std::optional<std::wstring> readLastFolder() override { return std::nullopt; }
+  void writeLastFolder(const std::wstring&) override {}
+};
+
+void writeAll(int descriptor, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t written = write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (written <= 0) return;
+    done += static_cast<std::size_t>(written);
+  }
+}
+
+// One display's update: its own controller, whose search hands over the display found.
+void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring& folder,
+               FleetBoard& board, std::size_t row) {
+  FleetUi ui(board, row);
+  NoSettings settings;
+  auto found = std::make_shared<std::unique_ptr<QrCom::QuorlinDevice>>(std::move(device));
+  FirmwareUploadControler controller(ui, settings, [found](QrCom::DeviceList& devices) {
+    if (*found) devices.insertSorted(std::move(*found));
+  });
+  board.finish(row, updateFromCommandLine(controller, folder));
+}
+
+}  // namespace
+
+int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language,
+              int output) {
+  QrCom::DeviceList devices;
+  search(devices);
+  if (devices.count() == 0) {
+    writeAll(output,
+             QrCom::toUtf8(loadLocalizedString(kStrNoDevice, language, kCaptionLength)) + "\n");
+    return kExitNoDevice;
+  }
+  FleetBoard board(isatty(output) == 1, language);
+  std::vector<std::thread> updates;
+  InterruptCatcher interrupt;
+  writeAll(output, QrCom::toUtf8(terminalText(TerminalText::kTxtCancelHint, language)) + "\n");
+  while (devices.count() > 0) {
+    std::unique_ptr<QrCom::QuorlinDevice> device = devices.remove(&devices.at(0));
+    const std::size_t row = board.addRow(deviceDescription(
+        DeviceLabel{device->getModelId(), std::nullopt, devicePortText(*device, language)},
+        language));
+    updates.emplace_back(updateOne, std::move(device), folder, std::ref(board), row);
+  }
+  bool cancelling = false;
+  while (!board.allFinished()) {
+    writeAll(output, board.render());
+    if (waitForInput({board.descriptor(), interrupt.descriptor()}) == 1) {
+      interrupt.drain();
+      if (!cancelling) {
+        writeAll(output,
+                 QrCom::toUtf8(terminalText(TerminalText::kTxtCancelling, language)) + "\n");
+      }
+      cancelling = true;
+      board.cancelAll();
+    }
+  }
+  for (std::thread& update : updates) update.join();
+  writeAll(output, board.render() + board.summary());
+  return board.exitStatus();
+}
+
+}  // namespace QrApp

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/FirmwareUploadControler.h"
+
+namespace QrApp {
+
+// --all: updates every display `search` finds from the package in `folder`, each on its own
+// thread with its own port, at the same time, and asks nothing. Displays the firmware does not
+// fit are left alone. Shows one row per display on `output` while they run and a summary line
+// per display at the end; Ctrl+C cancels them all. The exit status: 0 when every display that
+// fits was updated, 1 when one failed or was cancelled, 3 with no display, 5 when none fits.
+int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language,
+              int output);
+
+}  // namespace QrApp
