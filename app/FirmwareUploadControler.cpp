@@ -205,6 +205,7 @@ UpdateOutcome FirmwareUploadControler::upload() {
   const std::wstring target =
       deviceDescription(deviceLabel(*device_, uiLanguage().languageId), uiLanguage().languageId);
   int result = -1;
+  if (witness_) witness_->before(*device_);
   {
     JoinOnExit join(worker_);
     worker_ = std::thread(&FirmwareUploadControler::uploadThread, this);
@@ -213,7 +214,11 @@ UpdateOutcome FirmwareUploadControler::upload() {
   // Only now: the worker has let go of the display, whether it finished or was cancelled.
   if (result == 0) {
     ui_.showMessage(text(kStrUpdateComplete, kResultMessageLength), MessageKind::Information);
-    return UpdateOutcome::Succeeded;
+    if (!witness_) return UpdateOutcome::Succeeded;
+    std::wstring report;
+    const bool proven = witness_->after(*device_, report);
+    ui_.showMessage(report, proven ? MessageKind::Information : MessageKind::Error);
+    return proven ? UpdateOutcome::Succeeded : UpdateOutcome::Failed;
   }
   ui_.showMessage(text(kStrUpdateFailed, kResultMessageLength), MessageKind::Information);
   return UpdateOutcome::Failed;

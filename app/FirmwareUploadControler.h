@@ -33,6 +33,21 @@ DeviceSearch parallelSearch(bool usb);
 
 class FirmwareUploadControler;
 
+// A look at the display around its upload: the Linux program identifies the display again
+// afterwards, to prove the result. Both run on the thread of run(), while no worker uses the
+// display.
+class UploadWitness {
+ public:
+  // Before the worker starts.
+  virtual void before(QrCom::QuorlinDevice& device) = 0;
+  // After the upload succeeded: what the display shows of the result (`report`, shown after the
+  // result message); false when it does not prove the update, which then fails.
+  virtual bool after(QrCom::QuorlinDevice& device, std::wstring& report) = 0;
+
+ protected:
+  ~UploadWitness() = default;
+};
+
 // What the entry point does with its controller: the command line (empty or the folder), the
 // main firmware of that folder by the general rule, whatever display is found, then the run.
 UpdateOutcome updateFromCommandLine(FirmwareUploadControler& controller,
@@ -54,6 +69,8 @@ class FirmwareUploadControler : public QrCom::FirmwareUploadProgressSink,
   // A non-empty command line is the folder: no folder question, and the stored folder is
   // neither read nor written.
   void setCommandLine(const std::wstring& commandLine);
+  // None unless set; it must outlive run().
+  void setWitness(UploadWitness* witness) { witness_ = witness; }
   UpdateOutcome run();
 
   // Fill the main-firmware slot and the firmware model code from `folder`: the first *.h00,
@@ -126,6 +143,7 @@ class FirmwareUploadControler : public QrCom::FirmwareUploadProgressSink,
   bool commandLine_ = false;
   std::wstring folder_;
   std::wstring firmwareModelCode_;
+  UploadWitness* witness_ = nullptr;
   PackageFiles package_;
   uint64_t total_ = 0;  // what the percentage is based on; 0 until first computed
   uint64_t done_ = 0;   // bytes of finished steps

@@ -154,7 +154,8 @@ Options:
 
 Exit status:
   0  the update succeeded
-  1  the update failed or was cancelled
+  1  the update failed or was cancelled, or the display did not answer again
+     within 60 seconds after it (or another display answered in its place)
   2  usage error
   3  no display found
   4  declined: No to the confirmation, or a question cancelled

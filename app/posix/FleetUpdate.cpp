@@ -8,6 +8,7 @@
 
 #include "app/DevicePort.h"
 #include "app/LocalizedStrings.h"
+#include "app/posix/ComeBackCheck.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/FleetBoard.h"
 #include "app/posix/FleetUi.h"
@@ -37,13 +38,15 @@ void writeAll(int descriptor, const std::string& bytes) {
 
 // One display's update: its own controller, whose search hands over the display found.
 void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring& folder,
-               FleetBoard& board, std::size_t row) {
+               uint16_t language, FleetBoard& board, std::size_t row) {
   FleetUi ui(board, row);
   NoSettings settings;
   auto found = std::make_shared<std::unique_ptr<QrCom::QuorlinDevice>>(std::move(device));
   FirmwareUploadControler controller(ui, settings, [found](QrCom::DeviceList& devices) {
     if (*found) devices.insertSorted(std::move(*found));
   });
+  ComeBackCheck check(language);
+  controller.setWitness(&check);
   board.finish(row, updateFromCommandLine(controller, folder));
 }
 
@@ -67,7 +70,7 @@ int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t l
     const std::size_t row = board.addRow(deviceDescription(
         DeviceLabel{device->getModelId(), std::nullopt, devicePortText(*device, language)},
         language));
-    updates.emplace_back(updateOne, std::move(device), folder, std::ref(board), row);
+    updates.emplace_back(updateOne, std::move(device), folder, language, std::ref(board), row);
   }
   bool cancelling = false;
   while (!board.allFinished()) {

@@ -15,6 +15,7 @@
 #include "app/LocalizedStrings.h"
 #include "app/TextFormat.h"
 #include "app/UiLanguage.h"
+#include "app/posix/ComeBackCheck.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/DisplayListing.h"
 #include "app/posix/FleetUpdate.h"
@@ -193,6 +194,8 @@ int updaterMain(const std::vector<std::string>& arguments) {
   for (const std::vector<std::wstring>& serials : runs) {
     FirmwareUploadControler controller(*ui, settings,
                                        searchFor(!options.noUsb, serials, language, stdout));
+    ComeBackCheck check(language);
+    controller.setWitness(&check);
     const int result = exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
     if (status == kExitSuccess) status = result;
   }

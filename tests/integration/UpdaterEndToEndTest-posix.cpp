@@ -169,7 +169,7 @@ TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
   EXPECT_THAT(read("updater.txt"),
               AllOf(HasSubstr("Do you want to update the firmware of Corlet with serial number "
                               "COR-22-00417?\n"),
-                    HasSubstr("Sending firmware data complete.\n"),
+                    HasSubstr("Sending firmware data complete.\nThe display answers again.\n"),
                     Not(HasSubstr("\r"))));  // plain lines when not on a terminal
   EXPECT_THAT(stopEmulator(SIGINT), HasSubstr("bytes the host wrote match the trace\n"));
   // Every byte of each trace, by direction, however its reads were cut.
@@ -245,7 +245,7 @@ TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
   EXPECT_EQ(exitStatusOf(updater), 1);
   EXPECT_THAT(read("updater.txt"),
               AllOf(HasSubstr("Corlet (COR-22-00417) at " + links[0] +
-                              ": updated. Sending firmware data complete.\n"),
+                              ": updated. The display answers again.\n"),
                     HasSubstr("Corlet (COR-22-00999) at " + links[1] + ": failed. "),
                     HasSubstr("Selvar 40 at " + links[2] +
                               ": left alone, the firmware does not fit. This firmware cannot")));

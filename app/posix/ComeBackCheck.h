@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/FirmwareUploadControler.h"
+
+namespace QrApp {
+
+// Proves an update: the display is identified again where it is now, within a bound, and must
+// tell the serial number it told before; its firmware version before and after is reported
+// where the model can tell it.
+class ComeBackCheck : public UploadWitness {
+ public:
+  static constexpr uint32_t kBoundMs = 60000;
+  static constexpr uint32_t kRetryPauseMs = 2000;
+
+  explicit ComeBackCheck(uint16_t language) : language_(language) {}
+
+  void before(QrCom::QuorlinDevice& device) override;
+  bool after(QrCom::QuorlinDevice& device, std::wstring& report) override;
+
+ private:
+  const uint16_t language_;
+  std::wstring serial_;
+  std::wstring firmware_;
+};
+
+}  // namespace QrApp
