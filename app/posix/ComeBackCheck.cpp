@@ -13,7 +13,8 @@ namespace QrApp {
 void ComeBackCheck::before(QrCom::QuorlinDevice& device) {
   const ListedDisplay listed = listedDisplay(device, language_);
   serial_ = listed.serial;
-  firmware_ = listed.firmware;
+  firmwareBefore_ = listed.firmware;
+  firmwareAfter_.clear();
 }
 
 bool ComeBackCheck::after(QrCom::QuorlinDevice& device, std::wstring& report) {
@@ -37,13 +38,14 @@ bool ComeBackCheck::after(QrCom::QuorlinDevice& device, std::wstring& report) {
     report = formatText(terminalText(TerminalText::kTxtOtherDisplayBack, language_), {now.serial});
     return false;
   }
+  firmwareAfter_ = now.firmware;
   if (now.firmware.empty()) {
     report = terminalText(TerminalText::kTxtBack, language_);
-  } else if (firmware_.empty()) {
+  } else if (firmwareBefore_.empty()) {
     report = formatText(terminalText(TerminalText::kTxtBackWithVersion, language_), {now.firmware});
   } else {
     report = formatText(terminalText(TerminalText::kTxtBackWithVersions, language_),
-                        {now.firmware, firmware_});
+                        {now.firmware, firmwareBefore_});
   }
   return true;
 }

@@ -20,10 +20,16 @@ class ComeBackCheck : public UploadWitness {
   void before(QrCom::QuorlinDevice& device) override;
   bool after(QrCom::QuorlinDevice& device, std::wstring& report) override;
 
+  // The versions the display told before and, once it answered again, after; empty where it
+  // tells none.
+  const std::wstring& firmwareBefore() const { return firmwareBefore_; }
+  const std::wstring& firmwareAfter() const { return firmwareAfter_; }
+
  private:
   const uint16_t language_;
   std::wstring serial_;
-  std::wstring firmware_;
+  std::wstring firmwareBefore_;
+  std::wstring firmwareAfter_;
 };
 
 }  // namespace QrApp

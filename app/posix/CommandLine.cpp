@@ -106,11 +106,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   const Options& options = parsed.options;
-  if (options.json && !options.list) parsed.error = "option --json needs --list";
-  if (options.all && !options.folder) parsed.error = "option --all needs FOLDER";
-  if (options.all && (options.list || !options.serials.empty())) {
-    parsed.error = "option --all goes with neither --list nor --serial";
+  if (options.json && !options.list && !options.all) {
+    parsed.error = "option --json needs --list or --all";
   }
+  if (options.all && !options.folder) parsed.error = "option --all needs FOLDER";
+  if (options.all && options.list) parsed.error = "option --all does not go with --list";
   return parsed;
 }
 
@@ -131,7 +131,13 @@ Options:
                  version, link) and exit
   --json         with --list: one JSON array, an object per display with
                  "modelId", "model", "serial", "firmware" (null when the display
-                 cannot tell), "link" ("serial" or "usb-hid") and "path"
+                 cannot tell), "link" ("serial" or "usb-hid") and "path". With
+                 --all: one JSON object per line, each with the display's
+                 "path" and "serial": {"status", "percent"} for each change,
+                 {"message": {"id", "kind", "text"}} for each message, {"result":
+                 "updated"|"failed"|"left-alone", "firmwareBefore",
+                 "firmwareAfter"} at the end, then {"exitStatus"}; the texts for
+                 people go to stderr
   --yes          answer the confirmation with Yes (with several displays the
                  updater still asks which one)
   --serial SERIAL
@@ -145,7 +151,8 @@ Options:
                  per display while they run, Ctrl+C cancels them all, then one
                  line per display with its result. Displays the package does not
                  fit are left alone. Exit status 0 only when every display that
-                 fits was updated, 1 when one failed, 5 when none fits
+                 fits was updated, 1 when one failed, 5 when none fits. With
+                 --serial: only the displays with those serial numbers
   --verbose      print the library's failure texts and debug lines on stderr
   --trace FILE   write every byte exchanged with the displays into FILE, for
                  support (the variable QUORLIN_TRACE names the file too)

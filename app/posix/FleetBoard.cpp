@@ -9,17 +9,18 @@
 
 namespace QrApp {
 
-FleetBoard::FleetBoard(bool inPlace, uint16_t language)
-    : inPlace_(inPlace), language_(language), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+FleetBoard::FleetBoard(Style style, uint16_t language)
+    : style_(style), language_(language), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 FleetBoard::~FleetBoard() {
   close(wake_);
 }
 
-std::size_t FleetBoard::addRow(const std::wstring& label) {
+std::size_t FleetBoard::addRow(const std::wstring& label, const EventDisplay& who) {
   std::lock_guard<std::mutex> guard(mutex_);
   rows_.emplace_back();
   rows_.back().label = label;
+  rows_.back().who = who;
   return rows_.size() - 1;
 }
 
@@ -40,15 +41,22 @@ void FleetBoard::show(std::size_t row, const std::wstring& status, unsigned perc
   wake();
 }
 
-void FleetBoard::note(std::size_t row, const std::wstring& message) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  rows_[row].message = message;
+void FleetBoard::note(std::size_t row, const std::wstring& message, MessageKind kind) {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    rows_[row].message = message;
+    if (style_ == Style::Json) rows_[row].unwritten.emplace_back(message, kind);
+  }
+  wake();
 }
 
-void FleetBoard::finish(std::size_t row, UpdateOutcome outcome) {
+void FleetBoard::finish(std::size_t row, UpdateOutcome outcome, const std::wstring& firmwareBefore,
+                        const std::wstring& firmwareAfter) {
   {
     std::lock_guard<std::mutex> guard(mutex_);
     rows_[row].outcome = outcome;
+    rows_[row].firmwareBefore = firmwareBefore;
+    rows_[row].firmwareAfter = firmwareAfter;
   }
   wake();
 }
@@ -99,9 +107,10 @@ std::string FleetBoard::render() {
   if (read(wake_, &count, sizeof count) < 0) {
     // Nothing was pending.
   }
+  if (style_ == Style::Json) return renderJson();
   std::lock_guard<std::mutex> guard(mutex_);
   std::string output;
-  if (inPlace_) {
+  if (style_ == Style::InPlace) {
     // Back to the first row, then every row rewritten, the rest of an older line erased.
     if (drawn_ > 0) output += "\x1b[" + std::to_string(drawn_) + "A";
     for (const Row& row : rows_) output += "\r" + line(row) + "\x1b[K\n";
@@ -115,7 +124,35 @@ std::string FleetBoard::render() {
   return output;
 }
 
+std::string FleetBoard::renderJson() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  std::string output;
+  for (Row& row : rows_) {
+    const std::pair<std::wstring, unsigned> now(row.status, row.percent);
+    if (!row.status.empty() && row.written != now) {
+      output += statusEvent(row.who, row.status, row.percent);
+      row.written = now;
+    }
+    for (const auto& [text, kind] : row.unwritten) {
+      output += messageEvent(row.who, text, kind, language_);
+    }
+    row.unwritten.clear();
+  }
+  return output;
+}
+
 std::string FleetBoard::summary() const {
+  if (style_ == Style::Json) {
+    std::string output;
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      for (const Row& row : rows_) {
+        output += resultEvent(row.who, row.outcome.value_or(UpdateOutcome::Failed),
+                              row.firmwareBefore, row.firmwareAfter);
+      }
+    }
+    return output + exitEvent(exitStatus());
+  }
   std::lock_guard<std::mutex> guard(mutex_);
   std::string output;
   for (const Row& row : rows_) {

@@ -5,8 +5,8 @@ namespace QrApp {
 FleetUi::FleetUi(FleetBoard& board, std::size_t row)
     : board_(board), row_(row), channel_([&board] { board.wake(); }) {}
 
-void FleetUi::showMessage(const std::wstring& text, MessageKind) {
-  board_.note(row_, text);
+void FleetUi::showMessage(const std::wstring& text, MessageKind kind) {
+  board_.note(row_, text, kind);
 }
 
 bool FleetUi::askYesNo(const std::wstring&) {
@@ -36,7 +36,7 @@ int FleetUi::showUploadDialog(const std::wstring& targetDevice,
       return *state.result;
     }
     if (state.message) {
-      board_.note(row_, state.message->text);
+      board_.note(row_, state.message->text, state.message->kind);
       channel_.messageShown();
     }
     if (state.retryAsked) channel_.answerRetry(false);

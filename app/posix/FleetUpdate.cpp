@@ -10,11 +10,13 @@
 #include "app/LocalizedStrings.h"
 #include "app/posix/ComeBackCheck.h"
 #include "app/posix/CommandLine.h"
+#include "app/posix/DisplayListing.h"
 #include "app/posix/FleetBoard.h"
 #include "app/posix/FleetUi.h"
 #include "app/posix/Interrupt.h"
 #include "app/posix/TerminalInput.h"
 #include "app/posix/TerminalTexts.h"
+#include "app/posix/UpdateEvents.h"
 #include "qrcom/base/Utf8.h"
 
 namespace QrApp {
@@ -47,29 +49,38 @@ void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring&
   });
   ComeBackCheck check(language);
   controller.setWitness(&check);
-  board.finish(row, updateFromCommandLine(controller, folder));
+  const UpdateOutcome outcome = updateFromCommandLine(controller, folder);
+  board.finish(row, outcome, check.firmwareBefore(), check.firmwareAfter());
 }
 
 }  // namespace
 
-int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language,
-              int output) {
+int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
+              int output, int notes) {
+  const auto say = [language, notes](TerminalText text) {
+    writeAll(notes, QrCom::toUtf8(terminalText(text, language)) + "\n");
+  };
   QrCom::DeviceList devices;
   search(devices);
   if (devices.count() == 0) {
-    writeAll(output,
+    writeAll(notes,
              QrCom::toUtf8(loadLocalizedString(kStrNoDevice, language, kCaptionLength)) + "\n");
+    if (json) writeAll(output, exitEvent(kExitNoDevice));
     return kExitNoDevice;
   }
-  FleetBoard board(isatty(output) == 1, language);
+  using Style = FleetBoard::Style;
+  FleetBoard board(json                  ? Style::Json
+                   : isatty(output) == 1 ? Style::InPlace
+                                         : Style::Lines,
+                   language);
   std::vector<std::thread> updates;
   InterruptCatcher interrupt;
-  writeAll(output, QrCom::toUtf8(terminalText(TerminalText::kTxtCancelHint, language)) + "\n");
+  say(TerminalText::kTxtCancelHint);
   while (devices.count() > 0) {
     std::unique_ptr<QrCom::QuorlinDevice> device = devices.remove(&devices.at(0));
-    const std::size_t row = board.addRow(deviceDescription(
-        DeviceLabel{device->getModelId(), std::nullopt, devicePortText(*device, language)},
-        language));
+    const ListedDisplay listed = listedDisplay(*device, language);
+    const std::size_t row = board.addRow(
+        deviceDescription(deviceLabel(*device, language), language), {listed.path, listed.serial});
     updates.emplace_back(updateOne, std::move(device), folder, language, std::ref(board), row);
   }
   bool cancelling = false;
@@ -77,10 +88,7 @@ int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t l
     writeAll(output, board.render());
     if (waitForInput({board.descriptor(), interrupt.descriptor()}) == 1) {
       interrupt.drain();
-      if (!cancelling) {
-        writeAll(output,
-                 QrCom::toUtf8(terminalText(TerminalText::kTxtCancelling, language)) + "\n");
-      }
+      if (!cancelling) say(TerminalText::kTxtCancelling);
       cancelling = true;
       board.cancelAll();
     }

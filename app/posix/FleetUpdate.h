@@ -12,7 +12,8 @@ namespace QrApp {
 // fit are left alone. Shows one row per display on `output` while they run and a summary line
 // per display at the end; Ctrl+C cancels them all. The exit status: 0 when every display that
 // fits was updated, 1 when one failed or was cancelled, 3 with no display, 5 when none fits.
+// With `json` the output is JSON lines (UpdateEvents.h); texts for people go to `notes`.
 int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language,
-              int output);
+              bool json, int output, int notes);
 
 }  // namespace QrApp

@@ -175,8 +175,10 @@ int updaterMain(const std::vector<std::string>& arguments) {
     return listDisplays(!options.noUsb, options.json, options.serials, language);
   }
   if (options.all) {
-    return updateAll(searchNamingHolders(!options.noUsb, language, stdout), *options.folder,
-                     language, STDOUT_FILENO);
+    std::FILE* notes = options.json ? stderr : stdout;
+    std::fflush(stdout);
+    return updateAll(searchFor(!options.noUsb, options.serials, language, notes), *options.folder,
+                     language, options.json, STDOUT_FILENO, fileno(notes));
   }
 
   std::fflush(stdout);

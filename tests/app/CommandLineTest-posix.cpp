@@ -32,7 +32,7 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
        {Args{"--bogus", "--list"}, Args{"-h", "--list"}, Args{"--port=", "--list"},
         Args{"--yes=1", "--list"}, Args{"/a", "/b", "--list"}, Args{"", "--list"},
         Args{"--lang", "fr", "--list"}, Args{"--lang"}, Args{"--port"}, Args{"--all"},
-        Args{"--all", "/a", "--serial", "X"}}) {
+        Args{"--json", "/a"}}) {
     EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
     EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();
   }
