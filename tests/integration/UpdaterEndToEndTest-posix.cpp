@@ -248,7 +248,7 @@ TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
               AllOf(HasSubstr("Corlet (COR-22-00417) at " + links[0] +
                               ": updated. The display answers again.\n"),
                     HasSubstr("Corlet (COR-22-00999) at " + links[1] + ": failed. "),
-                    HasSubstr("Selvar 40 at " + links[2] +
+                    HasSubstr("Selvar 40 (SEL-22-00417) at " + links[2] +
                               ": left alone, the firmware does not fit. This firmware cannot")));
 }
 
