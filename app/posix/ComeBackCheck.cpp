@@ -14,10 +14,10 @@ void ComeBackCheck::before(QrCom::QuorlinDevice& device) {
   const ListedDisplay listed = listedDisplay(device, language_);
   serial_ = listed.serial;
   firmwareBefore_ = listed.firmware;
-  firmwareAfter_.clear();
 }
 
 bool ComeBackCheck::after(QrCom::QuorlinDevice& device, std::wstring& report) {
+  firmwareAfter_.clear();
   const uint32_t start = QrCom::clock().tick();
   for (;;) {
     try {

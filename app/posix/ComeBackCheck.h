@@ -20,8 +20,8 @@ class ComeBackCheck : public UploadWitness {
   void before(QrCom::QuorlinDevice& device) override;
   bool after(QrCom::QuorlinDevice& device, std::wstring& report) override;
 
-  // The versions the display told before and, once it answered again, after; empty where it
-  // tells none.
+  // The versions the display told before and, once it proved the update, after; empty where
+  // it tells none.
   const std::wstring& firmwareBefore() const { return firmwareBefore_; }
   const std::wstring& firmwareAfter() const { return firmwareAfter_; }
 

@@ -43,9 +43,11 @@ TEST(ComeBackCheckTest, TheDisplayMustAnswerAgainWithItsSerialNumber) {
   EXPECT_EQ(
       report,
       L"The display answers again and runs firmware 3.40_normal_mode (before: 3.30_normal_mode).");
+  EXPECT_EQ(check.firmwareAfter(), L"3.40_normal_mode");
   ports.attach(1, *stranger);
   EXPECT_FALSE(check.after(devices.at(0), report));
   EXPECT_EQ(report, L"Another display answers there now: serial number VAN-22-00999.");
+  EXPECT_EQ(check.firmwareAfter(), L"");
   stranger->unplug();
   const uint64_t start = clock->now();
   EXPECT_FALSE(check.after(devices.at(0), report));
