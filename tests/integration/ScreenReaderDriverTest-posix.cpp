@@ -60,10 +60,12 @@ TEST_F(ScreenReaderDriverTest, ATtyTheDriverHoldsIsBorrowedAndGivenBack) {
   BrlapiTestServer daemon([&driver](bool run) { return driver.driverRuns(run); });
   useScreenReaderDaemon(daemon.host());
   QrTest::ScopedVirtualClock clock;
+  const auto start = std::chrono::steady_clock::now();
   {
     PosixSerialPort port(fromUtf8(tty));
     EXPECT_EQ(daemon.requests(), (Requests{"name", "suspend TestDriver"}));
   }
+  EXPECT_LT(QrTest::millisecondsSince(start), 1000) << "the daemon's answers end the waits";
   EXPECT_EQ(daemon.requests(), (Requests{"name", "suspend TestDriver", "resume"}));
   // Let go, purge, settle on opening and on closing, then the driver resumes.
   EXPECT_EQ(clock->pauses(), (std::vector<uint32_t>{750, 50, 500, 500, 750}));
@@ -99,6 +101,7 @@ TEST_F(ScreenReaderDriverTest, AHeldHidDeviceIsBorrowedAndGivenBack) {
 TEST_F(ScreenReaderDriverTest, ADaemonThatCannotHelpLeavesTheTtyRefused) {
   LockedTty otherProgram(tty);
   ASSERT_TRUE(otherProgram.take());
+  QrTest::ScopedVirtualClock clock;
   useScreenReaderDaemon(BrlapiTestServer().host());  // nothing listens there any more
   EXPECT_EQ(openFailure(), refused());
   BrlapiTestServer silent({}, true);
@@ -109,6 +112,7 @@ TEST_F(ScreenReaderDriverTest, ADaemonThatCannotHelpLeavesTheTtyRefused) {
   start = std::chrono::steady_clock::now();
   EXPECT_EQ(openFailure(), refused());
   EXPECT_LT(QrTest::millisecondsSince(start), 1000);
+  EXPECT_EQ(clock->pauses(), std::vector<uint32_t>{}) << "nothing was suspended";
 }
 
 }  // namespace
