@@ -96,7 +96,16 @@ bool FleetBoard::allFinished() const {
   return true;
 }
 
+std::wstring FleetBoard::resultText(const Row& row) const {
+  TerminalText result = TerminalText::kTxtFleetFailed;
+  if (row.outcome == UpdateOutcome::Succeeded) result = TerminalText::kTxtFleetUpdated;
+  if (row.outcome == UpdateOutcome::DoesNotFit) result = TerminalText::kTxtFleetLeftAlone;
+  return row.label + L": " + terminalText(result, language_);
+}
+
 std::string FleetBoard::line(const Row& row) const {
+  // A finished row tells its result at once; the summary adds why.
+  if (row.outcome) return QrCom::toUtf8(resultText(row));
   std::wstring text = row.label + L": " + row.status;
   if (!row.status.empty()) text += L" ";
   return QrCom::toUtf8(text + std::to_wstring(row.percent) + L" %");
@@ -156,10 +165,7 @@ std::string FleetBoard::summary() const {
   std::lock_guard<std::mutex> guard(mutex_);
   std::string output;
   for (const Row& row : rows_) {
-    TerminalText result = TerminalText::kTxtFleetFailed;
-    if (row.outcome == UpdateOutcome::Succeeded) result = TerminalText::kTxtFleetUpdated;
-    if (row.outcome == UpdateOutcome::DoesNotFit) result = TerminalText::kTxtFleetLeftAlone;
-    std::wstring text = row.label + L": " + terminalText(result, language_);
+    std::wstring text = resultText(row);
     if (!row.message.empty()) text += L" " + row.message;
     output += QrCom::toUtf8(text) + "\n";
   }

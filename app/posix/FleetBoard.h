@@ -68,6 +68,8 @@ class FleetBoard {
     std::optional<std::pair<std::wstring, unsigned>> written;
     std::vector<std::pair<std::wstring, MessageKind>> unwritten;
   };
+  // "label: updated." and the like.
+  std::wstring resultText(const Row& row) const;
   std::string line(const Row& row) const;
   std::string renderJson();
 

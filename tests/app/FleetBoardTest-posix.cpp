@@ -26,6 +26,9 @@ TEST(FleetBoardTest, RowsInPlaceOrAsPlainLines) {
     board->show(0, L"Erasing", 10);
   }
   EXPECT_EQ(terminal.render(), "\x1b[2A\rA: Erasing 10 %\x1b[K\n\rB: Sending 11 %\x1b[K\n");
+  terminal.finish(1, UpdateOutcome::DoesNotFit);
+  EXPECT_EQ(terminal.render(),
+            "\x1b[2A\rA: Erasing 10 %\x1b[K\n\rB: left alone, the firmware does not fit.\x1b[K\n");
   EXPECT_EQ(log.render(), "A: Erasing 10 %\nB: Sending 11 %\n");
   log.show(1, L"Sending", 19);
   EXPECT_EQ(log.render(), "");
