@@ -28,11 +28,7 @@ TEST(ComeBackCheckTest, TheDisplayMustAnswerAgainWithItsSerialNumber) {
   const auto stranger = vantra("VAN-22-00999", 40);
   ports.attach(1, *before);
   QrCom::DeviceList devices;
-  QrCom::SearchRequest request;
-  request.linkKinds = {QrCom::SearchRequest::kComPorts};
-  request.comPortNumbers = {1};
-  request.serviceFilter = {11};  // firmware upload
-  devices.search(request);
+  devices.search({{QrCom::SearchRequest::kComPorts}, {1}, {11 /* firmware upload */}});
   ASSERT_EQ(devices.count(), 1u);
   ComeBackCheck check(kLanguageEnglish);
   check.before(devices.at(0));

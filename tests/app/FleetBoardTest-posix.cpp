@@ -64,15 +64,11 @@ TEST(FleetBoardTest, JsonLines) {
   board.addRow(L"B", {L"/dev/ttyUSB1", L""});
   board.show(0, L"Erasing", 0);
   board.note(1, L"Sending firmware data complete.", MessageKind::Information);
-  board.note(1, L"The display answers again.", MessageKind::Error);
   EXPECT_EQ(board.render(),
             R"({"path":"/dev/ttyUSB0","percent":0,"serial":"COR-22-00417","status":"Erasing"})"
             "\n"
             R"({"message":{"id":147,"kind":"information","text":"Sending firmware data )"
             R"(complete."},"path":"/dev/ttyUSB1","serial":null})"
-            "\n"
-            R"({"message":{"id":null,"kind":"error","text":"The display answers again."},)"
-            R"("path":"/dev/ttyUSB1","serial":null})"
             "\n");
   board.show(0, L"Erasing", 0);
   EXPECT_EQ(board.render(), "");

@@ -38,13 +38,6 @@ using QrTest::millisecondsSince;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// Polls `condition` every 25 ms for up to 20 seconds.
-template <typename Condition>
-bool eventually(Condition condition) {
-  for (int i = 0; i < 800 && !condition(); ++i) std::this_thread::sleep_for(milliseconds(25));
-  return condition();
-}
-
 // A pty keeps the odd bit of a parity request but drops its enable bit, so the next identical
 // request changes nothing and the C library refuses it: the port must open all the same.
 TEST(PlainPtyTest, OpensAgainAfterAnOpenLeftItWithOddParity) {
@@ -160,7 +153,7 @@ TEST_F(OnPtysTest, DisplaysComeOutInPortOrderABusyPortLeftOut) {
   addPort(QrEmu::makeDisplay(129, 0x0103));
   serve();
   busy->setBusy(true);  // another program holds the tty: its lock is taken
-  ASSERT_TRUE(eventually([this] {
+  ASSERT_TRUE(QrTest::within(20, [this] {
     const int tty = ::open(paths[0].c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     const bool held = tty >= 0 && flock(tty, LOCK_EX | LOCK_NB) != 0;
     if (tty >= 0) ::close(tty);
@@ -218,12 +211,12 @@ TEST_F(OnPtysTest, MonitorModeOperationsAndStopsDuringHandOvers) {
   BatteryInfo battery;
   for (int round = 0; round < 3; ++round) {
     device.startMonitorMode(&sink);
-    ASSERT_TRUE(round != 1 || eventually([&sink] { return sink.reports >= 2; }));
+    ASSERT_TRUE(round != 1 || QrTest::within(20, [&sink] { return sink.reports >= 2; }));
     auto operation = std::async(std::launch::async, [&] { device.requestBatteryInfo(&battery); });
     std::this_thread::sleep_for(milliseconds(150 * round));
     EXPECT_TRUE(stopsFromAnotherThread(device));
     EXPECT_EQ(failureOf([&operation] { operation.get(); }), L"(no failure)");
-    EXPECT_TRUE(eventually(idle));
+    EXPECT_TRUE(QrTest::within(20, idle));
   }
   EXPECT_EQ(battery.secondWord, 85);
   const int closed = opens[1];

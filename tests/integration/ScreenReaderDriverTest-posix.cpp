@@ -41,15 +41,13 @@ class ScreenReaderDriverTest : public ::testing::Test {
     ::close(slave_);
     ::close(master_);
   }
-  std::wstring openFailure() {
-    return QrTest::failureOf([this] { PosixSerialPort port(fromUtf8(tty)); });
+  void expectRefused() {
+    EXPECT_EQ(QrTest::failureOf([this] { PosixSerialPort port(fromUtf8(tty)); }),
+              L"PosixSerialPort::openPort --  Port \"" + fromUtf8(tty) + L"\" can't be opened.");
   }
 
   int master_ = -1, slave_ = -1;
   std::string tty;
-  std::wstring refused() const {
-    return L"PosixSerialPort::openPort --  Port \"" + fromUtf8(tty) + L"\" can't be opened.";
-  }
 };
 
 // The driver lets go when suspended and takes the tty again when resumed; a tty that another
@@ -73,7 +71,7 @@ TEST_F(ScreenReaderDriverTest, ATtyTheDriverHoldsIsBorrowedAndGivenBack) {
   driver.letGo();
   LockedTty otherProgram(tty);
   ASSERT_TRUE(otherProgram.take());
-  EXPECT_EQ(openFailure(), refused());
+  expectRefused();
   EXPECT_EQ(daemon.requests(), (Requests{"name", "suspend TestDriver", "resume", "name",
                                          "suspend TestDriver", "resume (device busy)"}));
 }
@@ -103,14 +101,14 @@ TEST_F(ScreenReaderDriverTest, ADaemonThatCannotHelpLeavesTheTtyRefused) {
   ASSERT_TRUE(otherProgram.take());
   QrTest::ScopedVirtualClock clock;
   useScreenReaderDaemon(BrlapiTestServer().host());  // nothing listens there any more
-  EXPECT_EQ(openFailure(), refused());
+  expectRefused();
   BrlapiTestServer silent({}, true);
   useScreenReaderDaemon(silent.host());
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(openFailure(), refused());
+  expectRefused();
   EXPECT_GE(QrTest::millisecondsSince(start), 5000);
   start = std::chrono::steady_clock::now();
-  EXPECT_EQ(openFailure(), refused());
+  expectRefused();
   EXPECT_LT(QrTest::millisecondsSince(start), 1000);
   EXPECT_EQ(clock->pauses(), std::vector<uint32_t>{}) << "nothing was suspended";
 }

@@ -21,24 +21,17 @@
 #include "emulator/replay/TraceFile.h"
 #include "qrcom/port/PosixSerialPort.h"
 #include "tests/support/BrlapiTestServer.h"
+#include "tests/support/Elapsed.h"
 #include "tests/support/LockedTty.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using QrTest::within;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-// Waits up to `seconds` for `check`, looking every 50 ms.
-template <typename Check>
-bool within(int seconds, Check check) {
-  for (int i = 0; i < seconds * 20 && !check(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return check();
-}
 
 std::vector<std::string> operator+(std::vector<std::string> words, const std::string& word) {
   words.push_back(word);
@@ -78,13 +71,6 @@ class UpdaterEndToEndTest : public ::testing::Test {
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
   }
-  // The emulator serving `settings` on a pty behind `tty`.
-  void startEmulator(const std::string& settings) {
-    emulator =
-        start({QR_EMULATOR_TOOL, "--display", settings + ",link=" + tty.string()}, "emulator.txt");
-    ASSERT_GT(emulator, 0);
-    ASSERT_TRUE(within(5, [&] { return fs::is_symlink(tty); }));
-  }
   // Ends the emulator; what it printed.
   std::string stopEmulator(int signal) {
     kill(emulator, signal);
@@ -107,14 +93,16 @@ class UpdaterEndToEndTest : public ::testing::Test {
     options.insert(options.begin(), {QR_UPDATER_TOOL, "--port", port, "--no-usb", "--yes"});
     return start(options + package(), "updater.txt");
   }
-  // --all on the ttys `links` (the emulator's displays, in order).
-  pid_t startUpdatingAll(const std::vector<std::string>& links) {
+  // --all on the ttys `links` (the emulator's displays, in order), with `options`.
+  pid_t startUpdatingAll(const std::vector<std::string>& links,
+                         std::vector<std::string> options = {}) {
     std::vector<std::string> words = {QR_UPDATER_TOOL, "--all", "--no-usb"};
+    words.insert(words.end(), options.begin(), options.end());
     for (const std::string& link : links) words = words + "--port" + link;
     return start(words + package(), "updater.txt");
   }
-  // The emulator with displays of these `settings`, each on its own tty `link`; faults can be
-  // given to them through the file `control`.
+  // The emulator with displays of these `settings`, each on its own tty `link` (one: `tty`);
+  // faults can be given to them through the file `control`.
   void startEmulators(const std::vector<std::string>& settings,
                       const std::vector<std::string>& links) {
     std::vector<std::string> words = {QR_EMULATOR_TOOL, "--control", control};
@@ -164,7 +152,7 @@ class UpdaterEndToEndTest : public ::testing::Test {
 // same bytes both ways. The screen reader lends the tty for it.
 TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
   const std::string stored = QR_TEST_DATA "/traces/corlet-com.trace";
-  startEmulator("replay=" + stored);
+  startEmulators({"replay=" + stored}, {tty});
   if (QR_WITH_BRLAPI) holdTheTtyLikeAScreenReader();
   EXPECT_EQ(exitStatusOf(startUpdater(tty, {"--trace", root / "again.trace"})), 0);
   EXPECT_THAT(read("updater.txt"),
@@ -188,7 +176,7 @@ TEST_F(UpdaterEndToEndTest, TheStoredTraceOfAnUpdateReplaysIntoTheSameUpdate) {
 // Another program holding the tty (locked, as a screen reader's daemon does) is named, in the
 // user's language, with its process id.
 TEST_F(UpdaterEndToEndTest, TheProgramHoldingThePortIsNamed) {
-  startEmulator("model=114");
+  startEmulators({"model=114"}, {tty});
   const pid_t holder = start(
       {"/bin/sh", "-c", "exec 3<>" + tty.string() + "; flock 3; exec sleep 60"}, "holder.txt");
   ASSERT_TRUE(within(5, [&] { return QrCom::PosixSerialPort::isBusy(tty); }));
@@ -202,7 +190,7 @@ TEST_F(UpdaterEndToEndTest, TheProgramHoldingThePortIsNamed) {
 // --list --json: one array that parses, null for what the display cannot tell; --serial keeps
 // the display of that serial number (in any case) or says that there is none.
 TEST_F(UpdaterEndToEndTest, TheListAsJsonAndBySerialNumber) {
-  startEmulator("model=114,version=3");
+  startEmulators({"model=114,version=3"}, {tty});
   const std::vector<std::string> list = {QR_UPDATER_TOOL, "--list", "--no-usb", "--port",
                                          tty.string(),    "--json", "--serial"};
   EXPECT_EQ(exitStatusOf(start(list + "cor-22-00417", "list.json")), 0);
@@ -221,7 +209,7 @@ TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
 
 // The screen reader gets the tty back after the cancel too.
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
-  startEmulator("model=114,version=3");
+  startEmulators({"model=114,version=3"}, {tty});
   if (QR_WITH_BRLAPI) holdTheTtyLikeAScreenReader();
   const pid_t updater = startUpdater(tty);
   ASSERT_TRUE(within(30, [&] { return read("updater.txt").find("Erasing") != std::string::npos; }));
@@ -256,9 +244,7 @@ TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
 TEST_F(UpdaterEndToEndTest, CtrlCCancelsEveryUpdateOfAll) {
   const std::vector<std::string> links = {root / "a", root / "b"};
   startEmulators({"model=114,version=3", "model=114,version=3,serial=COR-22-00999"}, links);
-  std::vector<std::string> words = {QR_UPDATER_TOOL, "--all", "--json", "--no-usb"};
-  for (const std::string& link : links) words = words + "--port" + link;
-  const pid_t updater = start(words + package(), "updater.txt");
+  const pid_t updater = startUpdatingAll(links, {"--json"});
   ASSERT_TRUE(within(30, [&] {
     return shows(links[0] + R"(","percent":0,"serial":"COR-22-00417","status":"Erasing)") &&
            shows(links[1] + R"(","percent":0,"serial":"COR-22-00999","status":"Erasing)");
