@@ -30,14 +30,6 @@ class NoSettings : public FolderSettings {
   void writeLastFolder(const std::wstring&) override {}
 };
 
-void writeAll(int descriptor, const std::string& bytes) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t written = write(descriptor, bytes.data() + done, bytes.size() - done);
-    if (written <= 0) return;
-    done += static_cast<std::size_t>(written);
-  }
-}
-
 // One display's update: its own controller, whose search hands over the display found.
 void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring& folder,
                uint16_t language, FleetBoard& board, std::size_t row) {
@@ -58,14 +50,14 @@ void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring&
 int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
               int output, int notes) {
   const auto say = [language, notes](TerminalText text) {
-    writeAll(notes, QrCom::toUtf8(terminalText(text, language)) + "\n");
+    writeFully(notes, QrCom::toUtf8(terminalText(text, language)) + "\n");
   };
   QrCom::DeviceList devices;
   search(devices);
   if (devices.count() == 0) {
-    writeAll(notes,
-             QrCom::toUtf8(loadLocalizedString(kStrNoDevice, language, kCaptionLength)) + "\n");
-    if (json) writeAll(output, exitEvent(kExitNoDevice));
+    writeFully(notes,
+               QrCom::toUtf8(loadLocalizedString(kStrNoDevice, language, kCaptionLength)) + "\n");
+    if (json) writeFully(output, exitEvent(kExitNoDevice));
     return kExitNoDevice;
   }
   using Style = FleetBoard::Style;
@@ -85,7 +77,7 @@ int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t l
   }
   bool cancelling = false;
   while (!board.allFinished()) {
-    writeAll(output, board.render());
+    writeFully(output, board.render());
     if (waitForInput({board.descriptor(), interrupt.descriptor()}) == 1) {
       interrupt.drain();
       if (!cancelling) say(TerminalText::kTxtCancelling);
@@ -94,7 +86,7 @@ int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t l
     }
   }
   for (std::thread& update : updates) update.join();
-  writeAll(output, board.render() + board.summary());
+  writeFully(output, board.render() + board.summary());
   return board.exitStatus();
 }
 

@@ -13,7 +13,7 @@ namespace QrApp {
 // per display at the end; Ctrl+C cancels them all. The exit status: 0 when every display that
 // fits was updated, 1 when one failed or was cancelled, 3 with no display, 5 when none fits.
 // With `json` the output is JSON lines (UpdateEvents.h); texts for people go to `notes`.
-int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language,
-              bool json, int output, int notes);
+int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
+              int output, int notes);
 
 }  // namespace QrApp

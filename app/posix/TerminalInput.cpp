@@ -57,4 +57,14 @@ std::size_t waitForInput(const std::vector<int>& descriptors) {
   }
 }
 
+void writeFully(int descriptor, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return;
+    done += static_cast<std::size_t>(count);
+  }
+}
+
 }  // namespace QrApp

@@ -34,4 +34,8 @@ class LineReader {
 // Blocks until one of `descriptors` is readable or hung up; returns its index.
 std::size_t waitForInput(const std::vector<int>& descriptors);
 
+// Writes all of `bytes`, through interrupting signals; gives up when nobody reads any more (the
+// update goes on regardless).
+void writeFully(int descriptor, const std::string& bytes);
+
 }  // namespace QrApp

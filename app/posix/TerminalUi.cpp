@@ -89,13 +89,7 @@ std::wstring TerminalUi::string(uint16_t id, std::size_t length) const {
 }
 
 void TerminalUi::write(int descriptor, const std::string& bytes) const {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return;  // nobody reads any more: the update goes on regardless
-    done += static_cast<std::size_t>(count);
-  }
+  writeFully(descriptor, bytes);
 }
 
 void TerminalUi::say(const std::wstring& line) const {
