@@ -54,7 +54,7 @@ struct Daemon {
   std::atomic<int> unfinished{0};
 };
 
-Daemon& daemon() {
+Daemon& screenReaderDaemon() {
   static Daemon* instance = new Daemon;  // the threads of late conversations outlive main
   return *instance;
 }
@@ -82,14 +82,14 @@ Answer talkWithin(std::function<bool()> talk, std::function<void(bool)> late) {
     outcome->finished.notify_one();
     if (abandoned) {
       late(succeeded);
-      --daemon().unfinished;
+      --screenReaderDaemon().unfinished;
     }
   }).detach();
   std::unique_lock<std::mutex> lock(outcome->mutex);
   if (!outcome->finished.wait_for(lock, kAnswerBound,
                                   [&] { return outcome->succeeded.has_value(); })) {
     outcome->abandoned = true;
-    ++daemon().unfinished;
+    ++screenReaderDaemon().unfinished;
     return Answer::None;
   }
   return *outcome->succeeded ? Answer::Yes : Answer::No;
@@ -98,13 +98,13 @@ Answer talkWithin(std::function<bool()> talk, std::function<void(bool)> late) {
 }  // namespace
 
 void useScreenReaderDaemon(std::optional<std::string> host) {
-  Daemon& the = daemon();
+  Daemon& the = screenReaderDaemon();
   std::lock_guard<std::mutex> guard(the.mutex);
   the.host = std::move(host);
 }
 
 bool suspendScreenReaderDriver() {
-  Daemon& the = daemon();
+  Daemon& the = screenReaderDaemon();
   std::lock_guard<std::mutex> guard(the.mutex);
   if (the.suspensions > 0) {
     ++the.suspensions;
@@ -124,7 +124,7 @@ bool suspendScreenReaderDriver() {
 }
 
 void resumeScreenReaderDriver() {
-  Daemon& the = daemon();
+  Daemon& the = screenReaderDaemon();
   std::lock_guard<std::mutex> guard(the.mutex);
   if (the.suspensions == 0 || --the.suspensions > 0) return;
   const Answer answer = talkWithin(resumeAndDisconnect, [](bool) {});
