@@ -24,14 +24,6 @@ std::size_t FleetBoard::addRow(const std::wstring& label, const EventDisplay& wh
   return rows_.size() - 1;
 }
 
-void FleetBoard::relabel(std::size_t row, const std::wstring& label) {
-  {
-    std::lock_guard<std::mutex> guard(mutex_);
-    rows_[row].label = label;
-  }
-  wake();
-}
-
 void FleetBoard::show(std::size_t row, const std::wstring& status, unsigned percent) {
   {
     std::lock_guard<std::mutex> guard(mutex_);

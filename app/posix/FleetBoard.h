@@ -31,7 +31,6 @@ class FleetBoard {
   std::size_t addRow(const std::wstring& label, const EventDisplay& who = {});
 
   // --- from the updates' threads
-  void relabel(std::size_t row, const std::wstring& label);
   void show(std::size_t row, const std::wstring& status, unsigned percent);
   // The last message a row got is its result's explanation.
   void note(std::size_t row, const std::wstring& message, MessageKind kind);

@@ -21,9 +21,8 @@ std::optional<std::wstring> FleetUi::chooseFolder(const std::optional<std::wstri
   return initial;
 }
 
-int FleetUi::showUploadDialog(const std::wstring& targetDevice,
-                              QrCom::UploadProcessDialogNotifier& notifier) {
-  board_.relabel(row_, targetDevice);
+int FleetUi::showUploadDialog(const std::wstring&, QrCom::UploadProcessDialogNotifier& notifier) {
+  // The row has named the display from the start.
   uint64_t generation = 0;
   for (;;) {
     // The state first: every change made before the end it may report is then in the queue.
