@@ -4,7 +4,6 @@
 
 #include "app/FileSearch.h"
 #include "app/FirmwareUploadControler.h"
-#include "app/NamePattern.h"
 
 namespace QrApp {
 
@@ -41,16 +40,7 @@ std::vector<std::wstring> partsOf(const std::wstring& version) {
 }  // namespace
 
 bool FirmwareUploadControler::findFirmwareFile(const std::wstring& folder) {
-  if (!folderExists(folder)) return false;
-  std::optional<FoundFile> found = findFirstFile(folder, L"*.h00");
-  if (!found) {
-    for (FoundFile& file : findFiles(folder, L"*.hex")) {
-      // The Braille processor's firmware is never the main firmware.
-      if (sameName(file.name, L"8051.hex")) continue;
-      found = std::move(file);
-      break;
-    }
-  }
+  const std::optional<FoundFile> found = findMainFirmware(folder);
   if (!found) return false;
   takeMainFirmware(folder, found->name, package_.slots[kMainFirmware], firmwareModelCode_);
   return true;

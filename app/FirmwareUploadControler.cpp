@@ -11,6 +11,7 @@
 #include "app/UiLanguage.h"
 #include "qrcom/base/DebugOutput.h"
 #include "qrcom/base/QrException.h"
+#include "qrcom/device/ModelTable.h"
 #include "qrcom/port/ComPorts.h"
 
 namespace QrApp {
@@ -151,6 +152,19 @@ bool FirmwareUploadControler::chooseFolderAndFirmware() {
   return true;
 }
 
+ModelCheck checkModel(uint8_t modelId, const std::optional<std::wstring>& serial,
+                      const std::wstring& firmwareModelCode) {
+  const std::wstring letters = lowerCase(serial.value_or(L"").substr(0, 3));
+  const std::wstring code = lowerCase(firmwareModelCode);
+  // Both sides hold at most three letters: an empty serial number fits only a package without
+  // main firmware.
+  const bool modelFits = QrCom::ModelTable::isFundoLine(modelId)
+                             ? code == L"fnx"
+                             : serial && letters == code.substr(0, 3);
+  if (!modelFits) return ModelCheck::OtherModel;
+  return letters == L"ob4" && modelId == kVantra ? ModelCheck::Emulation : ModelCheck::Fits;
+}
+
 bool FirmwareUploadControler::firmwareFits() {
   // A display that cannot tell its serial number cannot be checked: it is refused like one of
   // another model.
@@ -160,19 +174,14 @@ bool FirmwareUploadControler::firmwareFits() {
   } catch (const QrCom::QrException& failure) {
     diagnose(L"getSerialNumber", failure);
   }
-  const std::wstring letters = lowerCase(serial.value_or(L"").substr(0, 3));
   firmwareModelCode_ = lowerCase(firmwareModelCode_);
-  const bool fundo = device_->isFundoFamily();
-  // Both sides hold at most three letters: an empty serial number fits only a package without
-  // main firmware.
-  const bool modelFits =
-      fundo ? firmwareModelCode_ == L"fnx" : serial && letters == firmwareModelCode_.substr(0, 3);
-  if (!modelFits) {
+  const ModelCheck check = checkModel(device_->getModelId(), serial, firmwareModelCode_);
+  if (check == ModelCheck::OtherModel) {
     ui_.showMessage(formatText(text(kStrWrongModel, kMessageLength), {serial.value_or(L"")}),
                     MessageKind::Error);
     return false;
   }
-  if (fundo) {
+  if (device_->isFundoFamily()) {
     std::wstring version;
     try {
       version = device_->getFirmwareVersionPrefix();
@@ -185,7 +194,7 @@ bool FirmwareUploadControler::firmwareFits() {
       return false;
     }
   }
-  if (letters == L"ob4" && device_->getModelId() == kVantra) {
+  if (check == ModelCheck::Emulation) {
     ui_.showMessage(text(kStrDeactivateEmulation, kMessageLength), MessageKind::Error);
     return false;
   }

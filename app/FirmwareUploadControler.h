@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,15 @@ using DeviceSearch = std::function<void(QrCom::DeviceList& devices)>;
 // interface of the family, at the same time; displays that take a firmware upload.
 QrCom::SearchRequest updaterSearchRequest(bool usb);
 DeviceSearch parallelSearch(bool usb);
+
+// The model and emulation checks of an update, on what they depend: a `modelId` display that
+// tells `serial` (none: it cannot) and main firmware whose file name begins with
+// `firmwareModelCode`, in any case. The Fundo line takes only "fnx" firmware, any other model
+// the firmware of its serial number's first three letters; a Vantra that tells an "ob4" serial
+// number is emulating one.
+enum class ModelCheck { Fits, OtherModel, Emulation };
+ModelCheck checkModel(uint8_t modelId, const std::optional<std::wstring>& serial,
+                      const std::wstring& firmwareModelCode);
 
 class FirmwareUploadControler;
 

@@ -61,6 +61,15 @@ void collectLegacyPackage(const std::wstring& folder, PackageFiles& package) {
 
 }  // namespace
 
+std::optional<FoundFile> findMainFirmware(const std::wstring& folder) {
+  if (!folderExists(folder)) return std::nullopt;
+  if (std::optional<FoundFile> found = findFirstFile(folder, L"*.h00")) return found;
+  for (FoundFile& file : findFiles(folder, L"*.hex")) {
+    if (!sameName(file.name, L"8051.hex")) return std::move(file);
+  }
+  return std::nullopt;
+}
+
 bool isLegacyPackageModel(uint8_t modelId) {
   return QrCom::ModelTable::isLegacyLine(modelId);
 }

@@ -3,8 +3,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "app/FileSearch.h"
 
 namespace QrApp {
 
@@ -56,6 +59,10 @@ inline bool receivesSystemFiles(uint8_t modelId) {
 // `bluetooth`: services 29, 30, 38). Slot 0 is left as it is.
 void collectPackageFiles(const std::wstring& folder, uint8_t modelId, bool braille, bool usb,
                          bool bluetooth, PackageFiles& package);
+
+// The main firmware of `folder` by the general rule: the first *.h00, else the first *.hex other
+// than the Braille processor's 8051.hex. None when there is no such file or folder.
+std::optional<FoundFile> findMainFirmware(const std::wstring& folder);
 
 // The size of `name` in `folder` (its low 32 bits); 0 when there is no such file.
 uint64_t localFileSize(const std::wstring& folder, const std::wstring& name);

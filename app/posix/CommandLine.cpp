@@ -11,8 +11,8 @@ namespace {
 bool applyOption(const std::string& name, const std::optional<std::string>& inlineValue,
                  const std::vector<std::string>& arguments, std::size_t& index, Options& options,
                  std::string& error) {
-  const bool takesValue =
-      name == "--port" || name == "--lang" || name == "--trace" || name == "--serial";
+  const bool takesValue = name == "--port" || name == "--lang" || name == "--trace" ||
+                          name == "--serial" || name == "--model";
   if (!takesValue && inlineValue) {
     error = "option " + name + " takes no value";
     return false;
@@ -49,6 +49,12 @@ bool applyOption(const std::string& name, const std::optional<std::string>& inli
       return false;
     }
     options.serials.push_back(QrCom::fromUtf8(value));
+  } else if (name == "--model") {
+    if (value.empty()) {
+      error = "option --model needs a model name or id";
+      return false;
+    }
+    options.model = value;
   } else if (name == "--trace") {
     if (value.empty()) {
       error = "option --trace needs a file";
@@ -63,6 +69,8 @@ bool applyOption(const std::string& name, const std::optional<std::string>& inli
     options.json = true;
   } else if (name == "--yes") {
     options.yes = true;
+  } else if (name == "--check") {
+    options.check = true;
   } else if (name == "--all") {
     options.all = true;
   } else if (name == "--verbose") {
@@ -111,6 +119,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   }
   if (options.all && !options.folder) parsed.error = "option --all needs FOLDER";
   if (options.all && options.list) parsed.error = "option --all does not go with --list";
+  if (options.check && !options.folder) parsed.error = "option --check needs FOLDER";
+  if (options.check && (options.list || options.all)) {
+    parsed.error = "option --check goes with neither --list nor --all";
+  }
+  if (options.model && !options.check) parsed.error = "option --model needs --check";
   return parsed;
 }
 
@@ -153,6 +166,15 @@ Options:
                  fit are left alone. Exit status 0 only when every display that
                  fits was updated, 1 when one failed, 5 when none fits. With
                  --serial: only the displays with those serial numbers
+  --check        check the package in FOLDER without a display: verify every
+                 firmware record (hex digits, lengths, checksums) and list what an
+                 update would send, in order, and which displays it fits. Exit
+                 status 0 when it would go, 1 when a file is damaged, 5 when it
+                 does not fit
+  --model NAME|ID
+                 with --check: the model the package is meant for (its name,
+                 such as "Corlet" or "Selvar 40", or its model id); without it
+                 only the main firmware is checked
   --verbose      print the library's failure texts and debug lines on stderr
   --trace FILE   write every byte exchanged with the displays into FILE, for
                  support (the variable QUORLIN_TRACE names the file too)
@@ -162,7 +184,8 @@ Options:
 Exit status:
   0  the update succeeded
   1  the update failed or was cancelled, or the display did not answer again
-     within 60 seconds after it (or another display answered in its place)
+     within 60 seconds after it (or another display answered in its place);
+     with --check: a file of the package is damaged
   2  usage error
   3  no display found
   4  declined: No to the confirmation, or a question cancelled

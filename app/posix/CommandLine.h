@@ -27,6 +27,8 @@ struct Options {
   bool yes = false;                    // --yes
   std::vector<std::wstring> serials;   // --serial SERIAL: these displays, one after the other
   bool all = false;                    // --all: every display found, at the same time
+  bool check = false;                  // --check: the package in FOLDER, without a display
+  std::optional<std::string> model;    // --model NAME|ID, with --check
   bool verbose = false;                // --verbose
   std::optional<std::string> trace;    // --trace FILE, else $QUORLIN_TRACE when set
   bool help = false;                   // --help

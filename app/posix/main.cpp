@@ -20,6 +20,7 @@
 #include "app/posix/DisplayListing.h"
 #include "app/posix/FleetUpdate.h"
 #include "app/posix/Locale.h"
+#include "app/posix/PackageCheck.h"
 #include "app/posix/PortHolders.h"
 #include "app/posix/SettingsFile.h"
 #include "app/posix/TerminalTexts.h"
@@ -28,6 +29,7 @@
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
 #include "qrcom/device/DeviceList.h"
+#include "qrcom/device/ModelTable.h"
 #include "qrcom/port/HidEnumeration.h"
 #include "qrcom/port/PortTrace.h"
 #include "qrcom/port/PosixPortTable.h"
@@ -130,6 +132,20 @@ int listDisplays(bool usb, bool json, const std::vector<std::wstring>& serials, 
   return listed.empty() ? kExitNoDevice : kExitSuccess;
 }
 
+// --check: nothing is opened but the folder.
+int checkPackageOf(const std::wstring& folder, const std::optional<std::string>& model,
+                   uint16_t language) {
+  const uint8_t modelId = model ? QrCom::ModelTable::modelIdNamed(QrCom::fromUtf8(*model)) : 0;
+  if (model && modelId == 0) {
+    std::fprintf(stderr, "quorlin-updater: no model is named '%s'\nTry 'quorlin-updater --help'.\n",
+                 model->c_str());
+    return kExitUsage;
+  }
+  const PackageCheck check = checkPackage(folder, modelId, language);
+  std::fputs(QrCom::toUtf8(check.report).c_str(), stdout);
+  return check.exitStatus;
+}
+
 int exitStatus(UpdateOutcome outcome) {
   switch (outcome) {
     case UpdateOutcome::Succeeded:
@@ -165,6 +181,7 @@ int updaterMain(const std::vector<std::string>& arguments) {
   const uint16_t language = options.language.value_or(languageFromEnvironment());
   uiLanguage().languageId = language;
   QrCom::setVerboseDebugOutput(options.verbose);
+  if (options.check) return checkPackageOf(*options.folder, options.model, language);
   if (!options.ports.empty()) QrCom::portTable().setPaths(options.ports);
   const char* traceVariable = std::getenv("QUORLIN_TRACE");
   const std::string trace = options.trace.value_or(traceVariable != nullptr ? traceVariable : "");

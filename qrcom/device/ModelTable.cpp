@@ -1,6 +1,7 @@
 #include "qrcom/device/ModelTable.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <initializer_list>
 
 namespace QrCom {
@@ -72,6 +73,17 @@ const wchar_t* modelName(uint8_t modelId) {
 int cellCount(uint8_t modelId) {
   const Model* model = find(modelId);
   return model != nullptr ? model->cells : 0;
+}
+
+uint8_t modelIdNamed(const std::wstring& nameOrId) {
+  const auto same = [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); };
+  for (const Model& model : kModels) {
+    const std::wstring name = model.name;
+    const bool named = !name.empty() &&
+                       std::equal(name.begin(), name.end(), nameOrId.begin(), nameOrId.end(), same);
+    if (named || std::to_wstring(model.id) == nameOrId) return model.id;
+  }
+  return 0;
 }
 
 bool isLegacyLine(uint8_t modelId) {

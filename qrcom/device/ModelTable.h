@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace QrCom {
 
@@ -12,6 +13,9 @@ namespace ModelTable {
 const wchar_t* modelName(uint8_t modelId);
 // 0 for ids the table does not know.
 int cellCount(uint8_t modelId);
+// The model the table knows by this name, in any case ("corlet" is 114), or by this id in
+// decimal ("114"); 0 for none. Where several ids share a name, the first.
+uint8_t modelIdNamed(const std::wstring& nameOrId);
 
 constexpr uint8_t kPageling = 144;
 
