@@ -26,13 +26,15 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
               options.version);
   // After "--" everything is the folder, even when it looks like an option.
   EXPECT_EQ(parseCommandLine({"--", "--yes"}).options.folder, L"--yes");
+  EXPECT_EQ(parseCommandLine({"--check", "/a", "--model", "Selvar 40"}).options.model, "Selvar 40");
   // The first error ends the parse.
   using Args = std::vector<std::string>;
   for (const Args& wrong :
        {Args{"--bogus", "--list"}, Args{"-h", "--list"}, Args{"--port=", "--list"},
         Args{"--yes=1", "--list"}, Args{"/a", "/b", "--list"}, Args{"", "--list"},
         Args{"--lang", "fr", "--list"}, Args{"--lang"}, Args{"--port"}, Args{"--all"},
-        Args{"--json", "/a"}}) {
+        Args{"--json", "/a"}, Args{"--check"}, Args{"--check", "--all", "/a"},
+        Args{"--model", "Corlet", "/a"}, Args{"--check", "--model=", "/a"}}) {
     EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
     EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();
   }
