@@ -167,10 +167,10 @@ Options:
                  fits was updated, 1 when one failed, 5 when none fits. With
                  --serial: only the displays with those serial numbers
   --check        check the package in FOLDER without a display: verify every
-                 firmware record (hex digits, lengths, checksums) and list what an
-                 update would send, in order, and which displays it fits. Exit
-                 status 0 when it would go, 1 when a file is damaged, 5 when it
-                 does not fit, 2 when there is no such folder
+                 firmware record (hex digits, lengths, checksums) and list what
+                 an update would send, in order, and which displays it fits.
+                 Exit status 0 when it would go, 1 when a file is damaged, 5
+                 when it does not fit, 2 when there is no such folder
   --model NAME|ID
                  with --check: the model the package is meant for (its name,
                  such as "Corlet" or "Selvar 40", or its model id); without it
