@@ -147,8 +147,8 @@ Options:
                  cannot tell), "link" ("serial" or "usb-hid") and "path". With
                  --all: one JSON object per line, each with the display's
                  "path" and "serial": {"status", "percent"} for each change,
-                 {"message": {"id", "kind", "text"}} for each message, {"result":
-                 "updated"|"failed"|"left-alone", "firmwareBefore",
+                 {"message": {"id", "kind", "text"}} for each message,
+                 {"result": "updated"|"failed"|"left-alone", "firmwareBefore",
                  "firmwareAfter"} at the end, then {"exitStatus"}; the texts for
                  people go to stderr
   --yes          answer the confirmation with Yes (with several displays the
