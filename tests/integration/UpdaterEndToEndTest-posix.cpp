@@ -207,6 +207,23 @@ TEST_F(UpdaterEndToEndTest, WithoutADisplayItSaysSo) {
   EXPECT_EQ(read("updater.txt"), "No Quorlin device found, which can be updated.\n");
 }
 
+// --check needs no display: the package fits a Corlet; a damaged record is found by its line; a
+// model the table does not know is a usage error.
+TEST_F(UpdaterEndToEndTest, CheckingAPackageWithoutADisplay) {
+  const std::vector<std::string> check = {QR_UPDATER_TOOL, "--check", package(), "--model"};
+  EXPECT_EQ(exitStatusOf(start(check + "corlet", "check.txt")), 0);
+  EXPECT_THAT(
+      read("check.txt"),
+      AllOf(HasSubstr("1. main firmware into flash bank 0: COR.H00"), HasSubstr("2. file: MSG.QSF"),
+            HasSubstr("Braille table \"Example\""), HasSubstr("begins with COR.\n")));
+  std::string firmware = dir.read(L"package/COR.H00");
+  firmware[firmware.find(":10", firmware.find(":10") + 1) + 1] = 'G';
+  dir.write(L"package/COR.H00", firmware);
+  EXPECT_EQ(exitStatusOf(start(check + "114", "check.txt")), 1);
+  EXPECT_THAT(read("check.txt"), HasSubstr("COR.H00 is damaged: line 2 holds"));
+  EXPECT_EQ(exitStatusOf(start(check + "Corlett", "check.txt")), 2);
+}
+
 // The screen reader gets the tty back after the cancel too.
 TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
   startEmulators({"model=114,version=3"}, {tty});
