@@ -83,6 +83,7 @@ TEST(PackageCheckTest, WhyAPackageDoesNotGo) {
   const std::string damaged = std::string(kTwoRecords) + ":00000001FE\n";
   const Case cases[] = {
       {L"COR340.H00", kTwoRecords, 0,
+       "  1. main firmware: COR340.H00, 2 records\n"
        "It fits a display whose serial number begins with COR.\n"
        "--model NAME names the other files an update of that model sends.\n",
        0},
