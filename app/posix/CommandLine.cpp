@@ -114,8 +114,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   const Options& options = parsed.options;
-  if (options.json && !options.list && !options.all) {
-    parsed.error = "option --json needs --list or --all";
+  if (options.json && !options.list && !options.folder) {
+    parsed.error = "option --json needs --list or FOLDER";
   }
   if (options.all && !options.folder) parsed.error = "option --all needs FOLDER";
   if (options.all && options.list) parsed.error = "option --all does not go with --list";
@@ -145,8 +145,11 @@ Options:
   --json         with --list: one JSON array, an object per display with
                  "modelId", "model", "serial", "firmware" (null when the display
                  cannot tell), "link" ("serial" or "usb-hid") and "path". With
-                 --all: one JSON object per line, each with the display's
-                 "path" and "serial": {"status", "percent"} for each change,
+                 FOLDER: the update of the one display found (name it with
+                 --serial when there are several) or with --all of every one,
+                 asking nothing, as one JSON object per line, each with the
+                 display's "path" and "serial": {"status", "percent"} for each
+                 change,
                  {"message": {"id", "kind", "text"}} for each message,
                  {"result": "updated"|"failed"|"left-alone", "firmwareBefore",
                  "firmwareAfter"} at the end, then {"exitStatus"}; the texts for

@@ -23,7 +23,7 @@ struct Options {
   bool noUsb = false;                  // --no-usb
   std::optional<uint16_t> language;    // --lang de|en
   bool list = false;                   // --list
-  bool json = false;                   // --json, with --list
+  bool json = false;                   // --json, with --list or FOLDER
   bool yes = false;                    // --yes
   std::vector<std::wstring> serials;   // --serial SERIAL: these displays, one after the other
   bool all = false;                    // --all: every display found, at the same time

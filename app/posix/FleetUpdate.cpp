@@ -8,6 +8,7 @@
 
 #include "app/DevicePort.h"
 #include "app/LocalizedStrings.h"
+#include "app/TextFormat.h"
 #include "app/posix/ComeBackCheck.h"
 #include "app/posix/CommandLine.h"
 #include "app/posix/DisplayListing.h"
@@ -48,7 +49,7 @@ void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring&
 }  // namespace
 
 int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
-              int output, int notes) {
+              bool one, int output, int notes) {
   const auto say = [language, notes](TerminalText text) {
     writeFully(notes, QrCom::toUtf8(terminalText(text, language)) + "\n");
   };
@@ -59,6 +60,14 @@ int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t l
                QrCom::toUtf8(loadLocalizedString(kStrNoDevice, language, kCaptionLength)) + "\n");
     if (json) writeFully(output, exitEvent(kExitNoDevice));
     return kExitNoDevice;
+  }
+  if (one && devices.count() > 1) {
+    const std::wstring found = std::to_wstring(devices.count());
+    writeFully(notes, QrCom::toUtf8(formatText(
+                          terminalText(TerminalText::kTxtSeveralDisplays, language), {found})) +
+                          "\n");
+    if (json) writeFully(output, exitEvent(kExitUsage));
+    return kExitUsage;
   }
   using Style = FleetBoard::Style;
   FleetBoard board(json                  ? Style::Json

@@ -12,8 +12,9 @@ namespace QrApp {
 // fit are left alone. Shows one row per display on `output` while they run and a summary line
 // per display at the end; Ctrl+C cancels them all. The exit status: 0 when every display that
 // fits was updated, 1 when one failed or was cancelled, 3 with no display, 5 when none fits.
-// With `json` the output is JSON lines (UpdateEvents.h); texts for people go to `notes`.
+// With `json` the output is JSON lines (UpdateEvents.h); texts for people go to `notes`. With
+// `one`, several displays found are a usage error (exit status 2): nothing is updated.
 int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
-              int output, int notes);
+              bool one, int output, int notes);
 
 }  // namespace QrApp

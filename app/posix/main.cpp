@@ -191,11 +191,12 @@ int updaterMain(const std::vector<std::string>& arguments) {
   if (options.list) {
     return listDisplays(!options.noUsb, options.json, options.serials, language);
   }
-  if (options.all) {
+  // --json without --all updates the one display found, as --all would.
+  if (options.all || options.json) {
     std::FILE* notes = options.json ? stderr : stdout;
     std::fflush(stdout);
     return updateAll(searchFor(!options.noUsb, options.serials, language, notes), *options.folder,
-                     language, options.json, STDOUT_FILENO, fileno(notes));
+                     language, options.json, !options.all, STDOUT_FILENO, fileno(notes));
   }
 
   std::fflush(stdout);

@@ -33,7 +33,7 @@ TEST(CommandLineTest, EveryOptionInBothFormsAndTheUsageErrors) {
        {Args{"--bogus", "--list"}, Args{"-h", "--list"}, Args{"--port=", "--list"},
         Args{"--yes=1", "--list"}, Args{"/a", "/b", "--list"}, Args{"", "--list"},
         Args{"--lang", "fr", "--list"}, Args{"--lang"}, Args{"--port"}, Args{"--all"},
-        Args{"--json", "/a"}, Args{"--check"}, Args{"--check", "--all", "/a"},
+        Args{"--json", "--yes"}, Args{"--check"}, Args{"--check", "--all", "/a"},
         Args{"--model", "Corlet", "/a"}, Args{"--check", "--model=", "/a"}}) {
     EXPECT_NE(parseCommandLine(wrong).error, "") << wrong.front();
     EXPECT_FALSE(parseCommandLine(wrong).options.list) << wrong.front();

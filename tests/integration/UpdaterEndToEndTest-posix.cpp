@@ -261,6 +261,11 @@ TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
 TEST_F(UpdaterEndToEndTest, CtrlCCancelsEveryUpdateOfAll) {
   const std::vector<std::string> links = {root / "a", root / "b"};
   startEmulators({"model=114,version=3", "model=114,version=3,serial=COR-22-00999"}, links);
+  // Without --all, --json updates one display: two found are one too many.
+  const std::vector<std::string> one = {QR_UPDATER_TOOL, "--json", "--no-usb", "--port",
+                                        links[0],        "--port", links[1]};
+  EXPECT_EQ(exitStatusOf(start(one + package(), "one.txt")), 2);
+  EXPECT_THAT(read("one.txt"), HasSubstr("2 displays were found: name one with --serial"));
   const pid_t updater = startUpdatingAll(links, {"--json"});
   ASSERT_TRUE(within(30, [&] {
     return shows(links[0] + R"(","percent":0,"serial":"COR-22-00417","status":"Erasing)") &&
