@@ -63,6 +63,11 @@ void Display::receive(const uint8_t* data, size_t length) {
     scheduledFaults_.reset();
     setFaults(faults);
   }
+  if (powerCut_ == hostWrites_) {
+    powerCut_.reset();
+    losePower();
+    return;
+  }
   if (trace_) trace_({TraceEvent::FromHost, Bytes(data, data + length)});
   for (size_t i = 0; i < length; ++i) {
     // Checked per byte: a module may pull the plug in the middle of what the host wrote.
@@ -249,6 +254,18 @@ void Display::plugIn() {
   auto guard = lock();
   faults_.unplugged = false;
   changed();
+}
+
+void Display::cutPowerAtWrite(uint32_t write) {
+  auto guard = lock();
+  powerCut_ = write;
+}
+
+void Display::losePower() {
+  pending_.clear();
+  endDialogue();
+  if (mode_ != Mode::BootLoader && mode_ != Mode::Iap) mode_ = Mode::Normal;
+  leaveUsb(1000);
 }
 
 uint32_t Display::hostWrites() const {

@@ -127,6 +127,12 @@ class Display {
   // `faults` take the place of the present ones when the host's write number `write` (as
   // hostWrites() counts) arrives, before the display hears it: a fault at a chosen step.
   void setFaultsAtWrite(uint32_t write, const Faults& faults);
+  // The display loses its power when the host's write number `write` arrives, before it hears
+  // it, and is back at once, as a real one comes back: the dialogue and the answers in flight
+  // are lost, every module starts afresh with what it had stored, a display in its boot loader
+  // or IAP loader starts there again and any other in its firmware; on USB it leaves the bus
+  // for a second.
+  void cutPowerAtWrite(uint32_t write);
 
   // --- USB: a display that restarts leaves the bus and comes back as a new device
   // Leaves the bus now and returns `awayMs` later.
@@ -144,6 +150,7 @@ class Display {
   void addModule(std::unique_ptr<Module> module);
   void routePacket(const Packet& packet);
   void changed();
+  void losePower();
   uint8_t noise();
 
   mutable std::recursive_mutex mutex_;
@@ -156,6 +163,7 @@ class Display {
   Faults faults_;
   uint32_t hostWrites_ = 0;
   std::optional<std::pair<uint32_t, Faults>> scheduledFaults_;
+  std::optional<uint32_t> powerCut_;
   uint32_t hostLineRate_ = 0;
   std::optional<uint32_t> usbReturn_;
   uint32_t usbLeft_ = 0;

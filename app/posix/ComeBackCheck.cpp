@@ -14,6 +14,7 @@ void ComeBackCheck::before(QrCom::QuorlinDevice& device) {
   const ListedDisplay listed = listedDisplay(device, language_);
   serial_ = listed.serial;
   firmwareBefore_ = listed.firmware;
+  if (settings_ != nullptr) settings_->rememberModel(serial_, listed.modelId);
 }
 
 bool ComeBackCheck::after(QrCom::QuorlinDevice& device, std::wstring& report) {

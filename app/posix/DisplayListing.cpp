@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/DevicePort.h"
+#include "app/posix/TerminalTexts.h"
 #include "qrcom/base/DebugOutput.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
@@ -42,6 +43,9 @@ ListedDisplay listedDisplay(const QrCom::QuorlinDevice& device, uint16_t languag
   listed.usbHid = device.isUsbHid();
   listed.path = listed.usbHid ? device.hidDevicePath() : QrCom::comPortName(device.getPortNumber());
   listed.link = devicePortText(device, language);
+  if (device.isWaitingInBootLoader()) {
+    listed.waiting = terminalText(TerminalText::kTxtInBootLoader, language);
+  }
   return listed;
 }
 
@@ -49,7 +53,8 @@ std::string displaysAsLines(const std::vector<ListedDisplay>& displays) {
   std::string lines;
   for (const ListedDisplay& display : displays) {
     lines += QrCom::toUtf8(display.model) + '\t' + textOrDash(display.serial) + '\t' +
-             textOrDash(display.firmware) + '\t' + QrCom::toUtf8(display.link) + '\n';
+             textOrDash(display.firmware) + '\t' + QrCom::toUtf8(display.link) +
+             (display.waiting.empty() ? "" : '\t' + QrCom::toUtf8(display.waiting)) + '\n';
   }
   return lines;
 }
@@ -62,7 +67,8 @@ std::string displaysAsJson(const std::vector<ListedDisplay>& displays) {
                     {"serial", textOrNull(display.serial)},
                     {"firmware", textOrNull(display.firmware)},
                     {"link", display.usbHid ? "usb-hid" : "serial"},
-                    {"path", QrCom::toUtf8(display.path)}});
+                    {"path", QrCom::toUtf8(display.path)},
+                    {"state", display.waiting.empty() ? "running" : "boot-loader"}});
   }
   return list.dump() + "\n";
 }

@@ -33,14 +33,14 @@ class NoSettings : public FolderSettings {
 
 // One display's update: its own controller, whose search hands over the display found.
 void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring& folder,
-               uint16_t language, FleetBoard& board, std::size_t row) {
+               uint16_t language, SettingsFile& settings, FleetBoard& board, std::size_t row) {
   FleetUi ui(board, row);
-  NoSettings settings;
+  NoSettings noFolder;
   auto found = std::make_shared<std::unique_ptr<QrCom::QuorlinDevice>>(std::move(device));
-  FirmwareUploadControler controller(ui, settings, [found](QrCom::DeviceList& devices) {
+  FirmwareUploadControler controller(ui, noFolder, [found](QrCom::DeviceList& devices) {
     if (*found) devices.insertSorted(std::move(*found));
   });
-  ComeBackCheck check(language);
+  ComeBackCheck check(language, &settings);
   controller.setWitness(&check);
   const UpdateOutcome outcome = updateFromCommandLine(controller, folder);
   board.finish(row, outcome, check.firmwareBefore(), check.firmwareAfter());
@@ -49,7 +49,7 @@ void updateOne(std::unique_ptr<QrCom::QuorlinDevice> device, const std::wstring&
 }  // namespace
 
 int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
-              bool one, int output, int notes) {
+              bool one, SettingsFile& settings, int output, int notes) {
   const auto say = [language, notes](TerminalText text) {
     writeFully(notes, QrCom::toUtf8(terminalText(text, language)) + "\n");
   };
@@ -82,7 +82,8 @@ int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t l
     const ListedDisplay listed = listedDisplay(*device, language);
     const std::size_t row = board.addRow(
         deviceDescription(deviceLabel(*device, language), language), {listed.path, listed.serial});
-    updates.emplace_back(updateOne, std::move(device), folder, language, std::ref(board), row);
+    updates.emplace_back(updateOne, std::move(device), folder, language, std::ref(settings),
+                         std::ref(board), row);
   }
   bool cancelling = false;
   while (!board.allFinished()) {

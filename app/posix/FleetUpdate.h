@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/FirmwareUploadControler.h"
+#include "app/posix/SettingsFile.h"
 
 namespace QrApp {
 
@@ -13,8 +14,9 @@ namespace QrApp {
 // per display at the end; Ctrl+C cancels them all. The exit status: 0 when every display that
 // fits was updated, 1 when one failed or was cancelled, 3 with no display, 5 when none fits.
 // With `json` the output is JSON lines (UpdateEvents.h); texts for people go to `notes`. With
-// `one`, several displays found are a usage error (exit status 2): nothing is updated.
+// `one`, several displays found are a usage error (exit status 2): nothing is updated. The
+// model of each display is remembered in `settings`.
 int updateAll(const DeviceSearch& search, const std::wstring& folder, uint16_t language, bool json,
-              bool one, int output, int notes);
+              bool one, SettingsFile& settings, int output, int notes);
 
 }  // namespace QrApp

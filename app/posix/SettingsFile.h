@@ -1,13 +1,16 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/FolderSettings.h"
 
 namespace QrApp {
 
-// The last folder in a small text file of "key=value" lines; the folder is the value of
-// lastUpdaterPath. Other lines are kept when the folder is written.
+// What the program keeps between runs, in a small text file of "key=value" lines: the last
+// folder (lastUpdaterPath) and the model of each display updated ("display:SERIAL"), which a
+// display waiting in its boot loader does not tell. Other lines are kept when one is written.
 class SettingsFile : public FolderSettings {
  public:
   // An empty path stores nothing.
@@ -15,8 +18,14 @@ class SettingsFile : public FolderSettings {
 
   std::optional<std::wstring> readLastFolder() override;
   void writeLastFolder(const std::wstring& folder) override;
+  void rememberModel(const std::wstring& serial, uint8_t modelId);
+  std::optional<uint8_t> rememberedModel(const std::wstring& serial) const;
 
  private:
+  std::optional<std::string> read(const std::string& key) const;
+  // A value or key with a line end, or a key with "=", is not stored.
+  void write(const std::string& key, const std::string& value);
+
   std::string path_;
 };
 

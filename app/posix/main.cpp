@@ -25,6 +25,7 @@
 #include "app/posix/SettingsFile.h"
 #include "app/posix/TerminalTexts.h"
 #include "app/posix/TerminalUi.h"
+#include "app/posix/WaitingDisplays.h"
 #include "qrcom/base/DebugOutput.h"
 #include "qrcom/base/QrException.h"
 #include "qrcom/base/Utf8.h"
@@ -58,9 +59,10 @@ void print(const std::wstring& line) {
 // The program's search. Afterwards the programs are named that keep a candidate tty busy (the
 // search could not use it) or share a display's hidraw node (they talk to the display too):
 // the user may not know who has it.
-DeviceSearch searchNamingHolders(bool usb, uint16_t language, std::FILE* notes) {
-  return [usb, language, notes](QrCom::DeviceList& devices) {
-    parallelSearch(usb)(devices);
+DeviceSearch searchNamingHolders(bool usb, const SettingsFile& settings, uint16_t language,
+                                 std::FILE* notes) {
+  return [usb, &settings, language, notes](QrCom::DeviceList& devices) {
+    searchWithWaitingDisplays(usb, settings, language, notes)(devices);
     std::vector<std::string> candidates;
     for (const int number : QrCom::portTable().numbers()) {
       const std::string path = QrCom::portTable().path(number);
@@ -75,6 +77,7 @@ DeviceSearch searchNamingHolders(bool usb, uint16_t language, std::FILE* notes) 
     for (const PortHolder& holder : findPortHolders(candidates)) {
       std::fputs((QrCom::toUtf8(portHolderText(holder, language)) + "\n").c_str(), notes);
     }
+    std::fflush(notes);
   };
 }
 
@@ -105,21 +108,24 @@ DeviceSearch keepingSerials(DeviceSearch search, const std::vector<std::wstring>
           formatText(terminalText(TerminalText::kTxtSerialNotFound, language), {serials[i]});
       std::fputs((QrCom::toUtf8(note) + "\n").c_str(), notes);
     }
+    std::fflush(notes);
   };
 }
 
 // The search of a run: every display, or those with the serial numbers given.
-DeviceSearch searchFor(bool usb, const std::vector<std::wstring>& serials, uint16_t language,
+DeviceSearch searchFor(bool usb, const SettingsFile& settings,
+                       const std::vector<std::wstring>& serials, uint16_t language,
                        std::FILE* notes) {
-  DeviceSearch search = searchNamingHolders(usb, language, notes);
+  DeviceSearch search = searchNamingHolders(usb, settings, language, notes);
   return serials.empty() ? search : keepingSerials(search, serials, language, notes);
 }
 
 // --list: lines for people, or with --json one JSON array for programs (the notes then go to
 // stderr, and no display is an empty array).
-int listDisplays(bool usb, bool json, const std::vector<std::wstring>& serials, uint16_t language) {
+int listDisplays(bool usb, const SettingsFile& settings, bool json,
+                 const std::vector<std::wstring>& serials, uint16_t language) {
   QrCom::DeviceList devices;
-  searchFor(usb, serials, language, json ? stderr : stdout)(devices);
+  searchFor(usb, settings, serials, language, json ? stderr : stdout)(devices);
   std::vector<ListedDisplay> listed;
   for (uint32_t index = 0; index < devices.count(); ++index) {
     listed.push_back(listedDisplay(devices.at(static_cast<int>(index)), language));
@@ -188,19 +194,20 @@ int updaterMain(const std::vector<std::string>& arguments) {
   if (!trace.empty()) QrCom::startPortTrace(QrCom::fromUtf8(trace));
   // A display the screen reader holds is borrowed from its daemon, as on Windows.
   QrCom::useScreenReaderDaemon(std::string());
+  SettingsFile settings(defaultSettingsPath());
   if (options.list) {
-    return listDisplays(!options.noUsb, options.json, options.serials, language);
+    return listDisplays(!options.noUsb, settings, options.json, options.serials, language);
   }
   // --json without --all updates the one display found, as --all would.
   if (options.all || options.json) {
     std::FILE* notes = options.json ? stderr : stdout;
     std::fflush(stdout);
-    return updateAll(searchFor(!options.noUsb, options.serials, language, notes), *options.folder,
-                     language, options.json, !options.all, STDOUT_FILENO, fileno(notes));
+    return updateAll(searchFor(!options.noUsb, settings, options.serials, language, notes),
+                     *options.folder, language, options.json, !options.all, settings, STDOUT_FILENO,
+                     fileno(notes));
   }
 
   std::fflush(stdout);
-  SettingsFile settings(defaultSettingsPath());
   std::unique_ptr<TerminalUi> ui =
       options.yes
           ? std::make_unique<ConfirmingUi>(STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO, language)
@@ -212,9 +219,9 @@ int updaterMain(const std::vector<std::string>& arguments) {
   if (runs.empty()) runs.emplace_back();
   int status = kExitSuccess;
   for (const std::vector<std::wstring>& serials : runs) {
-    FirmwareUploadControler controller(*ui, settings,
-                                       searchFor(!options.noUsb, serials, language, stdout));
-    ComeBackCheck check(language);
+    FirmwareUploadControler controller(
+        *ui, settings, searchFor(!options.noUsb, settings, serials, language, stdout));
+    ComeBackCheck check(language, &settings);
     controller.setWitness(&check);
     const int result = exitStatus(updateFromCommandLine(controller, options.folder.value_or(L"")));
     if (status == kExitSuccess) status = result;

@@ -38,7 +38,10 @@ const char kToolUsage[] =
     "                  next identical request on a pty\n"
     "  --control FIFO  creates FIFO and reads lines \"N FAULTS\" from it: display N (from 1)\n"
     "                  gets exactly the faults listed (delay=, garbage=, wrong, silent, busy,\n"
-    "                  unplug); \"N\" alone clears them and plugs the display back in\n";
+    "                  unplug); \"N\" alone clears them and plugs the display back in;\n"
+    "                  \"N power-cut\" cuts its power at the host's next write and\n"
+    "                  brings it back as a real one: an older display in the middle of\n"
+    "                  its main firmware then waits in its boot loader\n";
 
 namespace {
 
@@ -174,7 +177,9 @@ ControlCommand parseControlLine(const std::string& line) {
   if (blank == std::string::npos) return command;
   forEachItem(line.substr(blank + 1),
               [&command](const std::string& key, const std::string& value, bool word) {
-                if (key == "unplug" && word) {
+                if (key == "power-cut" && word) {
+                  command.powerCut = true;
+                } else if (key == "unplug" && word) {
                   command.faults.unplugged = true;
                 } else if (!applyFault(key, value, word, command.faults)) {
                   unknown(key, value, word);

@@ -34,6 +34,7 @@ struct ToolOptions {
 struct ControlCommand {
   size_t display = 0;
   Faults faults;
+  bool powerCut = false;  // "N power-cut": at the host's next write; the faults stay
 };
 
 // Both throw std::invalid_argument with a message for the user.

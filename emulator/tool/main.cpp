@@ -45,7 +45,12 @@ void obey(const std::string& line, std::vector<std::unique_ptr<QrEmu::Display>>&
   try {
     const QrEmu::ControlCommand command = QrEmu::parseControlLine(line);
     if (command.display > displays.size()) throw std::invalid_argument("no such display");
-    displays[command.display - 1]->setFaults(command.faults);
+    QrEmu::Display& display = *displays[command.display - 1];
+    if (command.powerCut) {
+      display.cutPowerAtWrite(display.hostWrites() + 1);
+    } else {
+      display.setFaults(command.faults);
+    }
   } catch (const std::invalid_argument& error) {
     std::fprintf(stderr, "quorlin-emulator: control \"%s\": %s\n", line.c_str(), error.what());
   }

@@ -111,6 +111,9 @@ QRCOM_EXCEPTION(CannotDeleteFlashException, FirmwareUpdateException, onCannotDel
 QRCOM_EXCEPTION(ErrorWhileLoadingHexFileException, FirmwareUpdateException,
                 onErrorWhileLoadingHexFile)
 QRCOM_EXCEPTION(NoDeviceFoundException, FirmwareUpdateException, onNoDeviceFound)
+// No display, but one that answered the wake byte with 0xFE alone, as an older display waiting
+// in its boot loader does; handled as NoDeviceFoundException.
+QRCOM_ABSTRACT_EXCEPTION(WaitingInBootLoaderException, NoDeviceFoundException)
 QRCOM_EXCEPTION(WrongAmountOfHexFilesException, FirmwareUpdateException, onWrongAmountOfHexFiles)
 QRCOM_EXCEPTION(HexFilesAreEmptyException, FirmwareUpdateException, onHexFilesAreEmpty)
 

@@ -144,6 +144,9 @@ void DeviceList::search(const SearchRequest& request) {
   for (auto& job : jobs) {
     if (job->retry) probe(*job);
     if (job->result) insertSorted(std::move(job->result));
+    if (job->waitingInBootLoader && request.waitingInBootLoader != nullptr) {
+      request.waitingInBootLoader->push_back(job->comPortNumber);
+    }
   }
   if (request.observer != nullptr) request.observer->searchFinished();
 }

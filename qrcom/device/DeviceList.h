@@ -29,6 +29,9 @@ struct SearchRequest {
   std::vector<int> comPortNumbers;  // probed in this order (searchSequential: ascending, once)
   std::set<int> serviceFilter;      // a display is kept when it offers one of these services
   SearchObserver* observer = nullptr;
+  // When set, search() lists here the COM ports on which a display waits in its boot loader
+  // (WaitingInBootLoaderException), in the order probed.
+  std::vector<int>* waitingInBootLoader = nullptr;
 };
 
 // The displays found attached, owned and ordered by port number (USB-HID displays, number 0,

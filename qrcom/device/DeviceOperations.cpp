@@ -310,6 +310,8 @@ void QuorlinDevice::updateDeviceProperties() {
       throw LostConnectionException(
           compose(kUpdatePropertiesContext, L"\n\nCannot get updated protocol version.\n\n"));
     }
+    // A version comes from the display's firmware, never from its boot loader.
+    waitingInBootLoader_ = false;
     // Built aside first: if a strategy's first read fails, the device keeps the old ones.
     Strategies fresh = selectStrategies(port, version);
     std::lock_guard<NativeMutex> guard(lock_);

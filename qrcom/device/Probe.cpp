@@ -14,6 +14,7 @@ bool offersOneOf(const QuorlinDevice& device, const std::set<int>& serviceIds) {
 void probe(ProbeJob& job) {
   job.result.reset();
   job.retry = false;
+  job.waitingInBootLoader = false;
   try {
     if (job.comPortNumber != 0 || job.hidDevicePath.empty()) {
       const QuorlinDevice device(job.comPortNumber);
@@ -26,6 +27,8 @@ void probe(ProbeJob& job) {
     job.retry = true;
   } catch (const CannotWriteToPortException&) {
     job.retry = true;
+  } catch (const WaitingInBootLoaderException&) {
+    job.waitingInBootLoader = true;
   } catch (...) {
     // No display there, or not one that answers properly: not a candidate.
   }

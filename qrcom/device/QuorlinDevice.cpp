@@ -27,10 +27,21 @@ QuorlinDevice::QuorlinDevice(const std::wstring& hidDevicePath) : hidDevicePath_
   identify(openPort());
 }
 
+QuorlinDevice::QuorlinDevice(int comPortNumber, uint8_t modelId, InBootLoader)
+    : comPortNumber_(comPortNumber), modelId_(modelId), waitingInBootLoader_(true) {
+  strategies_ = selectStrategies(*openPort(), 0);
+}
+
+std::unique_ptr<QuorlinDevice> QuorlinDevice::waitingInBootLoader(int comPortNumber,
+                                                                  uint8_t modelId) {
+  return std::unique_ptr<QuorlinDevice>(new QuorlinDevice(comPortNumber, modelId, InBootLoader()));
+}
+
 QuorlinDevice::QuorlinDevice(const QuorlinDevice& other)
     : comPortNumber_(other.comPortNumber_),
       modelId_(other.modelId_),
       hidDevicePath_(other.comPortNumber_ == 0 ? other.hidDevicePath_ : std::wstring()),
+      waitingInBootLoader_(other.waitingInBootLoader_.load()),
       monitorSink_(other.monitorSink_.load()),
       workingDirectory_(other.workingDirectory_) {
   const Strategies& from = other.strategies_;
@@ -53,18 +64,29 @@ std::unique_ptr<QuorlinDevice> QuorlinDevice::clone() const {
 }
 
 void QuorlinDevice::identify(std::unique_ptr<SerialPort> port) {
-  modelId_ = identifyModel(*port);
+  bool awakeAlone = false;
+  modelId_ = identifyModel(*port, awakeAlone);
+  if (awakeAlone) throw WaitingInBootLoaderException(L"");
   if (modelId_ == 0) throw NoDeviceFoundException(L"");
   const uint16_t version = queryProtocolVersion(*port);
   strategies_ = selectStrategies(*port, version);
 }
 
 uint8_t QuorlinDevice::identifyModel(SerialPort& port) {
+  bool awakeAlone = false;
+  return identifyModel(port, awakeAlone);
+}
+
+uint8_t QuorlinDevice::identifyModel(SerialPort& port, bool& awakeAlone) {
+  awakeAlone = false;
   try {
     port.purge();
     port.writeByte(kIdentify);
     if (port.readByte() != kIdentified) return 0;
-    return port.readByte();
+    awakeAlone = true;
+    const uint8_t model = port.readByte();
+    awakeAlone = false;
+    return model;
   } catch (const CannotWriteToPortException&) {
     throw;
   } catch (const QrException&) {

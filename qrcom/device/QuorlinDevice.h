@@ -50,7 +50,8 @@ class ModelNameSource {
 // the monitor-mode queries may come from another.
 class QuorlinDevice {
  public:
-  // Identify the display; throw NoDeviceFoundException (empty message) when none answers, and
+  // Identify the display; throw NoDeviceFoundException (empty message) when none answers,
+  // WaitingInBootLoaderException when a COM port answers the wake byte with 0xFE alone, and
   // pass on the port's exceptions. A failed construction leaves nothing behind.
   explicit QuorlinDevice(int comPortNumber);
   explicit QuorlinDevice(const std::wstring& hidDevicePath);
@@ -60,6 +61,14 @@ class QuorlinDevice {
   QuorlinDevice& operator=(const QuorlinDevice&) = delete;
   // Ends monitor mode and waits for the monitor thread; closes a port that is still open.
   virtual ~QuorlinDevice();
+
+  // An older display of model `modelId` on COM port `comPortNumber` that waits in its boot loader
+  // after an upload that did not finish, found by WaitingInBootLoaderException. It is not
+  // identified: its strategies are those of protocol version 0 (the serial number comes through
+  // INFO mode), and its firmware upload begins in the boot loader until updateDeviceProperties
+  // finds the display running again. The port's exceptions pass on.
+  static std::unique_ptr<QuorlinDevice> waitingInBootLoader(int comPortNumber, uint8_t modelId);
+  bool isWaitingInBootLoader() const { return waitingInBootLoader_; }
 
   virtual std::unique_ptr<QuorlinDevice> clone() const;
   // 0 is always supported.
@@ -170,8 +179,9 @@ class QuorlinDevice {
   bool isStopMonitorRequested() const { return stopMonitorRequest_; }
 
   // The identification exchange: the model id, 0 when no display answers. A failing write
-  // propagates.
+  // propagates. `awakeAlone` tells that 0xFE came without a model id.
   static uint8_t identifyModel(SerialPort& port);
+  static uint8_t identifyModel(SerialPort& port, bool& awakeAlone);
   // The protocol-version exchange: 0 when it does not complete.
   static uint16_t queryProtocolVersion(SerialPort& port);
 
@@ -210,6 +220,9 @@ class QuorlinDevice {
     kMonitorMayResume = 4,
     kMonitorOwnsPort = 5,
   };
+
+  struct InBootLoader {};
+  QuorlinDevice(int comPortNumber, uint8_t modelId, InBootLoader);
 
   void identify(std::unique_ptr<SerialPort> port);
   std::unique_ptr<SerialPort> openPort() const;
@@ -258,6 +271,8 @@ class QuorlinDevice {
   int comPortNumber_ = 0;
   uint8_t modelId_ = 0;
   std::wstring hidDevicePath_;
+  // Until updateDeviceProperties finds the display running.
+  std::atomic<bool> waitingInBootLoader_{false};
   std::atomic<bool> stopMonitorRequest_{false};
   std::atomic<MonitorSink*> monitorSink_{nullptr};
   // Recursive: guards the port hand-over (currentPort_, portState_) and monitorThreads_.

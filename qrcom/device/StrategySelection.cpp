@@ -65,8 +65,10 @@ std::unique_ptr<SerialNumberRequestStrategy> QuorlinDevice::selectSerialNumberSt
 // Both real strategies refer to this device.
 std::unique_ptr<FirmwareUploadStrategy> QuorlinDevice::selectFirmwareUploadStrategy() {
   if (hasEpromBootLoader(modelId_)) {
-    return std::make_unique<EpromVersion11FirmwareUploadStrategy>(this, modelId_,
-                                                                  cellCount(modelId_));
+    auto strategy =
+        std::make_unique<EpromVersion11FirmwareUploadStrategy>(this, modelId_, cellCount(modelId_));
+    if (waitingInBootLoader_) strategy->startInBootLoader();
+    return strategy;
   }
   if (hasIapLoader(modelId_)) {
     return std::make_unique<QrBrlOsFirmwareUploadStrategy>(this);

@@ -35,7 +35,10 @@ EpromVersion11FirmwareUploadStrategy::EpromVersion11FirmwareUploadStrategy(Quorl
 
 EpromVersion11FirmwareUploadStrategy::EpromVersion11FirmwareUploadStrategy(
     const EpromVersion11FirmwareUploadStrategy& other)
-    : device_(other.device_), modelId_(other.modelId_), cellCount_(other.cellCount_) {}
+    : device_(other.device_),
+      modelId_(other.modelId_),
+      cellCount_(other.cellCount_),
+      inBootLoader_(other.inBootLoader_.load()) {}
 
 std::unique_ptr<FirmwareUploadStrategy> EpromVersion11FirmwareUploadStrategy::clone() const {
   return std::make_unique<EpromVersion11FirmwareUploadStrategy>(*this);
@@ -71,7 +74,12 @@ void EpromVersion11FirmwareUploadStrategy::loadFirmware(SerialPort& port, const 
   const FirmwareFileSet set = countFirmwareFiles(path, device_, sink);
   const std::vector<HexFile> files = readFirmwareFiles(set);
   if (running_) {
-    switchToEpromMode(port, sink);
+    if (!inBootLoader_) {
+      switchToEpromMode(port, sink);
+    } else if (isRvnFamily()) {
+      report(sink, kStageSwitchingToEprom);
+      switchRvnToEpromMode(port);
+    }
     const int banks = isRvnFamily() ? 1 : countFlashBanks(port, sink);
     if (static_cast<uint32_t>(banks) < set.count) {
       throw WrongAmountOfHexFilesException(
@@ -86,6 +94,7 @@ void EpromVersion11FirmwareUploadStrategy::loadFirmware(SerialPort& port, const 
       sendFirmwareFiles(port, files, banks, sink);
       if (running_) {
         switchToFlashMode(port, sink);
+        inBootLoader_ = false;
         return;
       }
     }

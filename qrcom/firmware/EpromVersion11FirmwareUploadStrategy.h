@@ -31,6 +31,10 @@ class EpromVersion11FirmwareUploadStrategy : public FirmwareUploadStrategy {
   void loadBtFirmware(SerialPort& port, const std::wstring& path,
                       FirmwareUploadProgressSink* sink) override;
   void cancel() override { running_ = false; }
+  // The display waits in its boot loader after an upload that did not finish: uploads neither
+  // look for it nor switch it over (models 0x36 and 0x38 still get their second switch-over,
+  // which erases) until one has switched it back to its firmware.
+  void startInBootLoader() { inBootLoader_ = true; }
   void executeBrailleFirmwareUpdate(SerialPort& port, const std::wstring& fileName,
                                     SecondaryFirmwareUploadProgressSink* sink) override;
   void executeUsbFirmwareUpdate(SerialPort& port, const std::wstring& fileName,
@@ -60,6 +64,7 @@ class EpromVersion11FirmwareUploadStrategy : public FirmwareUploadStrategy {
   uint8_t modelId_;
   int cellCount_;
   std::atomic<bool> running_{false};
+  std::atomic<bool> inBootLoader_{false};
 };
 
 }  // namespace QrCom

@@ -197,7 +197,7 @@ TEST_F(UpdaterEndToEndTest, TheListAsJsonAndBySerialNumber) {
   EXPECT_EQ(nlohmann::json::parse(read("list.json")),
             nlohmann::json::parse(R"([{"modelId": 114, "model": "Corlet", "serial":
                 "COR-22-00417", "firmware": null, "link": "serial", "path": ")" +
-                                  tty.string() + "\"}]"));
+                                  tty.string() + "\", \"state\": \"running\"}]"));
   EXPECT_EQ(exitStatusOf(start(list + "COR-22-00418", "list.json")), 3);
   EXPECT_EQ(read("list.json"), "No display with the serial number COR-22-00418 was found.\n[]\n");
 }
