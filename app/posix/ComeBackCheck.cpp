@@ -20,10 +20,13 @@ void ComeBackCheck::before(QrCom::QuorlinDevice& device) {
 bool ComeBackCheck::after(QrCom::QuorlinDevice& device, std::wstring& report) {
   firmwareAfter_.clear();
   const uint32_t start = QrCom::clock().tick();
+  ListedDisplay now;
   for (;;) {
     try {
       device.updateDeviceProperties();
-      break;
+      now = listedDisplay(device, language_);
+      // A display still starting may not tell its serial number yet.
+      if (!now.serial.empty() || serial_.empty()) break;
     } catch (const QrCom::QrException& failure) {
       QrCom::debugOutput(std::wstring(failure.getMessage()) + L"\n");
     }
@@ -34,7 +37,6 @@ bool ComeBackCheck::after(QrCom::QuorlinDevice& device, std::wstring& report) {
     }
     QrCom::clock().sleep(kRetryPauseMs);
   }
-  const ListedDisplay now = listedDisplay(device, language_);
   if (now.serial != serial_) {
     report = formatText(terminalText(TerminalText::kTxtOtherDisplayBack, language_), {now.serial});
     return false;
