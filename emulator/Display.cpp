@@ -63,12 +63,12 @@ void Display::receive(const uint8_t* data, size_t length) {
     scheduledFaults_.reset();
     setFaults(faults);
   }
+  if (trace_) trace_({TraceEvent::FromHost, Bytes(data, data + length)});
   if (powerCut_ == hostWrites_) {
     powerCut_.reset();
     losePower();
     return;
   }
-  if (trace_) trace_({TraceEvent::FromHost, Bytes(data, data + length)});
   for (size_t i = 0; i < length; ++i) {
     // Checked per byte: a module may pull the plug in the middle of what the host wrote.
     if (faults_.silent || faults_.unplugged) return;
