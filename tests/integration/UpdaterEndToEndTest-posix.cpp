@@ -240,14 +240,15 @@ TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
 }
 
 // --all: every display at once, nothing asked. A display the package does not fit is left
-// alone; one unplugged halfway fails while the other one is updated; the summary says so.
+// alone; one whose power fails halfway fails while the other one is updated; the summary says
+// so. The one that failed then waits in its boot loader, where --list finds it.
 TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
   const std::vector<std::string> links = {root / "a", root / "b", root / "c"};
   startEmulators({"model=114,version=3", "model=114,version=3,serial=COR-22-00999", "model=116"},
                  links);
   const pid_t updater = startUpdatingAll(links);
   ASSERT_TRUE(within(30, [&] { return shows("00999) at " + links[1] + ": Sending firmware"); }));
-  std::ofstream(control) << "2 unplug\n";
+  std::ofstream(control) << "2 power-cut\n";
   EXPECT_EQ(exitStatusOf(updater), 1);
   EXPECT_THAT(read("updater.txt"),
               AllOf(HasSubstr("Corlet (COR-22-00417) at " + links[0] +
@@ -255,6 +256,15 @@ TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
                     HasSubstr("Corlet (COR-22-00999) at " + links[1] + ": failed. "),
                     HasSubstr("Selvar 40 (SEL-22-00417) at " + links[2] +
                               ": left alone, the firmware does not fit. This firmware cannot")));
+  // The display whose power failed waits in its boot loader; the update remembered its model.
+  EXPECT_EQ(
+      exitStatusOf(start({QR_UPDATER_TOOL, "--list", "--no-usb", "--port", links[1]}, "list.txt")),
+      0);
+  EXPECT_EQ(read("list.txt"), "The Corlet (COR-22-00999) at " + links[1] +
+                                  " is waiting in its boot loader: its last update did not "
+                                  "finish. Updating it loads its firmware again.\nCorlet\t"
+                                  "COR-22-00999\t-\tat " +
+                                  links[1] + "\twaiting in its boot loader\n");
 }
 
 // Ctrl+C during --all cancels every update; with --json every line of the output is an object.
