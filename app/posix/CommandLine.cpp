@@ -141,10 +141,12 @@ Options:
   --lang de|en   language of the texts (default: German when LC_ALL,
                  LC_MESSAGES or LANG, the first one set, begins with "de")
   --list         list the displays found (model name, serial number, firmware
-                 version, link) and exit
+                 version, link, and "waiting in its boot loader" for a display
+                 whose last update did not finish) and exit
   --json         with --list: one JSON array, an object per display with
                  "modelId", "model", "serial", "firmware" (null when the display
-                 cannot tell), "link" ("serial" or "usb-hid") and "path". With
+                 cannot tell), "link" ("serial" or "usb-hid"), "path" and
+                 "state" ("running" or "boot-loader"). With
                  FOLDER: the update of the one display found (name it with
                  --serial when there are several) or with --all of every one,
                  asking nothing, as one JSON object per line, each with the
