@@ -114,7 +114,7 @@ bool EpromBootLoader::onByte(Display& display, uint8_t byte) {
   }
   if (!bootLoader) return false;
   if (byte == kWake) {
-    display.send({kAwake});
+    display.send(wakeTellsModel_ ? Bytes{kAwake, display.modelId()} : Bytes{kAwake});
   } else if (byte == kBeginUpload) {
     uploading_ = true;
     uploadBank_ = selectedBank();

@@ -40,6 +40,9 @@ class EpromBootLoader : public Module {
   // Fault knob; set it under the display's lock while a transport runs.
   // The display is unplugged once `count` more records have been programmed.
   void unplugAfterRecords(uint32_t count) { unplugAfter_ = count; }
+  // In EPROM mode 0xFF is answered with 0xFE and the model id, as some boot loaders do, instead
+  // of 0xFE alone.
+  void answerWakeWithModel() { wakeTellsModel_ = true; }
 
   // What the display went through; read under the display's lock.
   const EpromFlash& flash() const { return flash_; }
@@ -64,6 +67,7 @@ class EpromBootLoader : public Module {
   bool uploading_ = false;
   int uploadBank_ = 0;
   uint32_t unplugAfter_ = UINT32_MAX;
+  bool wakeTellsModel_ = false;
   uint32_t erases_ = 0;
   Bytes shownLine_;
   bool restarted_ = false;
