@@ -49,10 +49,20 @@ ListedDisplay listedDisplay(const QrCom::QuorlinDevice& device, uint16_t languag
   return listed;
 }
 
+ListedDisplay listedWaitingDisplay(int comPortNumber, const std::wstring& serial,
+                                   uint16_t language) {
+  ListedDisplay listed;
+  listed.serial = serial;
+  listed.path = QrCom::comPortName(comPortNumber);
+  listed.link = ttyPortText(listed.path, language);
+  listed.waiting = terminalText(TerminalText::kTxtInBootLoader, language);
+  return listed;
+}
+
 std::string displaysAsLines(const std::vector<ListedDisplay>& displays) {
   std::string lines;
   for (const ListedDisplay& display : displays) {
-    lines += QrCom::toUtf8(display.model) + '\t' + textOrDash(display.serial) + '\t' +
+    lines += textOrDash(display.model) + '\t' + textOrDash(display.serial) + '\t' +
              textOrDash(display.firmware) + '\t' + QrCom::toUtf8(display.link) +
              (display.waiting.empty() ? "" : '\t' + QrCom::toUtf8(display.waiting)) + '\n';
   }
@@ -62,13 +72,14 @@ std::string displaysAsLines(const std::vector<ListedDisplay>& displays) {
 std::string displaysAsJson(const std::vector<ListedDisplay>& displays) {
   nlohmann::json list = nlohmann::json::array();
   for (const ListedDisplay& display : displays) {
-    list.push_back({{"modelId", display.modelId},
-                    {"model", QrCom::toUtf8(display.model)},
-                    {"serial", textOrNull(display.serial)},
-                    {"firmware", textOrNull(display.firmware)},
-                    {"link", display.usbHid ? "usb-hid" : "serial"},
-                    {"path", QrCom::toUtf8(display.path)},
-                    {"state", display.waiting.empty() ? "running" : "boot-loader"}});
+    list.push_back(
+        {{"modelId", display.modelId == 0 ? nlohmann::json() : nlohmann::json(display.modelId)},
+         {"model", textOrNull(display.model)},
+         {"serial", textOrNull(display.serial)},
+         {"firmware", textOrNull(display.firmware)},
+         {"link", display.usbHid ? "usb-hid" : "serial"},
+         {"path", QrCom::toUtf8(display.path)},
+         {"state", display.waiting.empty() ? "running" : "boot-loader"}});
   }
   return list.dump() + "\n";
 }

@@ -25,6 +25,10 @@ struct ListedDisplay {
 
 // Asks the display; a query it cannot answer leaves its text empty (--verbose tells why).
 ListedDisplay listedDisplay(const QrCom::QuorlinDevice& device, uint16_t language);
+// A display waiting in its boot loader on COM port `comPortNumber` whose model is not known
+// (model id 0).
+ListedDisplay listedWaitingDisplay(int comPortNumber, const std::wstring& serial,
+                                   uint16_t language);
 
 // One line per display, its fields separated by tabs: model, serial number, firmware version
 // and link, "-" for what it cannot tell, and for a display waiting in its boot loader a fifth
@@ -33,7 +37,7 @@ std::string displaysAsLines(const std::vector<ListedDisplay>& displays);
 
 // One JSON array of objects {"modelId", "model", "serial", "firmware", "link", "path", "state"};
 // "link" is "serial" or "usb-hid", "state" "running" or "boot-loader", and what a display
-// cannot tell is null.
+// cannot tell is null (the model too, for a waiting display whose model is not known).
 std::string displaysAsJson(const std::vector<ListedDisplay>& displays);
 
 }  // namespace QrApp

@@ -32,8 +32,8 @@ std::wstring serialInInfoMode(int number) {
 }  // namespace
 
 DeviceSearch searchWithWaitingDisplays(bool usb, const SettingsFile& settings, uint16_t language,
-                                       std::FILE* notes) {
-  return [usb, &settings, language, notes](QrCom::DeviceList& devices) {
+                                       std::FILE* notes, std::vector<WaitingDisplay>* leftAlone) {
+  return [usb, &settings, language, notes, leftAlone](QrCom::DeviceList& devices) {
     std::vector<int> waiting;
     QrCom::SearchRequest request = updaterSearchRequest(usb);
     request.waitingInBootLoader = &waiting;
@@ -45,21 +45,24 @@ DeviceSearch searchWithWaitingDisplays(bool usb, const SettingsFile& settings, u
     };
     for (const int number : waiting) {
       const std::wstring link = ttyPortText(QrCom::comPortName(number), language);
-      const std::wstring serial = serialInInfoMode(number);
+      std::wstring serial = serialInInfoMode(number);
       const std::optional<uint8_t> model =
           serial.empty() ? std::nullopt : settings.rememberedModel(serial);
-      if (serial.empty()) {
-        note(TerminalText::kTxtWaitingWithoutSerial, {link});
-      } else if (!model) {
-        note(TerminalText::kTxtWaitingModelUnknown, {serial, link});
-      } else {
+      if (model) {
         try {
           devices.insertSorted(QrCom::QuorlinDevice::waitingInBootLoader(number, *model));
           note(TerminalText::kTxtWaiting, {QrCom::ModelTable::modelName(*model), serial, link});
+          continue;
         } catch (const QrCom::QrException&) {
-          note(TerminalText::kTxtWaitingWithoutSerial, {link});
+          serial.clear();  // it tells nothing any more
         }
       }
+      if (serial.empty()) {
+        note(TerminalText::kTxtWaitingWithoutSerial, {link});
+      } else {
+        note(TerminalText::kTxtWaitingModelUnknown, {serial, link});
+      }
+      if (leftAlone != nullptr) leftAlone->push_back({number, serial});
     }
   };
 }

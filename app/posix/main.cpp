@@ -60,9 +60,9 @@ void print(const std::wstring& line) {
 // search could not use it) or share a display's hidraw node (they talk to the display too):
 // the user may not know who has it.
 DeviceSearch searchNamingHolders(bool usb, const SettingsFile& settings, uint16_t language,
-                                 std::FILE* notes) {
-  return [usb, &settings, language, notes](QrCom::DeviceList& devices) {
-    searchWithWaitingDisplays(usb, settings, language, notes)(devices);
+                                 std::FILE* notes, std::vector<WaitingDisplay>* leftAlone) {
+  return [usb, &settings, language, notes, leftAlone](QrCom::DeviceList& devices) {
+    searchWithWaitingDisplays(usb, settings, language, notes, leftAlone)(devices);
     std::vector<std::string> candidates;
     for (const int number : QrCom::portTable().numbers()) {
       const std::string path = QrCom::portTable().path(number);
@@ -115,8 +115,8 @@ DeviceSearch keepingSerials(DeviceSearch search, const std::vector<std::wstring>
 // The search of a run: every display, or those with the serial numbers given.
 DeviceSearch searchFor(bool usb, const SettingsFile& settings,
                        const std::vector<std::wstring>& serials, uint16_t language,
-                       std::FILE* notes) {
-  DeviceSearch search = searchNamingHolders(usb, settings, language, notes);
+                       std::FILE* notes, std::vector<WaitingDisplay>* leftAlone = nullptr) {
+  DeviceSearch search = searchNamingHolders(usb, settings, language, notes, leftAlone);
   return serials.empty() ? search : keepingSerials(search, serials, language, notes);
 }
 
@@ -125,10 +125,15 @@ DeviceSearch searchFor(bool usb, const SettingsFile& settings,
 int listDisplays(bool usb, const SettingsFile& settings, bool json,
                  const std::vector<std::wstring>& serials, uint16_t language) {
   QrCom::DeviceList devices;
-  searchFor(usb, settings, serials, language, json ? stderr : stdout)(devices);
+  std::vector<WaitingDisplay> leftAlone;
+  searchFor(usb, settings, serials, language, json ? stderr : stdout, &leftAlone)(devices);
   std::vector<ListedDisplay> listed;
   for (uint32_t index = 0; index < devices.count(); ++index) {
     listed.push_back(listedDisplay(devices.at(static_cast<int>(index)), language));
+  }
+  // Waiting displays that are left alone are listed too, without a model.
+  for (const WaitingDisplay& waiting : leftAlone) {
+    listed.push_back(listedWaitingDisplay(waiting.comPortNumber, waiting.serial, language));
   }
   if (listed.empty() && !json) {
     print(loadLocalizedString(kStrNoDevice, language, kCaptionLength));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/posix/ComeBackCheck.h"
+#include "app/posix/DisplayListing.h"
 #include "app/posix/WaitingDisplays.h"
 #include "emulator/modules/EpromBootLoader.h"
 #include "qrcom/base/Utf8.h"
@@ -60,8 +61,9 @@ class RescueTest : public QrTest::UpdateRun {
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* stream = open_memstream(&buffer, &size);
+    leftAlone.clear();
     FirmwareUploadControler controller(
-        ui, ui, searchWithWaitingDisplays(false, settings, kLanguageEnglish, stream));
+        ui, ui, searchWithWaitingDisplays(false, settings, kLanguageEnglish, stream, &leftAlone));
     ComeBackCheck check(kLanguageEnglish, &settings);
     controller.setWitness(&check);
     const UpdateOutcome outcome = updateFromCommandLine(controller, folder.path());
@@ -85,6 +87,7 @@ class RescueTest : public QrTest::UpdateRun {
   QrTest::TempDir home;
   SettingsFile settings{QrCom::toUtf8(home.path(L"updater.conf"))};
   std::string notes;
+  std::vector<WaitingDisplay> leftAlone;
   uint32_t writes = 0;
 };
 
@@ -134,6 +137,12 @@ TEST_F(RescueTest, AWaitingDisplayIsLeftAloneUnlessItsModelIsKnownAndFits) {
   EXPECT_EQ(notes,
             "A display (SEL-22-00417) at /dev/ttyS9 is waiting in its boot loader, but its model "
             "is not known here: it is left alone.\n");
+  ASSERT_EQ(leftAlone.size(), 1u);
+  EXPECT_EQ(displaysAsJson({listedWaitingDisplay(leftAlone[0].comPortNumber, leftAlone[0].serial,
+                                                 kLanguageEnglish)}),
+            R"([{"firmware":null,"link":"serial","model":null,"modelId":null,"path":"/dev/ttyS9",)"
+            R"("serial":"SEL-22-00417","state":"boot-loader"}])"
+            "\n");
   settings.rememberModel(L"SEL-22-00417", 116);
   EXPECT_EQ(update(), UpdateOutcome::DoesNotFit);
   EXPECT_EQ(ui.messages.at(0).substr(0, 70),
