@@ -19,7 +19,8 @@
 
 #include <commctrl.h>
 
-#include <atomic>
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -33,43 +34,24 @@ namespace {
 
 using namespace QrApp;
 
-void print(const std::string& line) {
-  const std::string bytes = line + "\n";
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
-            &written, nullptr);
-}
-
-std::string toUtf8(const std::wstring& text) {
+// A line of the standard output, in UTF-8.
+void print(const std::wstring& line) {
+  const std::wstring text = line + L"\n";
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                        nullptr, 0, nullptr, nullptr);
   std::string bytes(size, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
                       nullptr, nullptr);
-  return bytes;
-}
-
-// One line of the standard input without its line end; false at its end.
-bool readLine(std::string& line) {
-  line.clear();
-  char character = 0;
-  DWORD count = 0;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &character, 1, &count, nullptr) && count == 1) {
-    if (character == '\n') return true;
-    if (character != '\r') line += character;
-  }
-  return !line.empty();
-}
-
-std::wstring text(uint16_t id) {
-  return loadLocalizedString(id, uiLanguage().languageId, kMessageLength);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+            &written, nullptr);
 }
 
 class Notifier : public QrCom::UploadProcessDialogNotifier {
  public:
   void onCancel() override {
-    print(GetCurrentThreadId() == dialogThread_ ? "cancel on the dialog's thread"
-                                                : "cancel on another thread");
+    print(GetCurrentThreadId() == dialogThread_ ? L"cancel on the dialog's thread"
+                                                : L"cancel on another thread");
   }
 
  private:
@@ -77,38 +59,23 @@ class Notifier : public QrCom::UploadProcessDialogNotifier {
 };
 
 // The worker's side of the progress dialog, commanded line by line.
-void work(UploadProgress& progress) {
-  for (std::string line; readLine(line);) {
-    const std::size_t blank = line.find(' ');
-    const std::string command = line.substr(0, blank);
-    const int argument = blank == std::string::npos ? 0 : std::atoi(line.c_str() + blank + 1);
+void work(UploadProgress& progress, uint16_t language) {
+  for (std::string line; std::getline(std::cin, line);) {
+    std::istringstream words(line);
+    std::string command;
+    int argument = 0;
+    words >> command >> argument;
     if (command == "status") {
-      progress.setStatus(loadLocalizedString(static_cast<uint16_t>(argument),
-                                             uiLanguage().languageId, kStatusLength));
+      progress.setStatus(
+          loadLocalizedString(static_cast<uint16_t>(argument), language, kStatusLength));
     } else if (command == "percent") {
       progress.setPercent(static_cast<unsigned>(argument));
     } else if (command == "retry") {
-      print(progress.askRetry() ? "retry yes" : "retry no");
+      print(progress.askRetry() ? L"retry yes" : L"retry no");
     } else if (command == "end") {
       progress.end(argument);
     }
   }
-}
-
-int showProgress(WinUpdaterUi& ui, bool endedBefore) {
-  const DeviceLabel selvar{116, L"SEL0421", comPortText(3, uiLanguage().languageId)};
-  Notifier notifier;
-  UploadProgress& progress = ui.uploadProgress();
-  progress.setStatus(
-      loadLocalizedString(kStrCountingFirmwareFiles, uiLanguage().languageId, kStatusLength));
-  progress.setPercent(5);
-  if (endedBefore) progress.end(0);
-  std::thread worker([&] { work(progress); });
-  const int result =
-      ui.showUploadDialog(deviceDescription(selvar, uiLanguage().languageId), notifier);
-  print("result " + std::to_string(result));
-  worker.join();
-  return 0;
 }
 
 }  // namespace
@@ -123,26 +90,34 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   const std::wstring mode = argv[1];
   const uint16_t id = language.languageId;
+  const DeviceLabel selvar{116, L"SEL0421", comPortText(3, id)};
   WinUpdaterUi ui;
 
   if (mode == L"select") {
-    const DeviceLabel selvar{116, L"SEL0421", comPortText(3, id)};
     const DeviceLabel vantra{84, std::nullopt, usbHidPortText(id)};
-    print("selected " + std::to_string(ui.selectDevice(
-                            {deviceDescription(selvar, id), deviceDescription(vantra, id)})));
+    print(L"selected " + std::to_wstring(ui.selectDevice(
+                             {deviceDescription(selvar, id), deviceDescription(vantra, id)})));
   } else if (mode == L"progress" || mode == L"progress-ended") {
-    return showProgress(ui, mode == L"progress-ended");
+    Notifier notifier;
+    UploadProgress& progress = ui.uploadProgress();
+    progress.setStatus(loadLocalizedString(kStrCountingFirmwareFiles, id, kStatusLength));
+    progress.setPercent(5);
+    if (mode == L"progress-ended") progress.end(0);
+    std::thread worker([&] { work(progress, id); });
+    print(L"result " +
+          std::to_wstring(ui.showUploadDialog(deviceDescription(selvar, id), notifier)));
+    worker.join();
   } else if (mode == L"message") {
-    ui.showMessage(formatText(text(kStrWrongModel), {L"SEL0421"}), MessageKind::Error);
-    print("closed");
+    ui.showMessage(formatText(loadLocalizedString(kStrWrongModel, id), {L"SEL0421"}),
+                   MessageKind::Error);
+    print(L"closed");
   } else if (mode == L"question") {
     const DeviceLabel corlet{114, L"COR1234", comPortText(4, id)};
-    print(ui.askYesNo(confirmationQuestion(corlet, id)) ? "yes" : "no");
+    print(ui.askYesNo(confirmationQuestion(corlet, id)) ? L"yes" : L"no");
   } else if (mode == L"folder") {
-    std::optional<std::wstring> initial;
-    if (argc > 2) initial = argv[2];
-    const std::optional<std::wstring> chosen = ui.chooseFolder(initial);
-    print(chosen ? "folder " + toUtf8(*chosen) : "cancelled");
+    const std::optional<std::wstring> chosen =
+        ui.chooseFolder(argc > 2 ? std::optional<std::wstring>(argv[2]) : std::nullopt);
+    print(chosen ? L"folder " + *chosen : L"cancelled");
   } else {
     return 2;
   }

@@ -4,15 +4,12 @@
 //
 // CAPTION names a visible top-level window by its exact caption; the options --class NAME and
 // --has ID (anywhere on the line) narrow the choice to windows of that class or with a control
-// of that id. Every command waits
-// for such a window (--timeout MS, 10000 by default) and fails with exit code 1 when none
-// appears in time.
+// of that id. Every command waits for such a window (--timeout MS, 10000 by default) and fails
+// with exit code 1 when none appears in time.
 //
 //   find CAPTION               the window exists
-//   wait-gone CAPTION          no such window exists (any more)
 //   rect CAPTION               "X Y WIDTH HEIGHT" of the window on the screen
-//   styles CAPTION [ID]        style and extended style of the window (or of its control ID),
-//                              in hexadecimal
+//   styles CAPTION [ID]        the style of the window (or of its control ID), in hexadecimal
 //   text CAPTION ID            the text of control ID
 //   wait-text CAPTION ID TEXT  waits until control ID shows TEXT
 //   watch CAPTION ID           prints each text control ID shows, one a line, until the window
@@ -20,7 +17,6 @@
 //   items CAPTION ID           the entries of combo box ID: index, item data, "*" for the
 //                              selected one, text (tab-separated)
 //   select CAPTION ID INDEX    selects entry INDEX of combo box ID
-//   position CAPTION ID        the position of progress bar ID
 //   wait-position CAPTION ID N waits until progress bar ID stands at N
 //   press CAPTION ID           presses button ID (as a click on it reports it to the dialog)
 //   close CAPTION              closes the window as its close box does
@@ -58,8 +54,9 @@ void write(DWORD stream, const std::wstring& text) {
             nullptr);
 }
 
-void print(const std::wstring& line) {
+int print(const std::wstring& line) {
   write(STD_OUTPUT_HANDLE, line + L"\n");
+  return 0;
 }
 
 int fail(const std::wstring& message) {
@@ -72,10 +69,9 @@ int fail(const std::wstring& message) {
 // modal loop starts, and the answer would be lost.
 std::optional<LRESULT> tryAsk(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
-  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeout,
-                          &result) == 0) {
-    return std::nullopt;
-  }
+  const LRESULT sent =
+      SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeout, &result);
+  if (sent == 0) return std::nullopt;
   return static_cast<LRESULT>(result);
 }
 
@@ -83,51 +79,44 @@ LRESULT ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return tryAsk(window, message, wParam, lParam).value_or(0);
 }
 
-std::optional<std::wstring> tryWindowText(HWND window) {
-  const std::optional<LRESULT> length = tryAsk(window, WM_GETTEXTLENGTH);
-  if (!length) return std::nullopt;
+// The text of a window (WM_GETTEXT) or, with `combo`, of the combo box's entry `index`.
+std::optional<std::wstring> tryText(HWND window, bool combo = false, WPARAM index = 0) {
+  const std::optional<LRESULT> length =
+      tryAsk(window, combo ? CB_GETLBTEXTLEN : WM_GETTEXTLENGTH, index);
+  if (!length || *length < 0) return std::nullopt;
   std::wstring text(static_cast<std::size_t>(*length) + 1, L'\0');
-  const std::optional<LRESULT> copied =
-      tryAsk(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  if (!copied) return std::nullopt;
+  const auto data = reinterpret_cast<LPARAM>(text.data());
+  const std::optional<LRESULT> copied = combo ? tryAsk(window, CB_GETLBTEXT, index, data)
+                                              : tryAsk(window, WM_GETTEXT, text.size(), data);
+  if (!copied || *copied < 0) return std::nullopt;
   text.resize(static_cast<std::size_t>(*copied));
   return text;
 }
 
-std::wstring windowText(HWND window) {
-  return tryWindowText(window).value_or(std::wstring());
-}
-
-std::wstring className(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return name;
+std::wstring text(HWND window) {
+  return tryText(window).value_or(std::wstring());
 }
 
 struct Search {
-  const std::wstring* caption;
-  const Options* options;
+  const std::wstring& caption;
+  const Options& options;
   HWND found = nullptr;
 };
 
 BOOL CALLBACK considerWindow(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
-  if (!IsWindowVisible(window)) return TRUE;
-  // The caption the system keeps: no message to a window that may be busy.
-  wchar_t caption[512] = {};
+  // The caption and class the system keeps: no message to a window that may be busy.
+  wchar_t caption[512] = {}, name[256] = {};
   GetWindowTextW(window, caption, 512);
-  if (caption != *search->caption) return TRUE;
-  const Options& options = *search->options;
-  if (!options.className.empty() && className(window) != options.className) return TRUE;
-  if (options.hasControl && GetDlgItem(window, *options.hasControl) == nullptr) return TRUE;
+  GetClassNameW(window, name, 256);
+  const Options& options = search->options;
+  if (!IsWindowVisible(window) || caption != search->caption ||
+      (!options.className.empty() && name != options.className) ||
+      (options.hasControl && GetDlgItem(window, *options.hasControl) == nullptr)) {
+    return TRUE;
+  }
   search->found = window;
   return FALSE;
-}
-
-HWND findWindow(const std::wstring& caption, const Options& options) {
-  Search search{&caption, &options};
-  EnumWindows(considerWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 // Repeats `check` until it holds or the time-out has passed.
@@ -140,82 +129,59 @@ bool waitFor(const Options& options, const std::function<bool()>& check) {
   }
 }
 
-HWND waitForWindow(const std::wstring& caption, const Options& options) {
-  HWND window = nullptr;
-  waitFor(options, [&] { return (window = findWindow(caption, options)) != nullptr; });
-  return window;
-}
-
-std::wstring comboItem(HWND combo, LRESULT index) {
-  const LRESULT length = ask(combo, CB_GETLBTEXTLEN, index);
-  if (length < 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  ask(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
 int number(const std::wstring& text) {
   return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
 }
 
 int run(const std::wstring& command, const std::wstring& caption,
         const std::vector<std::wstring>& arguments, const Options& options) {
-  if (command == L"wait-gone") {
-    if (waitFor(options, [&] { return findWindow(caption, options) == nullptr; })) return 0;
-    return fail(L"\"" + caption + L"\" is still shown");
-  }
-  HWND window = waitForWindow(caption, options);
+  Search search{caption, options};
+  waitFor(options, [&] {
+    EnumWindows(considerWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  });
+  HWND window = search.found;
   if (window == nullptr) return fail(L"no window \"" + caption + L"\"");
-  const auto argumentCount = [&](std::size_t count) { return arguments.size() >= count; };
-  const auto control = [&]() -> HWND { return GetDlgItem(window, number(arguments[0])); };
 
   if (command == L"find") return 0;
   if (command == L"rect") {
     RECT rect{};
     GetWindowRect(window, &rect);
-    print(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
-          std::to_wstring(rect.right - rect.left) + L" " + std::to_wstring(rect.bottom - rect.top));
-    return 0;
+    return print(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+                 std::to_wstring(rect.right - rect.left) + L" " +
+                 std::to_wstring(rect.bottom - rect.top));
+  }
+  if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  HWND item = arguments.empty() ? nullptr : GetDlgItem(window, number(arguments[0]));
+  if (!arguments.empty() && item == nullptr) {
+    return fail(L"no control " + arguments[0] + L" in \"" + caption + L"\"");
   }
   if (command == L"styles") {
-    HWND target = arguments.empty() ? window : control();
-    if (target == nullptr) return fail(L"no control " + arguments[0]);
-    wchar_t styles[32] = {};
-    wsprintfW(styles, L"%08lx %08lx", static_cast<unsigned long>(GetWindowLongW(target, GWL_STYLE)),
-              static_cast<unsigned long>(GetWindowLongW(target, GWL_EXSTYLE)));
-    print(styles);
-    return 0;
+    wchar_t style[16] = {};
+    wsprintfW(style, L"%08lx",
+              static_cast<unsigned long>(GetWindowLongW(item ? item : window, GWL_STYLE)));
+    return print(style);
   }
-  if (command == L"close") {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    return 0;
-  }
-  if (!argumentCount(1)) return fail(command + L" needs a control id");
-  HWND item = control();
-  if (item == nullptr) return fail(L"no control " + arguments[0] + L" in \"" + caption + L"\"");
+  if (item == nullptr) return fail(command + L" needs a control id");
+  const bool twoArguments = arguments.size() >= 2;
 
   if (command == L"text") {
-    const std::optional<std::wstring> text = tryWindowText(item);
-    if (!text) return fail(L"control " + arguments[0] + L" did not answer");
-    print(*text);
-    return 0;
+    const std::optional<std::wstring> shown = tryText(item);
+    return shown ? print(*shown) : fail(L"control " + arguments[0] + L" did not answer");
   }
-  if (command == L"wait-text" && argumentCount(2)) {
-    if (waitFor(options, [&] { return windowText(item) == arguments[1]; })) return 0;
-    return fail(L"control " + arguments[0] + L" shows \"" + windowText(item) + L"\", not \"" +
+  if (command == L"wait-text" && twoArguments) {
+    if (waitFor(options, [&] { return text(item) == arguments[1]; })) return 0;
+    return fail(L"control " + arguments[0] + L" shows \"" + text(item) + L"\", not \"" +
                 arguments[1] + L"\"");
   }
   if (command == L"watch") {
     // Looks every kPoll ms: a text shown for less than that may be missed.
-    std::wstring last;
-    bool first = true;
+    std::optional<std::wstring> last;
     const bool gone = waitFor(options, [&] {
-      const std::wstring text = windowText(item);
+      const std::wstring shown = text(item);
       if (!IsWindow(window)) return true;  // what was read may come from the closing window
-      if (first || text != last) print(text);
-      first = false;
-      last = text;
+      if (shown != last) print(shown);
+      last = shown;
       return false;
     });
     return gone ? 0 : fail(L"\"" + caption + L"\" is still shown");
@@ -225,24 +191,17 @@ int run(const std::wstring& command, const std::wstring& caption,
     const LRESULT selected = ask(item, CB_GETCURSEL);
     for (LRESULT index = 0; index < count; ++index) {
       print(std::to_wstring(index) + L"\t" + std::to_wstring(ask(item, CB_GETITEMDATA, index)) +
-            L"\t" + (index == selected ? L"*" : L"") + L"\t" + comboItem(item, index));
+            L"\t" + (index == selected ? L"*" : L"") + L"\t" +
+            tryText(item, true, index).value_or(std::wstring()));
     }
     return 0;
   }
-  if (command == L"select" && argumentCount(2)) {
-    if (ask(item, CB_SETCURSEL, number(arguments[1])) == CB_ERR) {
-      return fail(L"no entry " + arguments[1]);
-    }
-    return 0;
+  if (command == L"select" && twoArguments) {
+    if (ask(item, CB_SETCURSEL, number(arguments[1])) != CB_ERR) return 0;
+    return fail(L"no entry " + arguments[1]);
   }
-  if (command == L"position") {
-    print(std::to_wstring(ask(item, PBM_GETPOS)));
-    return 0;
-  }
-  if (command == L"wait-position" && argumentCount(2)) {
-    if (waitFor(options, [&] { return ask(item, PBM_GETPOS) == number(arguments[1]); })) {
-      return 0;
-    }
+  if (command == L"wait-position" && twoArguments) {
+    if (waitFor(options, [&] { return ask(item, PBM_GETPOS) == number(arguments[1]); })) return 0;
     return fail(L"progress bar " + arguments[0] + L" stands at " +
                 std::to_wstring(ask(item, PBM_GETPOS)));
   }

@@ -1,9 +1,22 @@
 # What the Windows screen tests share; sourced by dialog-tests.sh and updater-tests.sh, which
-# define `winui`, SHOTS and CASE_CLEANUP (the function that stops what a failed case left
-# running).
+# set WIN (the Windows build), SHOTS and CASE_CLEANUP (the function that stops what a failed
+# case left running).
+
+# The helper's arguments and output are UTF-8 whatever the locale of the program under test.
+export LC_ALL=C.UTF-8
+ENGLISH=C.UTF-8
+GERMAN=de_DE.UTF-8
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+mkdir -p "$SHOTS"
+# Wine draws the windows' frames itself: there is no window manager to do it, and the
+# screenshots should show the captions.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 passed=0
 failed=0
+
+winui() { wine "$WIN/tests/winui/winui.exe" "$@"; }
 
 expect_equal() {
   [ "$1" == "$2" ] && return 0
@@ -24,8 +37,7 @@ shot() {
 
 # run_case FUNCTION: one case in a subshell of its own, cleaned up however it ends.
 run_case() {
-  local name=$1
-  local output
+  local name=$1 output
   if output=$(
     trap "$CASE_CLEANUP" EXIT
     "$name" 2>&1

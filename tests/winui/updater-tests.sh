@@ -17,16 +17,9 @@ WIN=$1
 EMULATOR=$2
 EXAMPLE=$3
 SHOTS=$4
-WORK=$(mktemp -d)
-mkdir -p "$SHOTS"
-
-export LC_ALL=C.UTF-8
-ENGLISH=C.UTF-8
-GERMAN=de_DE.UTF-8
-
-trap 'rm -rf "$WORK"' EXIT
-# Wine draws the frames, so that the screenshots show the captions.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+# shellcheck source=tests/winui/cases.sh
+source "$(dirname "$0")/cases.sh"
+CASE_CLEANUP=stop_all
 
 # The first firmware bank, the message file and the Braille table: the protocol's pauses, not
 # the bytes, take the time. The whole command line is the folder, quotes included: this one
@@ -44,16 +37,9 @@ wine reg delete "$LAST_FOLDER" /f >/dev/null 2>&1
 CORLET="model=114,version=3,serial=COR-22-00417"
 VANTRA="model=84,version=0x0103,serial=VAN-17-00815,firmware=3.12"
 
-winui() { wine "$WIN/tests/winui/winui.exe" "$@"; }
-
-# shellcheck source=tests/winui/cases.sh
-source "$(dirname "$0")/cases.sh"
-CASE_CLEANUP=stop_all
-
 # start_displays SETTINGS...: one emulated display for each SETTINGS, on COM7, COM8, ...
 start_displays() {
-  local arguments=() port=7 links=()
-  local settings
+  local arguments=() port=7 links=() settings
   for settings in "$@"; do
     links+=("$WINEPREFIX/dosdevices/com$port")
     arguments+=(--display "$settings,link=${links[-1]}")
@@ -63,17 +49,12 @@ start_displays() {
   # --reset-parity: Wine's SetCommState refuses a second odd-parity request on a pty.
   "$EMULATOR" --contents --reset-parity "${arguments[@]}" >"$WORK/emulator" 2>&1 &
   DISPLAYS=$!
-  local link
-  for link in "${links[@]}"; do
-    for _ in $(seq 50); do
-      [ -L "$link" ] && break
-      sleep 0.1
-    done
-    [ -L "$link" ] || {
-      echo "quorlin-emulator did not start: $(cat "$WORK/emulator")"
-      return 1
-    }
+  for _ in $(seq 50); do
+    ls -- "${links[@]}" >/dev/null 2>&1 && return 0
+    sleep 0.1
   done
+  echo "quorlin-emulator did not start: $(cat "$WORK/emulator")"
+  return 1
 }
 
 # Ends the displays; prints what they received. Not in a subshell: only this shell can wait for
@@ -102,10 +83,10 @@ start_updater() {
 
 # The updater ends (with 1, whatever the outcome) within 10 s.
 finish_updater() {
-  for _ in $(seq 100); do
-    kill -0 "$UPDATER" 2>/dev/null || break
-    sleep 0.1
-  done
+  timeout 10 tail --pid="$UPDATER" -f /dev/null || {
+    echo "the updater still runs"
+    return 1
+  }
   wait "$UPDATER"
   local code=$?
   UPDATER=
@@ -114,10 +95,7 @@ finish_updater() {
 
 stop_all() {
   [ -n "${WATCH:-}" ] && kill "$WATCH" 2>/dev/null
-  if [ -n "${UPDATER:-}" ]; then
-    kill "$UPDATER" 2>/dev/null
-    wait "$UPDATER" 2>/dev/null
-  fi
+  [ -n "${UPDATER:-}" ] && kill "$UPDATER" 2>/dev/null && wait "$UPDATER" 2>/dev/null
   stop_displays >/dev/null
 }
 
