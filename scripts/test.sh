@@ -138,7 +138,7 @@ if [ -d "$BUILD/win/tests" ]; then
   done
   stop_wine_fixtures
   # The Windows dialogs driven by tests/winui, alone and in the updater's run against emulated
-  # displays; screenshots of every dialog in both languages go to build/results/screenshots.
+  # displays; screenshots of the dialogs in both languages go to build/results/screenshots.
   if [ -f "$BUILD/win/tests/winui/winui.exe" ]; then
     rm -rf "$BUILD/results/screenshots"
     run_screen_tests win-dialogs "$ROOT/tests/winui/dialog-tests.sh" "$BUILD/win" \
