@@ -4,8 +4,9 @@
 //
 // CAPTION names a visible top-level window by its exact caption; the options --class NAME and
 // --has ID (anywhere on the line) narrow the choice to windows of that class or with a control
-// of that id. Every command waits for such a window (--timeout MS, 10000 by default) and fails
-// with exit code 1 when none appears in time.
+// of that id. Every command waits for such a window (--timeout MS, 30000 by default: a program
+// started cold under Wine on a busy machine can take more than ten seconds to show its first
+// window) and fails with exit code 1 when none appears in time.
 //
 //   find CAPTION               the window exists
 //   rect CAPTION               "X Y WIDTH HEIGHT" of the window on the screen
@@ -35,7 +36,7 @@
 namespace {
 
 struct Options {
-  DWORD timeout = 10000;
+  DWORD timeout = 30000;
   std::wstring className;
   std::optional<int> hasControl;
 };
