@@ -241,7 +241,8 @@ TEST_F(UpdaterEndToEndTest, CtrlCDuringTheUploadCancelsIt) {
 
 // --all: every display at once, nothing asked. A display the package does not fit is left
 // alone; one whose power fails halfway fails while the other one is updated; the summary says
-// so. The one that failed then waits in its boot loader, where --list finds it.
+// so. The one that failed then waits in its boot loader, where --list finds it and the next
+// update finishes it.
 TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
   const std::vector<std::string> links = {root / "a", root / "b", root / "c"};
   startEmulators({"model=114,version=3", "model=114,version=3,serial=COR-22-00999", "model=116"},
@@ -265,6 +266,11 @@ TEST_F(UpdaterEndToEndTest, AllDisplaysAtOnceEachWithItsResult) {
                                   "finish. Updating it loads its firmware again.\nCorlet\t"
                                   "COR-22-00999\t-\tat " +
                                   links[1] + "\twaiting in its boot loader\n");
+  // The next update finishes it.
+  EXPECT_EQ(exitStatusOf(startUpdater(links[1])), 0);
+  EXPECT_THAT(read("updater.txt"),
+              AllOf(HasSubstr("Corlet (COR-22-00999) at " + links[1] + " is waiting in its boot"),
+                    HasSubstr("Sending firmware data complete.\nThe display answers again.\n")));
 }
 
 // Ctrl+C during --all cancels every update; with --json every line of the output is an object.
