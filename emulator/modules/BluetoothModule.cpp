@@ -28,7 +28,7 @@ bool BluetoothModule::onPacket(Display& display, const Packet& packet) {
   } else if (packet.type == kRecord) {
     done = updating_ && !packet.payload.empty() && packet.payload[0] == ':';
     if (done) received_.emplace_back(packet.payload.begin(), packet.payload.end());
-  } else if (updating_) {  // finish
+  } else if (packet.type == kFinish && updating_) {
     firmware_ = received_;
     updating_ = false;
     done = true;
