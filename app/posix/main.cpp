@@ -133,7 +133,14 @@ int listDisplays(bool usb, const SettingsFile& settings, bool json,
   }
   // Waiting displays that are left alone are listed too, without a model.
   for (const WaitingDisplay& waiting : leftAlone) {
-    listed.push_back(listedWaitingDisplay(waiting.comPortNumber, waiting.serial, language));
+    const bool wanted =
+        serials.empty() ||
+        std::any_of(serials.begin(), serials.end(), [&](const std::wstring& serial) {
+          return equalIgnoringCase(serial, waiting.serial);
+        });
+    if (wanted) {
+      listed.push_back(listedWaitingDisplay(waiting.comPortNumber, waiting.serial, language));
+    }
   }
   if (listed.empty() && !json) {
     print(loadLocalizedString(kStrNoDevice, language, kCaptionLength));
