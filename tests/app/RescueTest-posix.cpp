@@ -11,6 +11,7 @@
 #include "app/posix/DisplayListing.h"
 #include "app/posix/WaitingDisplays.h"
 #include "emulator/modules/EpromBootLoader.h"
+#include "emulator/modules/FileTransfer.h"
 #include "qrcom/base/Utf8.h"
 #include "qrcom/port/PosixPortTable.h"
 #include "tests/app/UpdateHarness.h"
@@ -81,6 +82,10 @@ class RescueTest : public QrTest::UpdateRun {
     for (uint8_t bank = 0; bank < kBanks; ++bank) {
       EXPECT_EQ(flash.differenceFrom(bank, bankText(bank)), "") << "bank " << int(bank);
     }
+    const auto& files = display.find<QrEmu::FileTransfer>()->files().everyFile();
+    EXPECT_EQ(files.size(), 1u);
+    for (const auto& [name, file] : files)
+      EXPECT_EQ(name + " " + std::to_string(file.content.size()), "MSG.QSF 300");
     EXPECT_EQ(ui.messages, kProved);
   }
 
