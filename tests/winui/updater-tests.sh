@@ -81,9 +81,10 @@ start_updater() {
   UPDATER=$!
 }
 
-# The updater ends (with 1, whatever the outcome) within 10 s.
+# The updater ends (with 1, whatever the outcome) within 30 s: Wine's own exit can take seconds
+# on a loaded machine.
 finish_updater() {
-  timeout 10 tail --pid="$UPDATER" -f /dev/null || {
+  timeout 30 tail --pid="$UPDATER" -f /dev/null || {
     echo "the updater still runs"
     return 1
   }
